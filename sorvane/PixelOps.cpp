@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -53,33 +54,26 @@ const LumaTables& Luma()
     return tables;
 }
 
-// Applies a byte table to the three colour bytes of every pixel; padding stays.
-void MapPixelBytes(BYTE* frame, int width, int height, const BYTE table[256])
-{
-    const int stride = DibStride(width);
-    const int rowBytes = width * 3;
-    for (int y = 0; y < height; ++y) {
-        BYTE* p = frame + static_cast<size_t>(y) * stride;
-        for (int i = 0; i < rowBytes; ++i)
-            p[i] = table[p[i]];
-    }
-}
-
 }  // namespace
 
 int ImgFlip(BYTE* frame, int width, int height)
 {
     if (BadFrame(frame, width, height))
         return -1;
+    // Swapping rows pairwise through one row moves half the bytes a whole
+    // scratch frame would, and touches no fresh pages.
     const size_t stride = DibStride(width);
-    const size_t bytes = FrameBytes(width, height);
-    BYTE* scratch = static_cast<BYTE*>(std::malloc(bytes));
-    if (scratch == nullptr)
+    BYTE* row = static_cast<BYTE*>(std::malloc(stride));
+    if (row == nullptr)
         return -1;
-    std::memcpy(scratch, frame, bytes);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(frame + y * stride, scratch + (height - 1 - y) * stride, stride);
-    std::free(scratch);
+    for (int y = 0, z = height - 1; y < z; ++y, --z) {
+        BYTE* a = frame + y * stride;
+        BYTE* b = frame + z * stride;
+        std::memcpy(row, a, stride);
+        std::memcpy(a, b, stride);
+        std::memcpy(b, row, stride);
+    }
+    std::free(row);
     return 0;
 }
 
@@ -88,21 +82,17 @@ int ImgMirror(BYTE* frame, int width, int height)
     if (BadFrame(frame, width, height))
         return -1;
     const size_t stride = DibStride(width);
-    const size_t bytes = FrameBytes(width, height);
-    BYTE* scratch = static_cast<BYTE*>(std::calloc(bytes, 1));
-    if (scratch == nullptr)
-        return -1;
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
     for (int y = 0; y < height; ++y) {
-        const BYTE* src = frame + y * stride;
-        BYTE* dst = scratch + y * stride + static_cast<size_t>(width - 1) * 3;
-        for (int x = 0; x < width; ++x, src += 3, dst -= 3) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
+        BYTE* p = frame + y * stride;
+        BYTE* q = p + rowBytes - 3;
+        for (; p < q; p += 3, q -= 3) {
+            const BYTE b = p[0], g = p[1], r = p[2];
+            p[0] = q[0], p[1] = q[1], p[2] = q[2];
+            q[0] = b, q[1] = g, q[2] = r;
         }
+        std::memset(frame + y * stride + rowBytes, 0, stride - rowBytes);
     }
-    std::memcpy(frame, scratch, bytes);
-    std::free(scratch);
     return 0;
 }
 
@@ -160,11 +150,20 @@ int ImgEmboss(BYTE* frame, int width, int height)
         return -1;
     const int stride = DibStride(width);
     const int rowBytes = (width - 1) * 3;
+    const __m128i bias = _mm_set1_epi8(-128);
     // Buffer order, so the neighbour one row on is read before it changes.
     for (int y = 0; y + 1 < height; ++y) {
         BYTE* p = frame + static_cast<size_t>(y) * stride;
         const BYTE* q = p + stride + 3;
-        for (int i = 0; i < rowBytes; ++i)
+        int i = 0;
+        // (p - q + 128) limited to 0..255 is a signed saturating p - q on
+        // bytes moved by 128.
+        for (; i + 16 <= rowBytes; i += 16) {
+            const __m128i a = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), bias);
+            const __m128i b = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + i)), bias);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), _mm_xor_si128(_mm_subs_epi8(a, b), bias));
+        }
+        for (; i < rowBytes; ++i)
             p[i] = Clamp(p[i] - q[i] + 128);
     }
     return 0;
@@ -174,21 +173,41 @@ int ImgSharp(BYTE* frame, int width, int height)
 {
     if (BadFrame(frame, width, height))
         return -1;
+    if (width < 3 || height < 3)
+        return 0;  // no interior
+    // Only the row above and the row itself must be kept as they were: the
+    // row below is not written yet.
     const size_t stride = DibStride(width);
-    const size_t bytes = FrameBytes(width, height);
-    BYTE* copy = static_cast<BYTE*>(std::malloc(bytes));
-    if (copy == nullptr)
+    BYTE* saved = static_cast<BYTE*>(std::malloc(2 * stride));
+    if (saved == nullptr)
         return -1;
-    std::memcpy(copy, frame, bytes);
+    BYTE* above = saved;
+    BYTE* here = saved + stride;
+    std::memcpy(above, frame, stride);
+    const int last = (width - 1) * 3;
+    const __m128i zero = _mm_setzero_si128();
     for (int y = 1; y + 1 < height; ++y) {
-        const BYTE* c = copy + y * stride;
-        const BYTE* up = c - stride;
-        const BYTE* down = c + stride;
         BYTE* out = frame + y * stride;
-        for (int i = 3; i < (width - 1) * 3; ++i)
-            out[i] = Clamp(5 * c[i] - up[i] - down[i] - c[i - 3] - c[i + 3]);
+        const BYTE* below = out + stride;
+        std::memcpy(here, out, stride);
+        int i = 3;
+        for (; i + 8 <= last; i += 8) {
+            auto load = [&](const BYTE* p) {
+                return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+            };
+            const __m128i c = load(here + i);
+            __m128i v = _mm_add_epi16(_mm_slli_epi16(c, 2), c);
+            v = _mm_sub_epi16(v, _mm_add_epi16(load(above + i), load(below + i)));
+            v = _mm_sub_epi16(v, _mm_add_epi16(load(here + i - 3), load(here + i + 3)));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+        }
+        for (; i < last; ++i)
+            out[i] = Clamp(5 * here[i] - above[i] - below[i] - here[i - 3] - here[i + 3]);
+        BYTE* t = above;
+        above = here;
+        here = t;
     }
-    std::free(copy);
+    std::free(saved);
     return 0;
 }
 
@@ -233,10 +252,44 @@ int ImgMultiply(BYTE* frame, int width, int height, float factor)
     BYTE table[256];
     for (int i = 0; i < 256; ++i) {
         // The exact product of i and the given factor: 10 * 0.7f is 6.99999988.
-        const int v = static_cast<int>(i * static_cast<double>(factor));
-        table[i] = Clamp(v);
+        const double v = i * static_cast<double>(factor);
+        table[i] = v >= 255.0 ? 255 : (v > 0.0 ? static_cast<BYTE>(v) : 0);
     }
-    MapPixelBytes(frame, width, height, table);
+    // factor = m / 2^k with a 24-bit m, so trunc(i * factor) = (i * m) >> k
+    // exactly, in 32-bit lanes.
+    int exponent = 0;
+    const double mantissa = std::frexp(static_cast<double>(factor), &exponent);
+    const int k = 24 - exponent;
+    const bool fast = factor > 0.0f && std::isfinite(factor) && k >= 1 && k <= 31;
+    const unsigned m = fast ? static_cast<unsigned>(std::ldexp(mantissa, 24)) : 0;
+    const __m128i mlo = _mm_set1_epi16(static_cast<short>(m & 0xFFFF));
+    const __m128i mhi = _mm_set1_epi16(static_cast<short>(m >> 16));
+    const __m128i shift = _mm_cvtsi32_si128(k);
+    const __m128i zero = _mm_setzero_si128();
+    auto times = [&](__m128i v) {
+        const __m128i lo = _mm_mullo_epi16(v, mlo);
+        const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(v, mhi), _mm_mulhi_epu16(v, mlo));
+        const __m128i a = _mm_srl_epi32(_mm_unpacklo_epi16(lo, hi), shift);
+        const __m128i b = _mm_srl_epi32(_mm_unpackhi_epi16(lo, hi), shift);
+        return _mm_packs_epi32(a, b);
+    };
+    const int stride = DibStride(width);
+    const int rowBytes = width * 3;
+    for (int y = 0; y < height; ++y) {
+        BYTE* p = frame + static_cast<size_t>(y) * stride;
+        int i = 0;
+        if (fast) {
+            for (; i + 16 <= rowBytes; i += 16) {
+                __m128i* q = reinterpret_cast<__m128i*>(p + i);
+                const __m128i x = _mm_loadu_si128(q);
+                const __m128i r = _mm_packus_epi16(times(_mm_unpacklo_epi8(x, zero)),
+                                                   times(_mm_unpackhi_epi8(x, zero)));
+                _mm_storeu_si128(q, r);
+            }
+        }
+        for (; i < rowBytes; ++i)
+            p[i] = table[p[i]];
+    }
     return 0;
 }
 
@@ -245,21 +298,33 @@ int ImgRgbGain(BYTE* frame, int width, int height, long r, long g, long b)
     if (BadFrame(frame, width, height) || (r == 0 && g == 0 && b == 0))
         return -1;
     // A negative offset darkens down to 0 rather than wrapping round to white.
-    auto offset = [](long v) { return static_cast<int>(v < -255 ? -255 : (v > 255 ? 255 : v)); };
-    BYTE red[256], green[256], blue[256];
-    for (int i = 0; i < 256; ++i) {
-        red[i] = Clamp(i + offset(r));
-        green[i] = Clamp(i + offset(g));
-        blue[i] = Clamp(i + offset(b));
+    auto limit = [](long v) { return static_cast<int>(v < -255 ? -255 : (v > 255 ? 255 : v)); };
+    const int offset[3] = {limit(b), limit(g), limit(r)};
+    // Three vectors hold 16 whole pixels: add the positive part of each
+    // channel's offset, subtract the negative part, both saturating.
+    alignas(16) BYTE up[48], down[48];
+    for (int i = 0; i < 48; ++i) {
+        const int o = offset[i % 3];
+        up[i] = static_cast<BYTE>(o > 0 ? o : 0);
+        down[i] = static_cast<BYTE>(o < 0 ? -o : 0);
+    }
+    __m128i add[3], sub[3];
+    for (int v = 0; v < 3; ++v) {
+        add[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(up + 16 * v));
+        sub[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(down + 16 * v));
     }
     const int stride = DibStride(width);
+    const int rowBytes = width * 3;
     for (int y = 0; y < height; ++y) {
         BYTE* p = frame + static_cast<size_t>(y) * stride;
-        for (int x = 0; x < width; ++x, p += 3) {
-            p[0] = blue[p[0]];
-            p[1] = green[p[1]];
-            p[2] = red[p[2]];
-        }
+        int i = 0;
+        for (; i + 48 <= rowBytes; i += 48)
+            for (int v = 0; v < 3; ++v) {
+                __m128i* q = reinterpret_cast<__m128i*>(p + i + 16 * v);
+                _mm_storeu_si128(q, _mm_subs_epu8(_mm_adds_epu8(_mm_loadu_si128(q), add[v]), sub[v]));
+            }
+        for (; i < rowBytes; ++i)
+            p[i] = Clamp(p[i] + offset[i % 3]);
     }
     return 0;
 }

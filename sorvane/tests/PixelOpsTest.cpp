@@ -2,10 +2,12 @@
 // compared, padding included. The same expectations hold in the 32-bit and the
 // 64-bit build, so both produce the same bytes.
 #include "PixelOps.h"
+#include "PixelOpsReference.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -432,6 +434,78 @@ TEST(PixelOps, MaskOverlayLargerThanTheFrameCoversItAll)
         }
     for (int y = 0; y < 2; ++y)
         EXPECT_EQ(f.Row(y)[9], kPad);
+}
+
+// The fast paths (blocks of 16 or 48 bytes, row tails) against the plain rules
+// on noise frames of many widths, padding included.
+TEST(PixelOps, FastPathsMatchThePlainRules)
+{
+    std::mt19937 rng(1234);
+    auto noise = [&](int w, int h) {
+        std::vector<BYTE> f(DibStride(w) * h);
+        for (BYTE& b : f)
+            b = BYTE(rng());
+        // some exact greys and saturated values, where rounding rules bite
+        for (size_t i = 0; i + 3 <= f.size(); i += 21)
+            f[i] = f[i + 1] = f[i + 2] = BYTE(rng() % 2 ? rng() : 255);
+        return f;
+    };
+    using Fast = std::function<int(BYTE*, int, int)>;
+    using Plain = std::function<void(BYTE*, int, int)>;
+    std::vector<std::pair<Fast, Plain>> ops = {
+        {ImgFlip, ref::Flip},
+        {ImgMirror, ref::Mirror},
+        {ImgGray, ref::Gray},
+        {ImgInvert, ref::Invert},
+        {ImgEmboss, ref::Emboss},
+        {ImgSharp, ref::Sharp},
+        {ImgAddOne, [](BYTE* f, int w, int h) { ref::Scale(f, w, h, 2); }},
+        {ImgAddTwo, [](BYTE* f, int w, int h) { ref::Scale(f, w, h, 3); }},
+    };
+    for (long t : {0L, 1L, 77L, 128L, 254L, 255L, 256L})
+        ops.push_back({[t](BYTE* f, int w, int h) { return ImgBinary(f, w, h, t); },
+                       [t](BYTE* f, int w, int h) { ref::Binary(f, w, h, t); }});
+    for (float k : {0.0f, 0.1f, 0.5f, 0.7f, 1.0f, 1.3f, 2.5f, 3.9f, 4.0f, 1e-6f, 300.0f, -1.0f})
+        ops.push_back({[k](BYTE* f, int w, int h) { return ImgMultiply(f, w, h, k); },
+                       [k](BYTE* f, int w, int h) { ref::Multiply(f, w, h, k); }});
+    const long gains[][3] = {{1, 0, 0}, {0, 0, 63}, {10, 20, 30}, {-40, 7, 0}, {300, -300, 1}};
+    for (auto& g : gains)
+        ops.push_back({[g](BYTE* f, int w, int h) { return ImgRgbGain(f, w, h, g[0], g[1], g[2]); },
+                       [g](BYTE* f, int w, int h) { ref::RgbGain(f, w, h, g[0], g[1], g[2]); }});
+
+    const int widths[] = {1, 2, 3, 4, 5, 7, 15, 16, 17, 21, 22, 31, 33, 47, 48, 49, 64, 65, 100};
+    for (int w : widths)
+        for (int h : {1, 2, 3, 5}) {
+            const std::vector<BYTE> input = noise(w, h);
+            for (size_t k = 0; k < ops.size(); ++k) {
+                SCOPED_TRACE("op " + std::to_string(k) + " at " + std::to_string(w) + " x " +
+                             std::to_string(h));
+                std::vector<BYTE> fast = input, plain = input;
+                ASSERT_EQ(ops[k].first(fast.data(), w, h), 0);
+                ops[k].second(plain.data(), w, h);
+                ASSERT_EQ(fast, plain);
+            }
+        }
+}
+
+TEST(PixelOps, MaskOverlayFastPathMatchesThePlainRule)
+{
+    std::mt19937 rng(99);
+    for (int round = 0; round < 300; ++round) {
+        const int w = 1 + rng() % 40, h = 1 + rng() % 6;
+        const int mw = 1 + rng() % 45, mh = 1 + rng() % 8;
+        const int x0 = int(rng() % 50) - 5, y0 = int(rng() % 10) - 3;
+        std::vector<BYTE> frame(DibStride(w) * h), mask(DibStride(mw) * mh);
+        for (BYTE& b : frame)
+            b = BYTE(rng());
+        for (BYTE& b : mask)
+            b = BYTE(rng() % 4);  // small values: many pixels hit the key colour
+        std::vector<BYTE> fast = frame, plain = frame;
+        ASSERT_EQ(ImgMaskOverlay(fast.data(), w, h, x0, y0, mask.data(), mw, mh, 1, 2, 3), 0);
+        ref::MaskOverlay(plain.data(), w, h, x0, y0, mask.data(), mw, mh, 1, 2, 3);
+        ASSERT_EQ(fast, plain) << w << "x" << h << " mask " << mw << "x" << mh << " at " << x0 << ","
+                               << y0;
+    }
 }
 
 }  // namespace
