@@ -32,17 +32,24 @@ inline void Mirror(BYTE* f, int w, int h)
         f[i] = out[i];
 }
 
+struct LumaTables {
+    float red[256], green[256], blue[256];
+    LumaTables()
+    {
+        red[0] = green[0] = blue[0] = 0;
+        for (int k = 1; k < 256; ++k) {
+            red[k] = red[k - 1] + 0.3f;
+            green[k] = green[k - 1] + 0.59f;
+            blue[k] = blue[k - 1] + 0.11f;
+        }
+    }
+};
+
 inline int Luma(const BYTE* p)
 {
-    float red[256], green[256], blue[256];
-    red[0] = green[0] = blue[0] = 0;
-    for (int k = 1; k < 256; ++k) {
-        red[k] = red[k - 1] + 0.3f;
-        green[k] = green[k - 1] + 0.59f;
-        blue[k] = blue[k - 1] + 0.11f;
-    }
-    float sum = red[p[2]] + green[p[1]];
-    sum = sum + blue[p[0]];
+    static const LumaTables t;
+    float sum = t.red[p[2]] + t.green[p[1]];
+    sum = sum + t.blue[p[0]];
     return int(sum);
 }
 

@@ -488,6 +488,26 @@ TEST(PixelOps, FastPathsMatchThePlainRules)
         }
 }
 
+// Every colour once: the luma shortcut must agree with the float tables for all.
+TEST(PixelOps, GrayAndBinaryMatchThePlainRuleForEveryColour)
+{
+    const int w = 4096, h = 4096;
+    std::vector<BYTE> all(size_t(w) * h * 3);
+    for (size_t i = 0; i < size_t(w) * h; ++i) {
+        all[3 * i] = BYTE(i);
+        all[3 * i + 1] = BYTE(i >> 8);
+        all[3 * i + 2] = BYTE(i >> 16);
+    }
+    std::vector<BYTE> fast = all, plain = all;
+    ASSERT_EQ(ImgGray(fast.data(), w, h), 0);
+    ref::Gray(plain.data(), w, h);
+    EXPECT_TRUE(fast == plain);
+    fast = all, plain = all;
+    ASSERT_EQ(ImgBinary(fast.data(), w, h, 100), 0);
+    ref::Binary(plain.data(), w, h, 100);
+    EXPECT_TRUE(fast == plain);
+}
+
 TEST(PixelOps, MaskOverlayFastPathMatchesThePlainRule)
 {
     std::mt19937 rng(99);
