@@ -54,6 +54,53 @@ const LumaTables& Luma()
     return tables;
 }
 
+
+__m128i ReverseBytes(__m128i v)
+{
+    v = _mm_shuffle_epi32(v, _MM_SHUFFLE(0, 1, 2, 3));
+    v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+    v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+    return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+}
+
+// Sixteen pixels (48 bytes) in reverse order: all bytes reversed, then the
+// first and last byte of every pixel swapped back.
+struct MirrorBlock {
+    __m128i keep[3], fromNext[3], fromPrev[3];
+
+    MirrorBlock()
+    {
+        for (int k = 0; k < 3; ++k) {
+            alignas(16) BYTE a[16], b[16], c[16];
+            for (int j = 0; j < 16; ++j) {
+                const int g = (16 * k + j) % 3;
+                a[j] = g == 1 ? 0xFF : 0;
+                b[j] = g == 0 ? 0xFF : 0;
+                c[j] = g == 2 ? 0xFF : 0;
+            }
+            keep[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(a));
+            fromNext[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(b));
+            fromPrev[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(c));
+        }
+    }
+
+    void Run(const BYTE* src, __m128i out[3]) const
+    {
+        const __m128i* s = reinterpret_cast<const __m128i*>(src);
+        const __m128i v[3] = {ReverseBytes(_mm_loadu_si128(s + 2)), ReverseBytes(_mm_loadu_si128(s + 1)),
+                              ReverseBytes(_mm_loadu_si128(s))};
+        const __m128i zero = _mm_setzero_si128();
+        for (int k = 0; k < 3; ++k) {
+            const __m128i next = k < 2 ? v[k + 1] : zero;
+            const __m128i prev = k > 0 ? v[k - 1] : zero;
+            const __m128i plus2 = _mm_or_si128(_mm_srli_si128(v[k], 2), _mm_slli_si128(next, 14));
+            const __m128i minus2 = _mm_or_si128(_mm_slli_si128(v[k], 2), _mm_srli_si128(prev, 14));
+            out[k] = _mm_or_si128(_mm_and_si128(v[k], keep[k]),
+                                  _mm_or_si128(_mm_and_si128(plus2, fromNext[k]), _mm_and_si128(minus2, fromPrev[k])));
+        }
+    }
+};
+
 }  // namespace
 
 int ImgFlip(BYTE* frame, int width, int height)
@@ -83,10 +130,23 @@ int ImgMirror(BYTE* frame, int width, int height)
         return -1;
     const size_t stride = DibStride(width);
     const size_t rowBytes = static_cast<size_t>(width) * 3;
+    const MirrorBlock block;
     for (int y = 0; y < height; ++y) {
         BYTE* p = frame + y * stride;
-        BYTE* q = p + rowBytes - 3;
-        for (; p < q; p += 3, q -= 3) {
+        BYTE* q = p + rowBytes;  // one past the right end
+        // Sixteen pixels from each end trade places, reversed.
+        for (; q - p >= 96; p += 48, q -= 48) {
+            __m128i left[3], right[3];
+            block.Run(p, left);
+            block.Run(q - 48, right);
+            __m128i* l = reinterpret_cast<__m128i*>(p);
+            __m128i* r = reinterpret_cast<__m128i*>(q - 48);
+            for (int k = 0; k < 3; ++k) {
+                _mm_storeu_si128(l + k, right[k]);
+                _mm_storeu_si128(r + k, left[k]);
+            }
+        }
+        for (q -= 3; p < q; p += 3, q -= 3) {
             const BYTE b = p[0], g = p[1], r = p[2];
             p[0] = q[0], p[1] = q[1], p[2] = q[2];
             q[0] = b, q[1] = g, q[2] = r;
