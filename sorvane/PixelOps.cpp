@@ -251,15 +251,19 @@ int ImgSharp(BYTE* frame, int width, int height)
         const BYTE* below = out + stride;
         std::memcpy(here, out, stride);
         int i = 3;
-        for (; i + 8 <= last; i += 8) {
-            auto load = [&](const BYTE* p) {
-                return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-            };
-            const __m128i c = load(here + i);
-            __m128i v = _mm_add_epi16(_mm_slli_epi16(c, 2), c);
-            v = _mm_sub_epi16(v, _mm_add_epi16(load(above + i), load(below + i)));
-            v = _mm_sub_epi16(v, _mm_add_epi16(load(here + i - 3), load(here + i + 3)));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+        for (; i + 16 <= last; i += 16) {
+            auto load = [](const BYTE* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+            const __m128i c = load(here + i), u = load(above + i), d = load(below + i);
+            const __m128i l = load(here + i - 3), r = load(here + i + 3);
+            // 5 x centre - the four around it, on 16-bit lanes: low then high bytes
+            const __m128i cl = _mm_unpacklo_epi8(c, zero), ch = _mm_unpackhi_epi8(c, zero);
+            const __m128i al = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(u, zero), _mm_unpacklo_epi8(d, zero)),
+                                             _mm_add_epi16(_mm_unpacklo_epi8(l, zero), _mm_unpacklo_epi8(r, zero)));
+            const __m128i ah = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(u, zero), _mm_unpackhi_epi8(d, zero)),
+                                             _mm_add_epi16(_mm_unpackhi_epi8(l, zero), _mm_unpackhi_epi8(r, zero)));
+            const __m128i vl = _mm_sub_epi16(_mm_add_epi16(_mm_slli_epi16(cl, 2), cl), al);
+            const __m128i vh = _mm_sub_epi16(_mm_add_epi16(_mm_slli_epi16(ch, 2), ch), ah);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(vl, vh));
         }
         for (; i < last; ++i)
             out[i] = Clamp(5 * here[i] - above[i] - below[i] - here[i - 3] - here[i + 3]);
