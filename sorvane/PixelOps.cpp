@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -406,10 +407,40 @@ int ImgMaskOverlay(BYTE* frame, int width, int height, int x0, int y0,
     // Negative offsets clip at the frame's edge instead of writing before it.
     const int firstRow = y0 > 0 ? y0 : 0;
     const int firstCol = x0 > 0 ? x0 : 0;
-    for (int y = firstRow; y < coveredHeight && y - y0 < maskHeight; ++y) {
+    const int lastRow = coveredHeight < y0 + maskHeight ? coveredHeight : y0 + maskHeight;
+    const int lastCol = coveredWidth < x0 + maskWidth ? coveredWidth : x0 + maskWidth;
+    alignas(16) BYTE keyBytes[48];
+    for (int i = 0; i < 48; i += 3)
+        keyBytes[i] = keyBlue, keyBytes[i + 1] = keyGreen, keyBytes[i + 2] = keyRed;
+    const __m128i* key = reinterpret_cast<const __m128i*>(keyBytes);
+    const uint64_t allKey = (uint64_t(1) << 48) - 1;
+    for (int y = firstRow; y < lastRow; ++y) {
         BYTE* f = frame + static_cast<size_t>(y) * stride;
         const BYTE* m = mask + static_cast<size_t>(y - y0) * maskStride;
-        for (int x = firstCol; x < coveredWidth && x - x0 < maskWidth; ++x) {
+        int x = firstCol;
+        // Sixteen pixels at a time; one bit a byte says which bytes match the key.
+        for (; x + 16 <= lastCol; x += 16) {
+            const __m128i* mp = reinterpret_cast<const __m128i*>(m + static_cast<size_t>(x - x0) * 3);
+            __m128i* fp = reinterpret_cast<__m128i*>(f + static_cast<size_t>(x) * 3);
+            const __m128i v0 = _mm_loadu_si128(mp), v1 = _mm_loadu_si128(mp + 1), v2 = _mm_loadu_si128(mp + 2);
+            const uint64_t match = uint64_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v0, _mm_load_si128(key)))) |
+                                   uint64_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v1, _mm_load_si128(key + 1)))) << 16 |
+                                   uint64_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v2, _mm_load_si128(key + 2)))) << 32;
+            if (match == allKey)
+                continue;
+            if (match == 0) {
+                _mm_storeu_si128(fp, v0);
+                _mm_storeu_si128(fp + 1, v1);
+                _mm_storeu_si128(fp + 2, v2);
+                continue;
+            }
+            const BYTE* src = reinterpret_cast<const BYTE*>(mp);
+            BYTE* dst = reinterpret_cast<BYTE*>(fp);
+            for (int j = 0; j < 16; ++j, src += 3, dst += 3)
+                if (((match >> (3 * j)) & 7) != 7)
+                    dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
+        }
+        for (; x < lastCol; ++x) {
             const BYTE* mp = m + static_cast<size_t>(x - x0) * 3;
             if (mp[2] == keyRed && mp[1] == keyGreen && mp[0] == keyBlue)
                 continue;

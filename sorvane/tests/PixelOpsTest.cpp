@@ -512,14 +512,18 @@ TEST(PixelOps, MaskOverlayFastPathMatchesThePlainRule)
 {
     std::mt19937 rng(99);
     for (int round = 0; round < 300; ++round) {
-        const int w = 1 + rng() % 40, h = 1 + rng() % 6;
-        const int mw = 1 + rng() % 45, mh = 1 + rng() % 8;
+        const int w = 1 + rng() % 70, h = 1 + rng() % 6;
+        const int mw = 1 + rng() % 75, mh = 1 + rng() % 8;
         const int x0 = int(rng() % 50) - 5, y0 = int(rng() % 10) - 3;
         std::vector<BYTE> frame(DibStride(w) * h), mask(DibStride(mw) * mh);
         for (BYTE& b : frame)
             b = BYTE(rng());
         for (BYTE& b : mask)
             b = BYTE(rng() % 4);  // small values: many pixels hit the key colour
+        if (round % 3 == 0)  // mostly key colour, with long runs of it
+            for (size_t i = 0; i + 3 <= mask.size(); i += 3)
+                if (rng() % 10 != 0)
+                    mask[i] = 3, mask[i + 1] = 2, mask[i + 2] = 1;
         std::vector<BYTE> fast = frame, plain = frame;
         ASSERT_EQ(ImgMaskOverlay(fast.data(), w, h, x0, y0, mask.data(), mw, mh, 1, 2, 3), 0);
         ref::MaskOverlay(plain.data(), w, h, x0, y0, mask.data(), mw, mh, 1, 2, 3);
