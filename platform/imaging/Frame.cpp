@@ -1,0 +1,459 @@
+#include "Frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace imaging {
+
+Frame& Frame::operator=(Frame&& other) noexcept
+{
+    if (this != &other) {
+        Free();
+        bits = other.bits;
+        width = other.width;
+        height = other.height;
+        bpp = other.bpp;
+        stride = other.stride;
+        colors = other.colors;
+        std::memcpy(palette, other.palette, sizeof palette);
+        other.bits = nullptr;
+        other.width = other.height = other.bpp = other.stride = other.colors = 0;
+    }
+    return *this;
+}
+
+bool SizeAllowed(long long width, long long height, int bpp)
+{
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+        return false;
+    // Every depth may be brought to 24 bits for processing.
+    const unsigned long long stride24 = ((unsigned long long)width * 24 + 31) / 32 * 4;
+    const unsigned long long strideOwn = ((unsigned long long)width * bpp + 31) / 32 * 4;
+    return std::max(stride24, strideOwn) * (unsigned long long)height <= kMaxBytes;
+}
+
+L_INT Frame::Allocate(int w, int h, int depth)
+{
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)
+        return LERR_BITS_PER_PIXEL;
+    if (!SizeAllowed(w, h, depth))
+        return LERR_IMAGE_TOO_LARGE;
+    const int s = Stride(w, depth);
+    BYTE* p = static_cast<BYTE*>(std::calloc(size_t(s) * h, 1));
+    if (!p)
+        return LERR_NO_MEMORY;
+    Free();
+    bits = p;
+    width = w;
+    height = h;
+    bpp = depth;
+    stride = s;
+    colors = depth <= 8 ? 1 << depth : 0;
+    std::memset(palette, 0, sizeof palette);
+    return SUCCESS;
+}
+
+void Frame::Free()
+{
+    std::free(bits);
+    bits = nullptr;
+    width = height = bpp = stride = colors = 0;
+}
+
+L_INT Frame::CopyFrom(const Frame& other)
+{
+    if (this == &other)
+        return SUCCESS;
+    if (other.Empty()) {
+        Free();
+        return SUCCESS;
+    }
+    Frame copy;
+    const L_INT rc = copy.Allocate(other.width, other.height, other.bpp);
+    if (rc != SUCCESS)
+        return rc;
+    std::memcpy(copy.bits, other.bits, other.Bytes());
+    copy.colors = other.colors;
+    std::memcpy(copy.palette, other.palette, sizeof palette);
+    *this = static_cast<Frame&&>(copy);
+    return SUCCESS;
+}
+
+void GreyPalette(Frame& f)
+{
+    const int n = 1 << f.bpp;
+    for (int i = 0; i < n; ++i) {
+        const BYTE v = BYTE(i * 255 / (n - 1));
+        f.palette[i] = RGBQUAD{v, v, v, 0};
+    }
+    f.colors = n;
+}
+
+bool IsGreyPalette(const Frame& f)
+{
+    if (f.bpp != 8)
+        return false;
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD& q = f.palette[i];
+        if (q.rgbBlue != i || q.rgbGreen != i || q.rgbRed != i)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Palette index of pixel x in a 1, 4 or 8-bit row.
+inline int Index(const BYTE* row, int x, int bpp)
+{
+    switch (bpp) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+    default: return row[x];
+    }
+}
+
+inline void SetIndex(BYTE* row, int x, int bpp, int v)
+{
+    switch (bpp) {
+    case 1: {
+        const int shift = 7 - (x & 7);
+        row[x >> 3] = BYTE((row[x >> 3] & ~(1 << shift)) | ((v & 1) << shift));
+        break;
+    }
+    case 4: {
+        const int shift = (x & 1) ? 0 : 4;
+        row[x >> 1] = BYTE((row[x >> 1] & ~(15 << shift)) | ((v & 15) << shift));
+        break;
+    }
+    default: row[x] = BYTE(v);
+    }
+}
+
+// 5-bit channel to 8 bits, rounded to nearest.
+inline BYTE Expand5(int v) { return BYTE((v * 255 + 15) / 31); }
+
+// One row of any depth as blue-green-red triples.
+void RowTo24(const Frame& f, int y, BYTE* out)
+{
+    const BYTE* row = f.Row(y);
+    switch (f.bpp) {
+    case 24:
+        std::memcpy(out, row, size_t(f.width) * 3);
+        break;
+    case 32:
+        for (int x = 0; x < f.width; ++x, row += 4, out += 3) {
+            out[0] = row[0];
+            out[1] = row[1];
+            out[2] = row[2];
+        }
+        break;
+    case 16:
+        for (int x = 0; x < f.width; ++x, row += 2, out += 3) {
+            const int v = row[0] | (row[1] << 8);
+            out[0] = Expand5(v & 31);
+            out[1] = Expand5((v >> 5) & 31);
+            out[2] = Expand5((v >> 10) & 31);
+        }
+        break;
+    default:
+        for (int x = 0; x < f.width; ++x, out += 3) {
+            const RGBQUAD& q = f.palette[Index(row, x, f.bpp)];
+            out[0] = q.rgbBlue;
+            out[1] = q.rgbGreen;
+            out[2] = q.rgbRed;
+        }
+    }
+}
+
+}  // namespace
+
+L_INT Convert(const Frame& src, int bpp, Frame& dst)
+{
+    if (src.Empty())
+        return LERR_NO_BITMAP;
+    if (bpp == src.bpp)
+        return dst.CopyFrom(src);
+    Frame out;
+    if (bpp == 24 || bpp == 32) {
+        L_INT rc = out.Allocate(src.width, src.height, bpp);
+        if (rc != SUCCESS)
+            return rc;
+        for (int y = 0; y < src.height; ++y) {
+            if (bpp == 24) {
+                RowTo24(src, y, out.Row(y));
+            } else {
+                BYTE* o = out.Row(y);
+                // Converted to 24 bits in the row itself, then widened from
+                // the right end so that no pixel is overwritten before it is read.
+                RowTo24(src, y, o);
+                for (int x = src.width - 1; x >= 0; --x) {
+                    o[x * 4 + 3] = 0;
+                    o[x * 4 + 2] = o[x * 3 + 2];
+                    o[x * 4 + 1] = o[x * 3 + 1];
+                    o[x * 4 + 0] = o[x * 3 + 0];
+                }
+            }
+        }
+    } else if (src.bpp <= 8 && (bpp == 4 || bpp == 8) && bpp > src.bpp) {
+        L_INT rc = out.Allocate(src.width, src.height, bpp);
+        if (rc != SUCCESS)
+            return rc;
+        std::memcpy(out.palette, src.palette, sizeof out.palette);
+        out.colors = src.colors;
+        for (int y = 0; y < src.height; ++y)
+            for (int x = 0; x < src.width; ++x)
+                SetIndex(out.Row(y), x, bpp, Index(src.Row(y), x, src.bpp));
+    } else {
+        return LERR_BITS_PER_PIXEL;
+    }
+    dst = static_cast<Frame&&>(out);
+    return SUCCESS;
+}
+
+L_INT To24(Frame& f)
+{
+    if (f.Empty())
+        return LERR_NO_BITMAP;
+    if (f.bpp == 24)
+        return SUCCESS;
+    Frame out;
+    const L_INT rc = Convert(f, 24, out);
+    if (rc == SUCCESS)
+        f = static_cast<Frame&&>(out);
+    return rc;
+}
+
+void FlipRows(Frame& f)
+{
+    for (int top = 0, bottom = f.height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(f.Row(top), f.Row(top) + f.stride, f.Row(bottom));
+}
+
+L_INT Mirror(Frame& f)
+{
+    if (f.Empty())
+        return LERR_NO_BITMAP;
+    const int bytes = f.bpp / 8;
+    for (int y = 0; y < f.height; ++y) {
+        BYTE* row = f.Row(y);
+        if (f.bpp < 8) {
+            for (int l = 0, r = f.width - 1; l < r; ++l, --r) {
+                const int a = Index(row, l, f.bpp), b = Index(row, r, f.bpp);
+                SetIndex(row, l, f.bpp, b);
+                SetIndex(row, r, f.bpp, a);
+            }
+        } else {
+            for (int l = 0, r = f.width - 1; l < r; ++l, --r)
+                std::swap_ranges(row + l * bytes, row + l * bytes + bytes, row + r * bytes);
+        }
+    }
+    return SUCCESS;
+}
+
+L_INT RotateRight(const Frame& src, int quarterTurns, Frame& dst)
+{
+    if (src.Empty())
+        return LERR_NO_BITMAP;
+    quarterTurns &= 3;
+    if (quarterTurns == 0)
+        return dst.CopyFrom(src);
+    const bool swap = quarterTurns != 2;
+    Frame out;
+    L_INT rc = out.Allocate(swap ? src.height : src.width, swap ? src.width : src.height, src.bpp);
+    if (rc != SUCCESS)
+        return rc;
+    std::memcpy(out.palette, src.palette, sizeof out.palette);
+    out.colors = src.colors;
+    const int w = src.width, h = src.height, bytes = src.bpp / 8;
+    // Source pixel (x, y) lands at: 90: (h-1-y, x); 180: (w-1-x, h-1-y); 270: (y, w-1-x).
+    constexpr int kTile = 64;
+    for (int ty = 0; ty < h; ty += kTile) {
+        for (int tx = 0; tx < w; tx += kTile) {
+            const int yEnd = std::min(h, ty + kTile), xEnd = std::min(w, tx + kTile);
+            for (int y = ty; y < yEnd; ++y) {
+                const BYTE* s = src.Row(y);
+                for (int x = tx; x < xEnd; ++x) {
+                    int nx, ny;
+                    if (quarterTurns == 1) { nx = h - 1 - y; ny = x; }
+                    else if (quarterTurns == 2) { nx = w - 1 - x; ny = h - 1 - y; }
+                    else { nx = y; ny = w - 1 - x; }
+                    BYTE* d = out.Row(ny);
+                    if (bytes == 0) {
+                        SetIndex(d, nx, src.bpp, Index(s, x, src.bpp));
+                    } else {
+                        for (int b = 0; b < bytes; ++b)
+                            d[nx * bytes + b] = s[x * bytes + b];
+                    }
+                }
+            }
+        }
+    }
+    dst = static_cast<Frame&&>(out);
+    return SUCCESS;
+}
+
+L_INT RotateAny(const Frame& src, int hundredths, bool resize, COLORREF fill, Frame& dst)
+{
+    if (src.Empty())
+        return LERR_NO_BITMAP;
+    if (src.bpp != 24)
+        return LERR_BITS_PER_PIXEL;
+    int angle = hundredths % 36000;
+    if (angle < 0)
+        angle += 36000;
+    if (angle % 9000 == 0 && (resize || angle % 18000 == 0))
+        return RotateRight(src, angle / 9000, dst);
+
+    const double rad = angle * 3.14159265358979323846 / 18000.0;
+    const double c = std::cos(rad), s = std::sin(rad);
+    const int w = src.width, h = src.height;
+    int ow = w, oh = h;
+    if (resize) {
+        // Bounding box of the turned picture; the small slack keeps exact
+        // products from rounding up a whole pixel.
+        ow = int(std::ceil(std::fabs(w * c) + std::fabs(h * s) - 1e-6));
+        oh = int(std::ceil(std::fabs(w * s) + std::fabs(h * c) - 1e-6));
+        ow = std::max(ow, 1);
+        oh = std::max(oh, 1);
+    }
+    Frame out;
+    L_INT rc = out.Allocate(ow, oh, 24);
+    if (rc != SUCCESS)
+        return rc;
+    const BYTE fb = GetBValue(fill), fg = GetGValue(fill), fr = GetRValue(fill);
+    // Output pixel centre, relative to the output centre, turned back
+    // anticlockwise, gives the source point; rows run downwards, so the usual
+    // matrix turns clockwise on screen.
+    for (int y = 0; y < oh; ++y) {
+        BYTE* d = out.Row(y);
+        const double dy = y + 0.5 - oh / 2.0;
+        for (int x = 0; x < ow; ++x, d += 3) {
+            const double dx = x + 0.5 - ow / 2.0;
+            const double sx = dx * c + dy * s + w / 2.0 - 0.5;
+            const double sy = -dx * s + dy * c + h / 2.0 - 0.5;
+            if (sx < -0.5 || sy < -0.5 || sx > w - 0.5 || sy > h - 0.5) {
+                d[0] = fb; d[1] = fg; d[2] = fr;
+                continue;
+            }
+            const int x0 = int(std::floor(sx)), y0 = int(std::floor(sy));
+            const double fx = sx - x0, fy = sy - y0;
+            const int xa = std::clamp(x0, 0, w - 1), xb = std::clamp(x0 + 1, 0, w - 1);
+            const int ya = std::clamp(y0, 0, h - 1), yb = std::clamp(y0 + 1, 0, h - 1);
+            const BYTE* r0 = src.Row(ya);
+            const BYTE* r1 = src.Row(yb);
+            for (int k = 0; k < 3; ++k) {
+                const double top = r0[xa * 3 + k] + (r0[xb * 3 + k] - r0[xa * 3 + k]) * fx;
+                const double bot = r1[xa * 3 + k] + (r1[xb * 3 + k] - r1[xa * 3 + k]) * fx;
+                d[k] = BYTE(std::lround(std::clamp(top + (bot - top) * fy, 0.0, 255.0)));
+            }
+        }
+    }
+    dst = static_cast<Frame&&>(out);
+    return SUCCESS;
+}
+
+namespace {
+
+struct Taps {
+    int first = 0;
+    std::vector<float> w;
+};
+
+// Triangle filter, one source pixel wide when enlarging and as wide as the
+// reduction when shrinking, so that shrinking averages every source pixel.
+bool MakeTaps(int from, int to, std::vector<Taps>& taps)
+{
+    try {
+        taps.resize(to);
+        const double scale = double(from) / to;
+        const double radius = std::max(1.0, scale);
+        for (int i = 0; i < to; ++i) {
+            const double centre = (i + 0.5) * scale - 0.5;
+            const int lo = int(std::ceil(centre - radius)), hi = int(std::floor(centre + radius));
+            Taps& t = taps[i];
+            t.first = lo;
+            t.w.assign(hi - lo + 1, 0.0f);
+            double sum = 0;
+            for (int j = lo; j <= hi; ++j)
+                sum += t.w[j - lo] = float(std::max(0.0, 1.0 - std::fabs(j - centre) / radius));
+            for (float& v : t.w)
+                v = float(v / sum);
+        }
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+L_INT Resample(const Frame& src, int width, int height, bool smooth, Frame& dst)
+{
+    if (src.Empty())
+        return LERR_NO_BITMAP;
+    if (src.bpp != 24)
+        return LERR_BITS_PER_PIXEL;
+    if (width <= 0 || height <= 0)
+        return LERR_INV_PARAMETER;
+    if (width == src.width && height == src.height)
+        return dst.CopyFrom(src);
+    Frame out;
+    L_INT rc = out.Allocate(width, height, 24);
+    if (rc != SUCCESS)
+        return rc;
+    if (!smooth) {
+        for (int y = 0; y < height; ++y) {
+            const BYTE* s = src.Row(int((long long)y * src.height / height));
+            BYTE* d = out.Row(y);
+            for (int x = 0; x < width; ++x) {
+                const BYTE* p = s + (long long)x * src.width / width * 3;
+                d[x * 3] = p[0]; d[x * 3 + 1] = p[1]; d[x * 3 + 2] = p[2];
+            }
+        }
+        dst = static_cast<Frame&&>(out);
+        return SUCCESS;
+    }
+    std::vector<Taps> tx, ty;
+    std::vector<float> column;
+    try {
+        column.resize(size_t(src.width) * 3);
+    } catch (...) {
+        return LERR_NO_MEMORY;
+    }
+    if (!MakeTaps(src.width, width, tx) || !MakeTaps(src.height, height, ty))
+        return LERR_NO_MEMORY;
+    for (int y = 0; y < height; ++y) {
+        // Vertical pass into one row of floats, then the horizontal pass.
+        std::fill(column.begin(), column.end(), 0.0f);
+        const Taps& t = ty[y];
+        for (size_t k = 0; k < t.w.size(); ++k) {
+            const float wk = t.w[k];
+            if (wk == 0.0f)
+                continue;
+            const BYTE* s = src.Row(std::clamp(t.first + int(k), 0, src.height - 1));
+            for (int i = 0; i < src.width * 3; ++i)
+                column[i] += wk * s[i];
+        }
+        BYTE* d = out.Row(y);
+        for (int x = 0; x < width; ++x) {
+            const Taps& u = tx[x];
+            float acc[3] = {0, 0, 0};
+            for (size_t k = 0; k < u.w.size(); ++k) {
+                const float* c = &column[size_t(std::clamp(u.first + int(k), 0, src.width - 1)) * 3];
+                acc[0] += u.w[k] * c[0];
+                acc[1] += u.w[k] * c[1];
+                acc[2] += u.w[k] * c[2];
+            }
+            for (int k = 0; k < 3; ++k)
+                d[x * 3 + k] = BYTE(std::lround(std::clamp(acc[k], 0.0f, 255.0f)));
+        }
+    }
+    dst = static_cast<Frame&&>(out);
+    return SUCCESS;
+}
+
+}  // namespace imaging
