@@ -240,7 +240,8 @@ L_INT DecodeBmp(const BYTE* data, size_t size, int bpp, Frame& out, FILEINFO* in
             }
         }
     }
-    if (bpp != 0 && bpp != f.bpp) {
+    // A file's own depth asks for the picture as it is held.
+    if (bpp != 0 && bpp != f.bpp && bpp != h.bpp) {
         Frame c;
         rc = Convert(f, bpp, c);
         if (rc != SUCCESS)

@@ -24,7 +24,9 @@ struct ErrorManager {
 {
     ErrorManager* e = reinterpret_cast<ErrorManager*>(cinfo->err);
     if (e->code == SUCCESS)
-        e->code = cinfo->err->msg_code == JERR_OUT_OF_MEMORY ? L_INT(LERR_NO_MEMORY) : L_INT(LERR_FILE_CORRUPT);
+        e->code = cinfo->err->msg_code == JERR_OUT_OF_MEMORY   ? L_INT(LERR_NO_MEMORY)
+                  : cinfo->err->msg_code == JERR_IMAGE_TOO_BIG ? L_INT(LERR_IMAGE_TOO_LARGE)
+                                                               : L_INT(LERR_FILE_CORRUPT);
     longjmp(e->jump, 1);
 }
 
