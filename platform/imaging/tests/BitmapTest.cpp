@@ -537,3 +537,45 @@ TEST(Adjustments, TheirEndsAreGreyAndFullRange)
 }
 
 }  // namespace
+
+namespace {
+
+// Plain definitions of the box filters, for comparison: edges repeated,
+// window from -(dim-1)/2 to dim/2, lower median for an even count.
+std::vector<BYTE> PlainBox(const LBitmap& bmp, int dim, bool median)
+{
+    const int w = bmp.GetWidth(), h = bmp.GetHeight();
+    std::vector<BYTE> out(size_t(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < 3; ++k) {
+                std::vector<int> v;
+                for (int dy = -(dim - 1) / 2; dy <= dim / 2; ++dy)
+                    for (int dx = -(dim - 1) / 2; dx <= dim / 2; ++dx) {
+                        const Bgr p = At(bmp, std::clamp(x + dx, 0, w - 1), std::clamp(y + dy, 0, h - 1));
+                        v.push_back(k == 0 ? p.b : k == 1 ? p.g : p.r);
+                    }
+                std::sort(v.begin(), v.end());
+                int sum = 0;
+                for (int e : v)
+                    sum += e;
+                const int n = int(v.size());
+                out[(size_t(y) * w + x) * 3 + k] = BYTE(median ? v[(n + 1) / 2 - 1] : (sum + n / 2) / n);
+            }
+    return out;
+}
+
+TEST(Filters, AverageAndMedianMatchTheirPlainDefinitions)
+{
+    for (int dim : {2, 3, 4, 5, 8}) {
+        for (bool median : {false, true}) {
+            LBitmap bmp;
+            MakeCoded(bmp, 13, 11, dim);
+            const std::vector<BYTE> expected = PlainBox(bmp, dim, median);
+            ASSERT_EQ(median ? bmp.MedianFilter(dim) : bmp.AverageFilter(dim), SUCCESS);
+            EXPECT_EQ(Pixels(bmp), expected) << (median ? "median " : "average ") << dim;
+        }
+    }
+}
+
+}  // namespace
