@@ -276,38 +276,38 @@ int ImgSharp(BYTE* frame, int width, int height)
     return 0;
 }
 
-int ImgAddOne(BYTE* frame, int width, int height)
+namespace {
+
+// Every byte of the frame, padding included, times 2 or 3, saturating.
+int ScaleEveryByte(BYTE* frame, int width, int height, int times)
 {
     if (BadFrame(frame, width, height))
         return -1;
-    // The whole buffer, padding included.
     const size_t bytes = FrameBytes(width, height);
     size_t i = 0;
     for (; i + 16 <= bytes; i += 16) {
         __m128i* q = reinterpret_cast<__m128i*>(frame + i);
         const __m128i v = _mm_loadu_si128(q);
-        _mm_storeu_si128(q, _mm_adds_epu8(v, v));
+        __m128i r = _mm_adds_epu8(v, v);
+        if (times == 3)
+            r = _mm_adds_epu8(r, v);  // min(min(2v, 255) + v, 255) == min(3v, 255)
+        _mm_storeu_si128(q, r);
     }
     for (; i < bytes; ++i)
-        frame[i] = Clamp(frame[i] * 2);
+        frame[i] = Clamp(frame[i] * times);
     return 0;
+}
+
+}  // namespace
+
+int ImgAddOne(BYTE* frame, int width, int height)
+{
+    return ScaleEveryByte(frame, width, height, 2);
 }
 
 int ImgAddTwo(BYTE* frame, int width, int height)
 {
-    if (BadFrame(frame, width, height))
-        return -1;
-    const size_t bytes = FrameBytes(width, height);
-    size_t i = 0;
-    for (; i + 16 <= bytes; i += 16) {
-        __m128i* q = reinterpret_cast<__m128i*>(frame + i);
-        const __m128i v = _mm_loadu_si128(q);
-        // min(min(2v, 255) + v, 255) == min(3v, 255)
-        _mm_storeu_si128(q, _mm_adds_epu8(_mm_adds_epu8(v, v), v));
-    }
-    for (; i < bytes; ++i)
-        frame[i] = Clamp(frame[i] * 3);
-    return 0;
+    return ScaleEveryByte(frame, width, height, 3);
 }
 
 int ImgMultiply(BYTE* frame, int width, int height, float factor)
