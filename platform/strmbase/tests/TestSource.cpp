@@ -62,8 +62,12 @@ public:
         if (c.actualLength >= 0)
             length = c.actualLength;
         length = std::min(length, size);
-        memset(data, 0, size_t(size));
-        memcpy(data, c.frame.data(), std::min<size_t>(size_t(length), c.frame.size()));
+        if (c.refill || std::find(m_filled.begin(), m_filled.end(), data) == m_filled.end()) {
+            memset(data, 0, size_t(size));
+            memcpy(data, c.frame.data(), std::min<size_t>(size_t(length), c.frame.size()));
+            if (!c.refill)
+                m_filled.push_back(data);
+        }
         pSample->SetActualDataLength(length);
         pSample->SetTime(nullptr, nullptr);
         pSample->SetSyncPoint(TRUE);
@@ -73,6 +77,7 @@ public:
 
 private:
     CTestSource* m_pSource;
+    std::vector<BYTE*> m_filled;  // with refill off: buffers written once already
 };
 
 CTestSource::CTestSource(const TestSourceConfig& config, HRESULT* phr)

@@ -14,6 +14,7 @@ struct TestSourceConfig {
     long buffers = 4;
     long actualLength = -1;     // bytes each sample claims to hold; -1: the whole frame
     std::vector<BYTE> frame;    // one frame in DIB layout; empty: zeros
+    bool refill = true;         // false: write the frame into each buffer only once
 };
 
 // {6E1C2A55-3D9B-4B7F-9A47-1F5F2C3B8D01}, never registered.
