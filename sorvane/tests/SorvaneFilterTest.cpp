@@ -11,6 +11,42 @@
 
 namespace {
 
+// Debugger traces of this thread's OutputDebugStringA calls, seen as the
+// exception that carries them to a debugger.
+std::vector<std::string> g_traces;
+DWORD g_traceThread = 0;
+
+LONG CALLBACK CatchTrace(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD* r = info->ExceptionRecord;
+    if (r->ExceptionCode == DBG_PRINTEXCEPTION_C && r->NumberParameters >= 2 &&
+        GetCurrentThreadId() == g_traceThread)
+        g_traces.emplace_back(reinterpret_cast<const char*>(r->ExceptionInformation[1]),
+                              size_t(r->ExceptionInformation[0]) ? size_t(r->ExceptionInformation[0]) - 1 : 0);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+class TraceCatcher {
+public:
+    TraceCatcher()
+    {
+        g_traces.clear();
+        g_traceThread = GetCurrentThreadId();
+        m_handler = AddVectoredExceptionHandler(1, CatchTrace);
+    }
+    ~TraceCatcher() { RemoveVectoredExceptionHandler(m_handler); }
+    static bool Saw(const std::string& line)
+    {
+        for (const std::string& t : g_traces)
+            if (t == line)
+                return true;
+        return false;
+    }
+
+private:
+    void* m_handler;
+};
+
 const int kWidth = 33;  // rows of 99 bytes padded to 100
 const int kHeight = 17;
 
@@ -200,6 +236,44 @@ TEST_F(SorvaneFilterTest, MaskFlagWithoutAnImageSkipsTheOverlay)
     }
 }
 
+TEST_F(SorvaneFilterTest, FrameSizeIsTheConnectedOneNotTheLastQueried)
+{
+    const TestSourceConfig config = Rgb24();
+    Com<CTestSource> source(CTestSource::Create(config));
+    Com<IBaseFilter> grabberFilter, renderer;
+    Com<ISampleGrabber> grabber;
+    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(source->Filter(), L"Source"));
+    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(m_sorvane.Get(), L"Kelm Sorvane"));
+    ASSERT_HRESULT_SUCCEEDED(AddGrabber(m_graph.Get(), L"Grabber", &grabberFilter, &grabber));
+    ASSERT_HRESULT_SUCCEEDED(CreateFilter(CLSID_NullRenderer, &renderer));
+    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(renderer.Get(), L"Null"));
+    Connect(m_graph.Get(), source->Filter(), m_sorvane.Get());
+    Connect(m_graph.Get(), m_sorvane.Get(), grabberFilter.Get());
+    Connect(m_graph.Get(), grabberFilter.Get(), renderer.Get());
+
+    // Candidate types asked about after the connection: larger and smaller.
+    Com<IPin> in(FindPin(m_sorvane.Get(), PINDIR_INPUT));
+    for (int size : {640, 8}) {
+        VIDEOINFOHEADER vih = {};
+        vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        vih.bmiHeader.biWidth = size;
+        vih.bmiHeader.biHeight = size / 2;
+        vih.bmiHeader.biBitCount = 24;
+        vih.bmiHeader.biPlanes = 1;
+        CMediaType mt;
+        mt.SetType(&MEDIATYPE_Video);
+        mt.SetSubtype(&MEDIASUBTYPE_RGB24);
+        mt.SetFormatType(&FORMAT_VideoInfo);
+        mt.SetFormat(reinterpret_cast<BYTE*>(&vih), sizeof(vih));
+        in->QueryAccept(&mt);
+    }
+    m_settings->put_Flip(TRUE);
+    ASSERT_TRUE(RunUntilFrames(m_graph.Get(), source.Get(), 3, {grabber.Get()}));
+    std::vector<BYTE> expected = config.frame;
+    ImgFlip(expected.data(), kWidth, kHeight);
+    EXPECT_EQ(GrabbedFrame(grabber.Get()), expected);
+}
+
 TEST_F(SorvaneFilterTest, SampleShorterThanTheFramePassesUntouched)
 {
     TestSourceConfig config = Rgb24();
@@ -246,13 +320,20 @@ TEST_F(SorvaneFilterTest, AcceptsOnlyRgb24VideoWhileStopped)
         in->Disconnect();
     }
 
-    // A whole graph with an RGB32 source does not connect either.
+    // A whole graph with an RGB32 source does not connect either, and says why.
+    TraceCatcher traces;
     TestSourceConfig rgb32 = Rgb24();
     rgb32.bitCount = 32;
     Com<CTestSource> source32(CTestSource::Create(rgb32));
     ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(source32->Filter(), L"Source32"));
     Com<IPin> out32(FindPin(source32->Filter(), PINDIR_OUTPUT));
     EXPECT_HRESULT_FAILED(m_graph->ConnectDirect(out32.Get(), in.Get(), nullptr));
+    EXPECT_TRUE(TraceCatcher::Saw("CheckInputType"));
+    EXPECT_TRUE(TraceCatcher::Saw("CheckInputType failed"));
+    EXPECT_TRUE(TraceCatcher::Saw("CheckInputType failed2"));
+    EXPECT_FALSE(TraceCatcher::Saw("CSorvaneFilter::CompleteConnect"));
+    EXPECT_HRESULT_SUCCEEDED(m_graph->ConnectDirect(out.Get(), in.Get(), nullptr));
+    EXPECT_TRUE(TraceCatcher::Saw("CSorvaneFilter::CompleteConnect"));
 }
 
 TEST_F(SorvaneFilterTest, WorksInFrontOfTheSmartTeeAndRefusesTypesWhileRunning)
@@ -284,6 +365,7 @@ TEST_F(SorvaneFilterTest, WorksInFrontOfTheSmartTeeAndRefusesTypesWhileRunning)
     Com<IMediaFilter> mediaFilter;
     ASSERT_HRESULT_SUCCEEDED(m_graph->QueryInterface(IID_IMediaFilter, mediaFilter.OutVoid()));
     mediaFilter->SetSyncSource(nullptr);
+    TraceCatcher traces;
     // Several runs: a starved allocator shows as a hang on a later start.
     for (int run = 0; run < 3; ++run) {
         SCOPED_TRACE(run);
@@ -300,6 +382,8 @@ TEST_F(SorvaneFilterTest, WorksInFrontOfTheSmartTeeAndRefusesTypesWhileRunning)
         EXPECT_GE(source->FramesDelivered(), before + 20);
         ASSERT_HRESULT_SUCCEEDED(control->Stop());
     }
+    EXPECT_TRUE(TraceCatcher::Saw("StartStreaming"));
+    EXPECT_TRUE(TraceCatcher::Saw("StopStreaming"));
     std::vector<BYTE> expected = config.frame;
     ImgGray(expected.data(), kWidth, kHeight);
     EXPECT_EQ(GrabbedFrame(grabber1.Get()), expected);
@@ -369,7 +453,9 @@ TEST_F(SorvaneFilterTest, SettingsReadBackAsStored)
 TEST_F(SorvaneFilterTest, NamesOnePropertyPage)
 {
     Com<ISpecifyPropertyPages> pages;
+    TraceCatcher traces;
     ASSERT_HRESULT_SUCCEEDED(m_sorvane->QueryInterface(IID_ISpecifyPropertyPages, pages.OutVoid()));
+    EXPECT_TRUE(TraceCatcher::Saw("NonDelegatingQueryInterface"));
     CAUUID ids = {};
     ASSERT_EQ(pages->GetPages(&ids), S_OK);
     ASSERT_EQ(ids.cElems, 1u);

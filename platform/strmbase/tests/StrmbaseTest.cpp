@@ -228,6 +228,36 @@ TEST_F(GraphTest, InPlaceFilterHandsTheUpstreamAllocatorOn)
     source->Release();
 }
 
+TEST_F(GraphTest, InPlaceFilterWritesIntoUpstreamBuffersOnlyWhenAllowed)
+{
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "writable");
+        TearDown();
+        SetUp();
+        TestSourceConfig config;
+        config.refill = false;
+        config.readOnly = readOnly;
+        config.frame.assign(size_t(64 * 3) * 48, 7);  // 64 x 48 RGB24 rows need no padding
+        CTestSource* source = CTestSource::Create(config);
+        CTestInPlace* filter = new CTestInPlace(nullptr, nullptr);
+        filter->NonDelegatingAddRef();
+        ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(source, L"Source"));
+        ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(filter, L"In place"));
+        IBaseFilter* renderer = Add(CLSID_NullRenderer, L"Null");
+        Connect(source, L"Out", filter, L"Input");
+        Connect(filter, L"Output", renderer, L"In");
+        EXPECT_TRUE(Run(filter, 30));
+        // Writable buffers are processed where they are; read-only ones copied.
+        if (readOnly)
+            EXPECT_EQ(source->ChangedBuffers(), 0);
+        else
+            EXPECT_GT(source->ChangedBuffers(), 0);
+        renderer->Release();
+        filter->Release();
+        source->Release();
+    }
+}
+
 TEST_F(GraphTest, InPlaceFilterFeedsBothSmartTeeBranches)
 {
     TestSourceConfig config;

@@ -50,6 +50,14 @@ public:
         return actual.cBuffers < want.cBuffers || actual.cbBuffer < want.cbBuffer ? E_FAIL : S_OK;
     }
 
+    HRESULT DecideAllocator(IMemInputPin* pPin, IMemAllocator** ppAlloc) override
+    {
+        HRESULT hr = CSourceStream::DecideAllocator(pPin, ppAlloc);
+        if (SUCCEEDED(hr) && m_pSource->m_config.readOnly)
+            hr = pPin->NotifyAllocator(*ppAlloc, TRUE);
+        return hr;
+    }
+
     HRESULT FillBuffer(IMediaSample* pSample) override
     {
         const TestSourceConfig& c = m_pSource->m_config;
@@ -62,11 +70,15 @@ public:
         if (c.actualLength >= 0)
             length = c.actualLength;
         length = std::min(length, size);
+        const size_t bytes = std::min<size_t>(size_t(length), c.frame.size());
         if (c.refill || std::find(m_filled.begin(), m_filled.end(), data) == m_filled.end()) {
             memset(data, 0, size_t(size));
-            memcpy(data, c.frame.data(), std::min<size_t>(size_t(length), c.frame.size()));
+            memcpy(data, c.frame.data(), bytes);
             if (!c.refill)
                 m_filled.push_back(data);
+        } else if (memcmp(data, c.frame.data(), bytes) != 0) {
+            InterlockedIncrement(&m_pSource->m_cChanged);
+            memcpy(data, c.frame.data(), bytes);
         }
         pSample->SetActualDataLength(length);
         pSample->SetTime(nullptr, nullptr);

@@ -15,6 +15,7 @@ struct TestSourceConfig {
     long actualLength = -1;     // bytes each sample claims to hold; -1: the whole frame
     std::vector<BYTE> frame;    // one frame in DIB layout; empty: zeros
     bool refill = true;         // false: write the frame into each buffer only once
+    bool readOnly = false;      // tell downstream the buffers are read-only
 };
 
 // {6E1C2A55-3D9B-4B7F-9A47-1F5F2C3B8D01}, never registered.
@@ -28,6 +29,8 @@ public:
     IBaseFilter* Filter() { return this; }
     IPin* OutputPin();
     LONG FramesDelivered() const { return m_cFrames; }
+    // With refill off: buffers that came back changed by downstream.
+    LONG ChangedBuffers() const { return m_cChanged; }
     const TestSourceConfig& Config() const { return m_config; }
 
 private:
@@ -36,4 +39,5 @@ private:
 
     TestSourceConfig m_config;
     volatile LONG m_cFrames = 0;  // written by the streaming thread
+    volatile LONG m_cChanged = 0;  // likewise
 };
