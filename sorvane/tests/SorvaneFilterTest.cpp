@@ -480,7 +480,7 @@ TEST_F(SorvaneFilterTest, ModuleCanUnloadOnceEverythingIsReleased)
     HMODULE module = GetModuleHandleW(L"Sorvane.ax");
     ASSERT_NE(module, nullptr);
     using CanUnload = HRESULT(STDAPICALLTYPE*)();
-    auto canUnload = reinterpret_cast<CanUnload>(GetProcAddress(module, "DllCanUnloadNow"));
+    auto canUnload = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
     ASSERT_NE(canUnload, nullptr);
 
     // A graph that ran holds the filter; releasing everything frees it.
