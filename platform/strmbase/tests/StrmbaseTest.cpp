@@ -228,6 +228,43 @@ TEST_F(GraphTest, InPlaceFilterHandsTheUpstreamAllocatorOn)
     source->Release();
 }
 
+TEST_F(GraphTest, ConnectAgreesOnTypesThatMatchAPartialOne)
+{
+    CTestSource* source = CTestSource::Create(TestSourceConfig());
+    CTestInPlace* filter = new CTestInPlace(nullptr, nullptr);
+    filter->NonDelegatingAddRef();
+    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(source, L"Source"));
+    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(filter, L"In place"));
+    IPin* out = nullptr;
+    IPin* in = nullptr;
+    ASSERT_EQ(source->FindPin(L"Out", &out), S_OK);
+    ASSERT_EQ(filter->FindPin(L"Input", &in), S_OK);
+
+    CMediaType audio;
+    audio.SetType(&MEDIATYPE_Audio);
+    EXPECT_HRESULT_FAILED(m_graph->ConnectDirect(out, in, &audio));
+    IPin* connected = nullptr;
+    EXPECT_EQ(out->ConnectedTo(&connected), VFW_E_NOT_CONNECTED);
+
+    CMediaType rgb24;
+    rgb24.SetType(&MEDIATYPE_Video);
+    rgb24.SetSubtype(&MEDIASUBTYPE_RGB24);
+    ASSERT_HRESULT_SUCCEEDED(m_graph->ConnectDirect(out, in, &rgb24));
+    ASSERT_EQ(in->ConnectedTo(&connected), S_OK);
+    EXPECT_EQ(connected, out);
+    connected->Release();
+    AM_MEDIA_TYPE mt;
+    ASSERT_EQ(in->ConnectionMediaType(&mt), S_OK);
+    EXPECT_TRUE(mt.formattype == FORMAT_VideoInfo);  // the source's whole type
+    EXPECT_EQ(mt.cbFormat, ULONG(sizeof(VIDEOINFOHEADER)));
+    FreeMediaType(mt);
+    EXPECT_EQ(out->Connect(in, nullptr), VFW_E_ALREADY_CONNECTED);
+    in->Release();
+    out->Release();
+    filter->Release();
+    source->Release();
+}
+
 TEST_F(GraphTest, InPlaceFilterWritesIntoUpstreamBuffersOnlyWhenAllowed)
 {
     for (bool readOnly : {false, true}) {
