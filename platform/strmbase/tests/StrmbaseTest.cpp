@@ -274,6 +274,7 @@ TEST_F(GraphTest, InPlaceFilterWritesIntoUpstreamBuffersOnlyWhenAllowed)
         TestSourceConfig config;
         config.refill = false;
         config.readOnly = readOnly;
+        config.countChanges = true;
         config.frame.assign(size_t(64 * 3) * 48, 7);  // 64 x 48 RGB24 rows need no padding
         CTestSource* source = CTestSource::Create(config);
         CTestInPlace* filter = new CTestInPlace(nullptr, nullptr);

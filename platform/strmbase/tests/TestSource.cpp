@@ -76,7 +76,7 @@ public:
             memcpy(data, c.frame.data(), bytes);
             if (!c.refill)
                 m_filled.push_back(data);
-        } else if (memcmp(data, c.frame.data(), bytes) != 0) {
+        } else if (c.countChanges && memcmp(data, c.frame.data(), bytes) != 0) {
             InterlockedIncrement(&m_pSource->m_cChanged);
             memcpy(data, c.frame.data(), bytes);
         }

@@ -16,6 +16,7 @@ struct TestSourceConfig {
     std::vector<BYTE> frame;    // one frame in DIB layout; empty: zeros
     bool refill = true;         // false: write the frame into each buffer only once
     bool readOnly = false;      // tell downstream the buffers are read-only
+    bool countChanges = false;  // with refill off: compare each buffer as it comes back
 };
 
 // {6E1C2A55-3D9B-4B7F-9A47-1F5F2C3B8D01}, never registered.
@@ -29,7 +30,7 @@ public:
     IBaseFilter* Filter() { return this; }
     IPin* OutputPin();
     LONG FramesDelivered() const { return m_cFrames; }
-    // With refill off: buffers that came back changed by downstream.
+    // With refill off and countChanges on: buffers that came back changed.
     LONG ChangedBuffers() const { return m_cChanged; }
     const TestSourceConfig& Config() const { return m_config; }
 
