@@ -73,7 +73,8 @@ BOOL WINAPI DllEntryPoint(HINSTANCE hInstance, ULONG ulReason, LPVOID)
 {
     switch (ulReason) {
     case DLL_PROCESS_ATTACH:
-        DisableThreadLibraryCalls(hInstance);
+        // Thread notifications stay on: the static runtime's thread-local
+        // storage needs them.
         g_hInst = hInstance;
         for (int i = 0; i < g_cTemplates; ++i)
             if (g_Templates[i].m_lpfnInit)

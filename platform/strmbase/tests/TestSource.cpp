@@ -41,8 +41,8 @@ public:
         ALLOCATOR_PROPERTIES want = *pProps;
         want.cBuffers = std::max(want.cBuffers, m_pSource->m_config.buffers);
         want.cbBuffer = std::max<long>(want.cbBuffer, long(GetBitmapSize(HEADER(mt.pbFormat))));
-        if (want.cbAlign < 1)
-            want.cbAlign = 1;
+        // Aligned rows, as a capture driver's buffers are.
+        want.cbAlign = std::max<long>(want.cbAlign, 16);
         ALLOCATOR_PROPERTIES actual = {};
         HRESULT hr = pAlloc->SetProperties(&want, &actual);
         if (FAILED(hr))
