@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Sorvane.h"
-#include "streams.h"
+#include "Strmbase.h"
 
 class CSorvaneFilter : public CTransInPlaceFilter, public ISorvane, public ISpecifyPropertyPages {
 public:

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Sorvane.h"
-#include "streams.h"
+#include "Strmbase.h"
 
 class CSorvaneProperties : public CBasePropertyPage {
 public:

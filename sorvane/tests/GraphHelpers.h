@@ -2,7 +2,7 @@
 // around ours.
 #pragma once
 
-#include "streams.h"
+#include "Strmbase.h"
 #include "TestSource.h"
 
 #include <vector>

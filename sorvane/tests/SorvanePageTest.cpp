@@ -2,7 +2,7 @@
 // created by class id, given a site and the filter, activated in a window,
 // its controls worked by id, and the filter's settings read back.
 #include "Sorvane.h"
-#include "streams.h"
+#include "Strmbase.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

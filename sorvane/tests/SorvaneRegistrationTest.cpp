@@ -1,7 +1,7 @@
 // regsvr32 registers Sorvane.ax and regsvr32 /u takes it out again, as the
 // registry and the system device enumerator show. Ends registered.
 #include "Sorvane.h"
-#include "streams.h"
+#include "Strmbase.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // media-type agreement, object lifetimes, the in-place allocator hand-over,
 // and registration. Built and run for both architectures.
 #include "TestSource.h"
-#include "streams.h"
+#include "Strmbase.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // its own allocator count.
 #pragma once
 
-#include "streams.h"
+#include "Strmbase.h"
 
 #include <vector>
 
