@@ -1,6 +1,7 @@
 #include "PixelOps.h"
 
 #include <emmintrin.h>
+#include <tmmintrin.h>
 
 #include <cmath>
 #include <cstdint>
@@ -102,6 +103,136 @@ struct MirrorBlock {
     }
 };
 
+
+// Luma of sixteen pixels at once, on processors with byte shuffles. Checked
+// over every colour: the float tables give exactly N / 100 for
+// N = 30 R + 59 G + 11 B unless N is a multiple of 100, where they may give
+// one less; for greys v that is so for v = 6, 7 and from 82 up. Any other
+// colour with such an N leaves the block to the tables (returns false).
+struct ShuffleMasks {
+    alignas(16) BYTE plane[3][3][16];  // [channel][source vector][pixel]
+    alignas(16) BYTE spread[3][16];    // [output vector][byte]: which pixel
+    ShuffleMasks()
+    {
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 3; ++v)
+                for (int j = 0; j < 16; ++j) {
+                    const int i = 3 * j + c;
+                    plane[c][v][j] = i / 16 == v ? BYTE(i % 16) : 0x80;
+                }
+        for (int v = 0; v < 3; ++v)
+            for (int k = 0; k < 16; ++k)
+                spread[v][k] = BYTE((16 * v + k) / 3);
+    }
+};
+
+const ShuffleMasks& Masks()
+{
+    static const ShuffleMasks masks;
+    return masks;
+}
+
+bool HasByteShuffles()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+}
+
+__attribute__((target("ssse3"))) __m128i LoadMask(const BYTE* m)
+{
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(m));
+}
+
+// 16-bit luma of eight pixels from their planes; *odd gathers lanes the
+// tables must settle.
+__attribute__((target("ssse3"))) inline __m128i LumaLanes(__m128i b, __m128i g, __m128i r, __m128i* odd)
+{
+    const __m128i n = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(b, _mm_set1_epi16(11)),
+                                                  _mm_mullo_epi16(g, _mm_set1_epi16(59))),
+                                    _mm_mullo_epi16(r, _mm_set1_epi16(30)));
+    // (N * 5243) >> 19 == N / 100 for N <= 43698
+    __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(5243)), 3);
+    const __m128i whole = _mm_cmpeq_epi16(n, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
+    const __m128i grey = _mm_and_si128(_mm_cmpeq_epi16(b, g), _mm_cmpeq_epi16(g, r));
+    *odd = _mm_or_si128(*odd, _mm_andnot_si128(grey, whole));
+    const __m128i low = _mm_or_si128(_mm_cmpgt_epi16(q, _mm_set1_epi16(81)),
+                                     _mm_or_si128(_mm_cmpeq_epi16(q, _mm_set1_epi16(6)),
+                                                  _mm_cmpeq_epi16(q, _mm_set1_epi16(7))));
+    return _mm_add_epi16(q, _mm_and_si128(_mm_and_si128(whole, grey), low));  // adds -1
+}
+
+inline BYTE LumaResult(const LumaTables& luma, const BYTE* pixel, bool binary, long threshold)
+{
+    const int l = luma.Luma(pixel);
+    return binary ? (l >= threshold ? 255 : 0) : static_cast<BYTE>(l);
+}
+
+// Sixteen pixels a step; returns where the tables must go on.
+__attribute__((target("ssse3"))) BYTE* LumaBlocks(BYTE* p, BYTE* end, bool binary, long threshold)
+{
+    const LumaTables& luma = Luma();
+    const ShuffleMasks& m = Masks();
+    __m128i plane[3][3], spread[3];
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 3; ++v)
+            plane[c][v] = LoadMask(m.plane[c][v]);
+    for (int v = 0; v < 3; ++v)
+        spread[v] = LoadMask(m.spread[v]);
+    // luma >= threshold as luma > threshold - 1
+    const long t = threshold < 0 ? 0 : (threshold > 256 ? 256 : threshold);
+    const __m128i below = _mm_set1_epi16(static_cast<short>(t - 1));
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - p >= 48; p += 48) {
+        __m128i* q = reinterpret_cast<__m128i*>(p);
+        const __m128i a0 = _mm_loadu_si128(q), a1 = _mm_loadu_si128(q + 1), a2 = _mm_loadu_si128(q + 2);
+        __m128i ch[3];
+        for (int c = 0; c < 3; ++c)
+            ch[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a0, plane[c][0]), _mm_shuffle_epi8(a1, plane[c][1])),
+                                 _mm_shuffle_epi8(a2, plane[c][2]));
+        __m128i oddLo = zero, oddHi = zero;
+        __m128i lo = LumaLanes(_mm_unpacklo_epi8(ch[0], zero), _mm_unpacklo_epi8(ch[1], zero),
+                               _mm_unpacklo_epi8(ch[2], zero), &oddLo);
+        __m128i hi = LumaLanes(_mm_unpackhi_epi8(ch[0], zero), _mm_unpackhi_epi8(ch[1], zero),
+                               _mm_unpackhi_epi8(ch[2], zero), &oddHi);
+        if (binary) {
+            lo = _mm_srli_epi16(_mm_cmpgt_epi16(lo, below), 8);  // 255 or 0
+            hi = _mm_srli_epi16(_mm_cmpgt_epi16(hi, below), 8);
+        }
+        const __m128i result = _mm_packus_epi16(lo, hi);
+        // Pixels the shortcut cannot settle, one bit each: the tables redo
+        // them from the original bytes once the block is written.
+        const int oddPixels = _mm_movemask_epi8(_mm_packs_epi16(oddLo, oddHi));
+        alignas(16) BYTE original[48];
+        if (oddPixels != 0) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(original), a0);
+            _mm_store_si128(reinterpret_cast<__m128i*>(original + 16), a1);
+            _mm_store_si128(reinterpret_cast<__m128i*>(original + 32), a2);
+        }
+        for (int v = 0; v < 3; ++v)
+            _mm_storeu_si128(q + v, _mm_shuffle_epi8(result, spread[v]));
+        for (int j = 0; oddPixels >> j != 0; ++j) {
+            if ((oddPixels >> j & 1) == 0)
+                continue;
+            BYTE* px = p + 3 * j;
+            px[0] = px[1] = px[2] = LumaResult(luma, original + 3 * j, binary, threshold);
+        }
+    }
+    return p;
+}
+
+// ImgGray and ImgBinary over one row.
+void LumaRow(BYTE* row, int width, bool binary, long threshold)
+{
+    static const bool shuffles = HasByteShuffles();
+    const LumaTables& luma = Luma();
+    BYTE* p = row;
+    BYTE* end = row + static_cast<size_t>(width) * 3;
+    if (shuffles)
+        p = LumaBlocks(p, end, binary, threshold);
+    for (; p < end; p += 3)
+        p[0] = p[1] = p[2] = LumaResult(luma, p, binary, threshold);
+}
+
 }  // namespace
 
 int ImgFlip(BYTE* frame, int width, int height)
@@ -161,13 +292,9 @@ int ImgGray(BYTE* frame, int width, int height)
 {
     if (BadFrame(frame, width, height))
         return -1;
-    const LumaTables& luma = Luma();
     const int stride = DibStride(width);
-    for (int y = 0; y < height; ++y) {
-        BYTE* p = frame + static_cast<size_t>(y) * stride;
-        for (int x = 0; x < width; ++x, p += 3)
-            p[0] = p[1] = p[2] = static_cast<BYTE>(luma.Luma(p));
-    }
+    for (int y = 0; y < height; ++y)
+        LumaRow(frame + static_cast<size_t>(y) * stride, width, false, 0);
     return 0;
 }
 
@@ -195,13 +322,9 @@ int ImgBinary(BYTE* frame, int width, int height, long threshold)
 {
     if (BadFrame(frame, width, height))
         return -1;
-    const LumaTables& luma = Luma();
     const int stride = DibStride(width);
-    for (int y = 0; y < height; ++y) {
-        BYTE* p = frame + static_cast<size_t>(y) * stride;
-        for (int x = 0; x < width; ++x, p += 3)
-            p[0] = p[1] = p[2] = luma.Luma(p) >= threshold ? 255 : 0;
-    }
+    for (int y = 0; y < height; ++y)
+        LumaRow(frame + static_cast<size_t>(y) * stride, width, true, threshold);
     return 0;
 }
 
@@ -276,38 +399,38 @@ int ImgSharp(BYTE* frame, int width, int height)
     return 0;
 }
 
-int ImgAddOne(BYTE* frame, int width, int height)
+namespace {
+
+// Every byte of the frame, padding included, times 2 or 3, saturating.
+int ScaleEveryByte(BYTE* frame, int width, int height, int times)
 {
     if (BadFrame(frame, width, height))
         return -1;
-    // The whole buffer, padding included.
     const size_t bytes = FrameBytes(width, height);
     size_t i = 0;
     for (; i + 16 <= bytes; i += 16) {
         __m128i* q = reinterpret_cast<__m128i*>(frame + i);
         const __m128i v = _mm_loadu_si128(q);
-        _mm_storeu_si128(q, _mm_adds_epu8(v, v));
+        __m128i r = _mm_adds_epu8(v, v);
+        if (times == 3)
+            r = _mm_adds_epu8(r, v);  // min(min(2v, 255) + v, 255) == min(3v, 255)
+        _mm_storeu_si128(q, r);
     }
     for (; i < bytes; ++i)
-        frame[i] = Clamp(frame[i] * 2);
+        frame[i] = Clamp(frame[i] * times);
     return 0;
+}
+
+}  // namespace
+
+int ImgAddOne(BYTE* frame, int width, int height)
+{
+    return ScaleEveryByte(frame, width, height, 2);
 }
 
 int ImgAddTwo(BYTE* frame, int width, int height)
 {
-    if (BadFrame(frame, width, height))
-        return -1;
-    const size_t bytes = FrameBytes(width, height);
-    size_t i = 0;
-    for (; i + 16 <= bytes; i += 16) {
-        __m128i* q = reinterpret_cast<__m128i*>(frame + i);
-        const __m128i v = _mm_loadu_si128(q);
-        // min(min(2v, 255) + v, 255) == min(3v, 255)
-        _mm_storeu_si128(q, _mm_adds_epu8(_mm_adds_epu8(v, v), v));
-    }
-    for (; i < bytes; ++i)
-        frame[i] = Clamp(frame[i] * 3);
-    return 0;
+    return ScaleEveryByte(frame, width, height, 3);
 }
 
 int ImgMultiply(BYTE* frame, int width, int height, float factor)

@@ -11,3 +11,4 @@ say() { printf '[veltrane] %s\n' "$*" >&2; }
 die() { printf '[veltrane] error: %s\n' "$*" >&2; exit 1; }
 
 jpeg_prefix() { echo "$VELTRANE_CACHE/libjpeg-turbo/$1"; }
+sqlite_prefix() { echo "$VELTRANE_CACHE/sqlite/$1"; }

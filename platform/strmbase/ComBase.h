@@ -1,0 +1,83 @@
+// COM object basics shared by our filters, pins, pages and class factories.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+// Counts every live object of a module, so DllCanUnloadNow can tell when the
+// module is free to go.
+class CBaseObject {
+public:
+    explicit CBaseObject(LPCWSTR name);
+    virtual ~CBaseObject();
+    CBaseObject(const CBaseObject&) = delete;
+    CBaseObject& operator=(const CBaseObject&) = delete;
+
+    static LONG ObjectsActive() { return m_cObjects; }
+
+protected:
+    LPCWSTR m_pName;  // for debugging only; not owned
+
+private:
+    static LONG m_cObjects;
+};
+
+// The unknown an aggregating outer object talks to: same vtable layout as
+// IUnknown, different names, so one class can carry both.
+struct INonDelegatingUnknown {
+    virtual HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID, void**) = 0;
+    virtual ULONG STDMETHODCALLTYPE NonDelegatingAddRef() = 0;
+    virtual ULONG STDMETHODCALLTYPE NonDelegatingRelease() = 0;
+};
+
+class CUnknown : public INonDelegatingUnknown, public CBaseObject {
+public:
+    CUnknown(LPCWSTR name, LPUNKNOWN pUnk, HRESULT* phr = nullptr);
+    ~CUnknown() override = default;
+
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE NonDelegatingAddRef() override;
+    ULONG STDMETHODCALLTYPE NonDelegatingRelease() override;
+
+    LPUNKNOWN GetOwner() const { return m_pUnknown; }
+
+protected:
+    volatile LONG m_cRef;
+
+private:
+    LPUNKNOWN const m_pUnknown;  // the outer object, or ourselves
+};
+
+// Hands out pUnk with a reference, as QueryInterface must.
+HRESULT GetInterface(LPUNKNOWN pUnk, void** ppv);
+
+// IUnknown of a class derived from CUnknown, forwarded to the owner.
+#define DECLARE_IUNKNOWN                                                        \
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override               \
+    { return GetOwner()->QueryInterface(riid, ppv); }                           \
+    STDMETHODIMP_(ULONG) AddRef() override { return GetOwner()->AddRef(); }     \
+    STDMETHODIMP_(ULONG) Release() override { return GetOwner()->Release(); }
+
+class CCritSec {
+public:
+    CCritSec() { InitializeCriticalSection(&m_cs); }
+    ~CCritSec() { DeleteCriticalSection(&m_cs); }
+    CCritSec(const CCritSec&) = delete;
+    CCritSec& operator=(const CCritSec&) = delete;
+    void Lock() { EnterCriticalSection(&m_cs); }
+    void Unlock() { LeaveCriticalSection(&m_cs); }
+
+private:
+    CRITICAL_SECTION m_cs;
+};
+
+class CAutoLock {
+public:
+    explicit CAutoLock(CCritSec* lock) : m_pLock(lock) { m_pLock->Lock(); }
+    ~CAutoLock() { m_pLock->Unlock(); }
+    CAutoLock(const CAutoLock&) = delete;
+    CAutoLock& operator=(const CAutoLock&) = delete;
+
+private:
+    CCritSec* m_pLock;
+};
