@@ -7,5 +7,6 @@
 #include "LBitmap.h"
 #include "LBaseFile.h"
 #include "LFile.h"
+#include "LDialogFile.h"
 #include "LBitmapWindow.h"
 #include "LAnimationWindow.h"

@@ -21,6 +21,7 @@ enum : L_INT {
     LERR_BITS_PER_PIXEL = -10,
     LERR_CLIPBOARD = -11,
     LERR_NO_WINDOW = -12,
+    LERR_DLG_CANCELED = -13,
 };
 
 // File formats of Load and Save.

@@ -20,7 +20,7 @@ std::wstring ImagingWidePath(const char* name)
     return wide;
 }
 
-LBitmapBase::LBitmapBase() : m_file(this)
+LBitmapBase::LBitmapBase() : m_file(this), m_dialogFile(this)
 {
 }
 
@@ -230,6 +230,20 @@ L_INT LBitmapBase::GetRow(BYTE* buffer, L_INT row, DWORD bytes) const
     const DWORD n = bytes < DWORD(m_frame.stride) ? bytes : DWORD(m_frame.stride);
     std::memcpy(buffer, m_frame.Row(row), n);
     return L_INT(n);
+}
+
+L_INT LBitmapBase::ChangeBitsPerPixel(L_INT bitsPerPixel)
+{
+    if (m_frame.Empty())
+        return Fail(LERR_NO_BITMAP);
+    if (bitsPerPixel == m_frame.bpp)
+        return SUCCESS;
+    Frame out;
+    const L_INT rc = imaging::Convert(m_frame, bitsPerPixel, out);
+    if (rc != SUCCESS)
+        return Fail(rc);
+    Replace(static_cast<Frame&&>(out));
+    return SUCCESS;
 }
 
 L_INT LBitmapBase::Reverse()

@@ -3,6 +3,7 @@
 
 #include "Frame.h"
 #include "LBase.h"
+#include "LDialogFile.h"
 #include "LFile.h"
 
 #include <string>
@@ -57,6 +58,10 @@ public:
     // The colour table of a picture of 8 bits or fewer.
     const RGBQUAD* GetPalette() const { return m_frame.bpp <= 8 ? m_frame.palette : nullptr; }
 
+    // Brings the picture to 24 or 32 bits, or a palette picture to a larger
+    // palette depth; other conversions answer LERR_BITS_PER_PIXEL.
+    L_INT ChangeBitsPerPixel(L_INT bitsPerPixel);
+
     // Mirror left to right, and top to bottom.
     L_INT Reverse();
     L_INT Flip();
@@ -70,6 +75,8 @@ public:
 
     // The file object bound to this picture's file name.
     LFile& File() { return m_file; }
+    // The file dialogs bound to this picture.
+    LDialogFile& DialogFile() { return m_dialogFile; }
 
 protected:
     // Called after the picture changed; the bitmap window repaints.
@@ -87,6 +94,7 @@ private:
 
     std::string m_fileName;
     LFile m_file;
+    LDialogFile m_dialogFile;
 };
 
 // The ANSI name as a wide path.

@@ -103,6 +103,31 @@ TEST(Bitmap, ConvertToDibOfAPaletteBitmapCarriesTheFullColourTable)
     EXPECT_EQ(At(bmp, 1, 1), (Bgr{255 - 40, 255 - 50, 255 - 60}));
 }
 
+TEST(Bitmap, ChangeBitsPerPixelWidensAndRefusesToNarrow)
+{
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colors[2];
+    } info = {};
+    info.h = Header(10, -2, 1);
+    info.colors[0] = {5, 6, 7, 0};
+    info.colors[1] = {200, 100, 50, 0};
+    const BYTE bits[8] = {0xA0, 0x40, 0, 0, 0xFF, 0xC0, 0, 0};  // top row: 1 0 1 0 0 0 0 0 0 1
+    LBitmap bmp(reinterpret_cast<BITMAPINFO*>(&info), bits);
+    ASSERT_EQ(bmp.ChangeBitsPerPixel(8), SUCCESS);
+    EXPECT_EQ(Pixels(bmp), (std::vector<BYTE>{1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
+    ASSERT_EQ(bmp.ChangeBitsPerPixel(32), SUCCESS);
+    EXPECT_EQ(bmp.GetBytesPerLine(), 40);
+    ASSERT_EQ(bmp.ChangeBitsPerPixel(24), SUCCESS);
+    EXPECT_EQ(At(bmp, 0, 0), (Bgr{200, 100, 50}));
+    EXPECT_EQ(At(bmp, 1, 0), (Bgr{5, 6, 7}));
+    EXPECT_EQ(At(bmp, 9, 1), (Bgr{200, 100, 50}));
+    const std::vector<BYTE> before = Pixels(bmp);
+    EXPECT_EQ(bmp.ChangeBitsPerPixel(8), LERR_BITS_PER_PIXEL);
+    EXPECT_EQ(bmp.ChangeBitsPerPixel(13), LERR_BITS_PER_PIXEL);
+    EXPECT_EQ(Pixels(bmp), before);
+}
+
 TEST(Bitmap, CopyIsDeepAndAFailedCopyKeepsTheTarget)
 {
     LBitmap a, b, empty;

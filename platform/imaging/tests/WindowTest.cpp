@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlgs.h>
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -305,6 +307,71 @@ TEST(ErrorList, ShowsTheFailuresOnceInOneBox)
     LBase::DisplayErrorFromList(nullptr, 0);
     watcher.join();
     EXPECT_EQ(none, L"(no box)");
+}
+
+// Answers the Open dialog owned by owner: types name and presses OK, or
+// presses Cancel when name is empty. False when no dialog came.
+bool AnswerOpen(HWND owner, const std::wstring& name)
+{
+    for (int i = 0; i < 500; ++i) {
+        HWND dlg = FindWindowW(L"#32770", nullptr);
+        if (dlg && GetWindow(dlg, GW_OWNER) == owner) {
+            Sleep(100);  // let the dialog finish its set-up
+            if (name.empty()) {
+                PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+                return true;
+            }
+            HWND box = GetDlgItem(dlg, cmb13);
+            if (!box)
+                box = GetDlgItem(dlg, edt1);
+            SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+            PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+            return true;
+        }
+        Sleep(20);
+    }
+    return false;
+}
+
+TEST(DialogFile, OpenLoadsTheChosenFileAtItsOwnDepth)
+{
+    Window w(60, 60);
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"imaging-open.bmp";
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colors[256];
+    } info = {};
+    info.h = Header(8, 4, 8);
+    for (int i = 0; i < 256; ++i)
+        info.colors[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+    std::vector<BYTE> bits(32, 77);
+    LBitmap source(reinterpret_cast<BITMAPINFO*>(&info), bits.data());
+    ASSERT_EQ(source.Save(path.c_str(), FILE_BMP, 0), SUCCESS);
+
+    LBitmap bmp;
+    MakeFlat(bmp, 3, 3, 1, 2, 3);
+    bool answered = false;
+    std::thread cancel([&] { answered = AnswerOpen(w.hwnd, L""); });
+    EXPECT_EQ(bmp.DialogFile().DoModalOpen(w.hwnd, DLG_FO_AUTOPROCESS | DLG_FO_SHOWPREVIEW | DLG_FO_FILEINFO),
+              LERR_DLG_CANCELED);
+    cancel.join();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(bmp.GetWidth(), 3);
+    EXPECT_STREQ(bmp.GetFileName(), "");
+
+    std::thread choose([&] { answered = AnswerOpen(w.hwnd, path); });
+    EXPECT_EQ(bmp.DialogFile().DoModalOpen(w.hwnd, DLG_FO_AUTOPROCESS | DLG_FO_SHOWPREVIEW | DLG_FO_FILEINFO),
+              SUCCESS);
+    choose.join();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(bmp.GetWidth(), 8);
+    EXPECT_EQ(bmp.GetBitsPerPixel(), 8);
+    EXPECT_EQ(Pixels(bmp), bits);
+    const std::string narrow(path.begin(), path.end());
+    EXPECT_STREQ(bmp.GetFileName(), narrow.c_str());
+    DeleteFileW(path.c_str());
 }
 
 }  // namespace
