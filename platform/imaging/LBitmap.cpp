@@ -19,48 +19,41 @@ L_INT LBitmap::Invert()
     return SUCCESS;
 }
 
-#define IMAGING_FILTER(call)                        \
-    do {                                            \
-        L_INT rc_ = Prepare24();                    \
-        if (rc_ != SUCCESS)                         \
-            return rc_;                             \
-        Frame out_;                                 \
-        rc_ = call;                                 \
-        if (rc_ != SUCCESS)                         \
-            return Fail(rc_);                       \
-        Replace(static_cast<Frame&&>(out_));        \
-        return SUCCESS;                             \
-    } while (0)
-
 L_INT LBitmap::AverageFilter(L_INT dim)
 {
     if (dim < 1 || dim > 255)
         return Fail(LERR_INV_PARAMETER);
-    IMAGING_FILTER(imaging::BoxMean(m_frame, dim, out_));
+    return ApplyFilter([&](const Frame& src, Frame& dst) {
+        return imaging::BoxMean(src, dim, dst);
+    });
 }
 
 L_INT LBitmap::MedianFilter(L_INT dim)
 {
     if (dim < 1 || dim > 20)
         return Fail(LERR_INV_PARAMETER);
-    IMAGING_FILTER(imaging::Median(m_frame, dim, out_));
+    return ApplyFilter([&](const Frame& src, Frame& dst) {
+        return imaging::Median(src, dim, dst);
+    });
 }
 
 L_INT LBitmap::Sharpen(L_INT amount)
 {
     if (amount < -1000 || amount > 1000)
         return Fail(LERR_INV_PARAMETER);
-    IMAGING_FILTER(imaging::Sharpen(m_frame, amount, out_));
+    return ApplyFilter([&](const Frame& src, Frame& dst) {
+        return imaging::Sharpen(src, amount, dst);
+    });
 }
 
 L_INT LBitmap::Emboss(L_INT direction, L_INT depth)
 {
     if (direction < 0 || direction > 359 || depth < 0 || depth > 1000)
         return Fail(LERR_INV_PARAMETER);
-    IMAGING_FILTER(imaging::Emboss(m_frame, direction, depth, out_));
+    return ApplyFilter([&](const Frame& src, Frame& dst) {
+        return imaging::Emboss(src, direction, depth, dst);
+    });
 }
-
-#undef IMAGING_FILTER
 
 L_INT LBitmap::ChangeIntensity(L_INT change)
 {

@@ -24,4 +24,21 @@ public:
     L_INT ChangeIntensity(L_INT change);
     L_INT ChangeContrast(L_INT change);
     L_INT ChangeSaturation(L_INT change);
+
+private:
+    // Brings the picture to 24 bits and replaces it by what filter makes of
+    // it; on failure the picture stays as it was.
+    template <class Filter>
+    L_INT ApplyFilter(Filter filter)
+    {
+        L_INT rc = Prepare24();
+        if (rc != SUCCESS)
+            return rc;
+        imaging::Frame out;
+        rc = filter(static_cast<const imaging::Frame&>(m_frame), out);
+        if (rc != SUCCESS)
+            return Fail(rc);
+        Replace(static_cast<imaging::Frame&&>(out));
+        return SUCCESS;
+    }
 };
