@@ -159,8 +159,9 @@ IAMStreamConfig* CameraGraph::StreamConfig()
     return m_config.Get();
 }
 
-HRESULT CameraGraph::Build(LPCWSTR cameraName)
+HRESULT CameraGraph::Build(LPCWSTR cameraName, bool renderPreview)
 {
+    m_renderPreview = renderPreview;
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                   m_graph.OutVoid());
     if (SUCCEEDED(hr))
@@ -225,9 +226,19 @@ HRESULT CameraGraph::Run()
             hr = m_graph->ConnectDirect(grabOut.Get(), nullIn.Get(), &mt);
         if (SUCCEEDED(hr))
             hr = m_grabber->SetBufferSamples(TRUE);
-        // The preview branch as a capture program leaves it: to the graph.
-        if (SUCCEEDED(hr))
+        if (SUCCEEDED(hr) && m_renderPreview) {
             hr = m_graph->Render(teePreview.Get());
+        } else if (SUCCEEDED(hr)) {
+            Com<IPin> previewIn;
+            hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  m_previewNull.OutVoid());
+            if (SUCCEEDED(hr))
+                hr = m_graph->AddFilter(m_previewNull.Get(), L"Preview renderer");
+            if (SUCCEEDED(hr))
+                hr = m_previewNull->FindPin(L"In", previewIn.Out());
+            if (SUCCEEDED(hr))
+                hr = m_graph->Connect(teePreview.Get(), previewIn.Get());
+        }
         if (FAILED(hr))
             return hr;
     }

@@ -82,10 +82,12 @@ public:
     CameraGraph(const CameraGraph&) = delete;
     CameraGraph& operator=(const CameraGraph&) = delete;
 
-    // Camera -> Smart Tee; "Capture" -> Sample Grabber (RGB24) -> Null
-    // Renderer; "Preview" rendered by the graph. The capture pin is found
-    // by category, as a capture program finds it.
-    HRESULT Build(LPCWSTR cameraName);
+    // Adds the camera. Run then builds: camera -> Smart Tee; "Capture" ->
+    // Sample Grabber (RGB24) -> Null Renderer; "Preview" -> Null Renderer,
+    // or with `renderPreview` whatever the graph renders it with (Wine's
+    // video renderer: a window, and seconds to tear down). The capture pin
+    // is found by category, as a capture program finds it.
+    HRESULT Build(LPCWSTR cameraName, bool renderPreview = false);
     HRESULT Run();
     HRESULT Stop();
     // The next frame whose counter is at least `after` (one after the last
@@ -106,7 +108,8 @@ public:
 private:
     Com<IGraphBuilder> m_graph;
     Com<ICaptureGraphBuilder2> m_builder;
-    Com<IBaseFilter> m_camera, m_tee, m_grabberFilter, m_null;
+    Com<IBaseFilter> m_camera, m_tee, m_grabberFilter, m_null, m_previewNull;
+    bool m_renderPreview = false;
     Com<ISampleGrabber> m_grabber;
     Com<IPin> m_capturePin;
     Com<IAMStreamConfig> m_config;

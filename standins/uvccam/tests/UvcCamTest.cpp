@@ -138,12 +138,13 @@ TEST_F(CameraTest, DeliversEveryOfferedSizeThroughWinesCaptureFilters)
 }
 
 // The chart at power-on, read back as documented: patches, grey, scale
-// ticks every 10 pixels, a counter that advances.
+// ticks every 10 pixels, a counter that advances; the preview rendered by
+// the graph's own choice of renderer.
 TEST_F(CameraTest, FramesShowTheChartAndACounter)
 {
     ScopedCameras cameras(L"Camera-R5V");
     CameraGraph graph;
-    ASSERT_HRESULT_SUCCEEDED(graph.Build(L"Camera-R5V"));
+    ASSERT_HRESULT_SUCCEEDED(graph.Build(L"Camera-R5V", true));
     ASSERT_HRESULT_SUCCEEDED(graph.Run());
     Frame a, b;
     ASSERT_TRUE(graph.NextFrame(&a));
