@@ -4,24 +4,7 @@
 
 namespace {
 
-const WCHAR kKey[] = L"Software\\Veltrane\\UvcCameras";
-
-// The stored list as "a;b", or what the plug-in installs when none is stored.
-std::wstring StoredCameras()
-{
-    WCHAR buffer[2048] = {};
-    DWORD bytes = sizeof(buffer) - 2 * sizeof(WCHAR);
-    DWORD type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"Devices", RRF_RT_REG_MULTI_SZ, &type, buffer, &bytes) != ERROR_SUCCESS)
-        return L"Camera-R5V";
-    std::wstring list;
-    for (const WCHAR* p = buffer; *p; p += wcslen(p) + 1) {
-        if (!list.empty())
-            list += L';';
-        list += p;
-    }
-    return list;
-}
+const WCHAR kDefaultCameras[] = L"Camera-R5V";
 
 }  // namespace
 
@@ -33,7 +16,7 @@ std::wstring BesideProgram(LPCWSTR file)
     return p.substr(0, p.find_last_of(L"\\/") + 1) + file;
 }
 
-ScopedCameras::ScopedCameras(LPCWSTR names) : m_previous(StoredCameras())
+ScopedCameras::ScopedCameras(LPCWSTR names)
 {
     m_module = LoadLibraryW(BesideProgram(L"UvcCam.ax").c_str());
     if (m_module)
@@ -44,7 +27,7 @@ ScopedCameras::ScopedCameras(LPCWSTR names) : m_previous(StoredCameras())
 ScopedCameras::~ScopedCameras()
 {
     if (m_install)
-        m_install(m_previous.c_str());
+        m_install(kDefaultCameras);
     if (m_module)
         FreeLibrary(m_module);
 }

@@ -37,8 +37,9 @@ private:
     T* m_p = nullptr;
 };
 
-// Installs the cameras named ("a;b"), and the ones installed before again
-// when it goes.
+// Installs the cameras named ("a;b"), and the plug-in's default set again
+// when it goes: the set the prefix is installed with, so that a test run
+// also mends the set a crashed run left behind.
 class ScopedCameras {
 public:
     explicit ScopedCameras(LPCWSTR names);
@@ -50,7 +51,6 @@ public:
 private:
     HMODULE m_module = nullptr;
     InstallCamerasFn m_install = nullptr;
-    std::wstring m_previous;
     HRESULT m_hr = E_FAIL;
 };
 
