@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include <uuids.h>
+#include <vfwmsgs.h>
+
 CSource::CSource(LPCWSTR name, LPUNKNOWN pUnk, CLSID clsid, HRESULT* phr)
     : CBaseFilter(name, pUnk, &m_cStateLock, clsid, phr)
 {
@@ -69,6 +72,57 @@ CSourceStream::CSourceStream(LPCWSTR objectName, HRESULT* phr, CSource* pms, LPC
 CSourceStream::~CSourceStream()
 {
     m_pFilter->RemovePin(this);
+}
+
+STDMETHODIMP CSourceStream::NonDelegatingQueryInterface(REFIID riid, void** ppv)
+{
+    if (riid == IID_IKsPropertySet && m_category != GUID_NULL)
+        return GetInterface(static_cast<IKsPropertySet*>(this), ppv);
+    return CBaseOutputPin::NonDelegatingQueryInterface(riid, ppv);
+}
+
+void CSourceStream::SetPinCategory(REFGUID category)
+{
+    m_category = category;
+}
+
+STDMETHODIMP CSourceStream::Set(REFGUID guidPropSet, DWORD, LPVOID, DWORD, LPVOID, DWORD)
+{
+    // The category is the pin's own; nobody may change it.
+    return guidPropSet == AMPROPSETID_Pin ? E_PROP_ID_UNSUPPORTED : E_PROP_SET_UNSUPPORTED;
+}
+
+STDMETHODIMP CSourceStream::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData,
+                                DWORD cbPropData, DWORD* pcbReturned)
+{
+    if (guidPropSet != AMPROPSETID_Pin)
+        return E_PROP_SET_UNSUPPORTED;
+    if (dwPropID != AMPROPERTY_PIN_CATEGORY)
+        return E_PROP_ID_UNSUPPORTED;
+    // No buffer asks only for the size.
+    if (!pPropData) {
+        if (!pcbReturned)
+            return E_POINTER;
+        *pcbReturned = sizeof(GUID);
+        return S_OK;
+    }
+    if (cbPropData < sizeof(GUID))
+        return E_UNEXPECTED;
+    *static_cast<GUID*>(pPropData) = m_category;
+    if (pcbReturned)
+        *pcbReturned = sizeof(GUID);
+    return S_OK;
+}
+
+STDMETHODIMP CSourceStream::QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD* pTypeSupport)
+{
+    if (guidPropSet != AMPROPSETID_Pin)
+        return E_PROP_SET_UNSUPPORTED;
+    if (dwPropID != AMPROPERTY_PIN_CATEGORY)
+        return E_PROP_ID_UNSUPPORTED;
+    if (pTypeSupport)
+        *pTypeSupport = KSPROPERTY_SUPPORT_GET;
+    return S_OK;
 }
 
 HRESULT CSourceStream::Active()

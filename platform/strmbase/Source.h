@@ -25,10 +25,25 @@ protected:
     CCritSec m_cStateLock;
 };
 
-class CSourceStream : public CAMThread, public CBaseOutputPin {
+class CSourceStream : public CAMThread, public CBaseOutputPin, public IKsPropertySet {
 public:
     CSourceStream(LPCWSTR objectName, HRESULT* phr, CSource* pms, LPCWSTR pName);
     ~CSourceStream() override;
+
+    DECLARE_IUNKNOWN
+    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
+
+    // A capture source names what its pin is for (PIN_CATEGORY_CAPTURE and
+    // the like): the capture graph builder finds pins only by that category,
+    // read through IKsPropertySet. Pins without one do not offer it.
+    void SetPinCategory(REFGUID category);
+
+    // IKsPropertySet: the pin category, read-only.
+    STDMETHODIMP Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
+                     LPVOID pPropData, DWORD cbPropData) override;
+    STDMETHODIMP Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
+                     LPVOID pPropData, DWORD cbPropData, DWORD* pcbReturned) override;
+    STDMETHODIMP QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD* pTypeSupport) override;
 
     enum Command { CMD_INIT, CMD_PAUSE, CMD_RUN, CMD_STOP, CMD_EXIT };
 
@@ -56,4 +71,7 @@ protected:
 
     CSource* m_pFilter;
     CCritSec m_cSharedState;  // state shared with the streaming thread
+
+private:
+    GUID m_category = GUID_NULL;  // set before the pin is used
 };

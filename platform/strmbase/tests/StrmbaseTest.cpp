@@ -320,6 +320,54 @@ TEST_F(GraphTest, InPlaceFilterFeedsBothSmartTeeBranches)
     source->Release();
 }
 
+// The capture graph builder finds a source's pin by the category it reads
+// through IKsPropertySet, and finds no pin of a source that names none.
+TEST_F(GraphTest, CaptureGraphBuilderFindsPinsByTheirCategory)
+{
+    ICaptureGraphBuilder2* builder = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                                              IID_ICaptureGraphBuilder2, reinterpret_cast<void**>(&builder)));
+    ASSERT_HRESULT_SUCCEEDED(builder->SetFiltergraph(m_graph));
+    struct Case {
+        GUID category;
+        GUID asked;
+        bool found;
+    } cases[] = {
+        {PIN_CATEGORY_CAPTURE, PIN_CATEGORY_CAPTURE, true},
+        {PIN_CATEGORY_CAPTURE, PIN_CATEGORY_PREVIEW, false},
+        {GUID_NULL, PIN_CATEGORY_CAPTURE, false},
+    };
+    for (const Case& c : cases) {
+        TestSourceConfig config;
+        config.pinCategory = c.category;
+        CTestSource* source = CTestSource::Create(config);
+        ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(source, L"Source"));
+        IPin* pin = nullptr;
+        const HRESULT hr = builder->FindPin(source, PINDIR_OUTPUT, &c.asked, &MEDIATYPE_Video, FALSE, 0, &pin);
+        EXPECT_EQ(SUCCEEDED(hr) && pin == source->OutputPin(), c.found);
+        if (pin)
+            pin->Release();
+        IKsPropertySet* props = nullptr;
+        source->OutputPin()->QueryInterface(IID_IKsPropertySet, reinterpret_cast<void**>(&props));
+        if (props) {
+            GUID read = GUID_NULL;
+            DWORD got = 0;
+            EXPECT_EQ(props->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &read, sizeof(read), &got),
+                      S_OK);
+            EXPECT_TRUE(read == c.category && got == sizeof(GUID));
+            EXPECT_EQ(props->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &read, 4, &got),
+                      E_UNEXPECTED);
+            EXPECT_EQ(props->Set(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &read, sizeof(read)),
+                      E_PROP_ID_UNSUPPORTED);
+            props->Release();
+        }
+        EXPECT_EQ(props != nullptr, c.category != GUID_NULL);
+        m_graph->RemoveFilter(source);
+        source->Release();
+    }
+    builder->Release();
+}
+
 struct Worker : CAMThread {
     DWORD ThreadProc() override
     {

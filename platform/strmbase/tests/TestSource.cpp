@@ -109,6 +109,8 @@ CTestSource* CTestSource::Create(const TestSourceConfig& config)
         source->NonDelegatingRelease();
         return nullptr;
     }
+    if (config.pinCategory != GUID_NULL)
+        stream->SetPinCategory(config.pinCategory);
     return source;
 }
 

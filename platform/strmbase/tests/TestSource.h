@@ -17,6 +17,7 @@ struct TestSourceConfig {
     bool refill = true;         // false: write the frame into each buffer only once
     bool readOnly = false;      // tell downstream the buffers are read-only
     bool countChanges = false;  // with refill off: compare each buffer as it comes back
+    GUID pinCategory = GUID_NULL;  // GUID_NULL: a pin without a category
 };
 
 // {6E1C2A55-3D9B-4B7F-9A47-1F5F2C3B8D01}, never registered.

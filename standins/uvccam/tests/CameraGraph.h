@@ -1,0 +1,118 @@
+// Helpers for tests that see the simulated cameras as a peer program does:
+// installed cameras, the system device enumerator, and a capture graph of
+// Wine's own filters (Capture Graph Builder 2, Smart Tee, Sample Grabber,
+// Null Renderer) around one camera.
+#pragma once
+
+#include "Strmbase.h"
+#include "UvcCamInstall.h"
+
+#include <string>
+#include <vector>
+
+template <class T>
+class Com {
+public:
+    Com() = default;
+    ~Com() { Reset(); }
+    Com(const Com&) = delete;
+    Com& operator=(const Com&) = delete;
+    void Reset()
+    {
+        if (m_p)
+            m_p->Release();
+        m_p = nullptr;
+    }
+    T** Out()
+    {
+        Reset();
+        return &m_p;
+    }
+    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+    T* operator->() const { return m_p; }
+    T* Get() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+
+private:
+    T* m_p = nullptr;
+};
+
+// Installs the cameras named ("a;b"), and the plug-in's default set again
+// when it goes: the set the prefix is installed with, so that a test run
+// also mends the set a crashed run left behind.
+class ScopedCameras {
+public:
+    explicit ScopedCameras(LPCWSTR names);
+    ~ScopedCameras();
+    ScopedCameras(const ScopedCameras&) = delete;
+    ScopedCameras& operator=(const ScopedCameras&) = delete;
+    HRESULT Result() const { return m_hr; }
+
+private:
+    HMODULE m_module = nullptr;
+    InstallCamerasFn m_install = nullptr;
+    HRESULT m_hr = E_FAIL;
+};
+
+// A file beside the test program.
+std::wstring BesideProgram(LPCWSTR file);
+
+// The video input devices' friendly names in enumeration order; the result
+// of CreateClassEnumerator in *hr.
+std::vector<std::wstring> VideoInputNames(HRESULT* hr = nullptr);
+// The device of that name bound to its filter, or null.
+HRESULT BindVideoInput(LPCWSTR name, IBaseFilter** filter);
+
+// One frame, top row first, as (R, G, B).
+struct Frame {
+    int width = 0, height = 0;
+    std::vector<BYTE> dib;  // bottom-up BGR, rows padded to 4 bytes
+    void Pixel(int x, int y, int rgb[3]) const;
+    int R(int x, int y) const;
+    int G(int x, int y) const;
+    int B(int x, int y) const;
+    // The burned-in frame counter.
+    ULONG Counter() const;
+};
+
+class CameraGraph {
+public:
+    CameraGraph();
+    ~CameraGraph();
+    CameraGraph(const CameraGraph&) = delete;
+    CameraGraph& operator=(const CameraGraph&) = delete;
+
+    // Adds the camera. Run then builds: camera -> Smart Tee; "Capture" ->
+    // Sample Grabber (RGB24) -> Null Renderer; "Preview" -> Null Renderer,
+    // or with `renderPreview` whatever the graph renders it with (Wine's
+    // video renderer: a window, and seconds to tear down). The capture pin
+    // is found by category, as a capture program finds it.
+    HRESULT Build(LPCWSTR cameraName, bool renderPreview = false);
+    HRESULT Run();
+    HRESULT Stop();
+    // The next frame whose counter is at least `after` (one after the last
+    // frame seen by default), within `ms`.
+    bool NextFrame(Frame* frame, DWORD ms = 5000);
+    // A frame made after everything set before this call: frames already on
+    // their way through the graph's buffers are passed over.
+    bool SettledFrame(Frame* frame);
+
+    IBaseFilter* Camera() const { return m_camera.Get(); }
+    IPin* CapturePin() const { return m_capturePin.Get(); }
+    ICaptureGraphBuilder2* Builder() const { return m_builder.Get(); }
+    IGraphBuilder* Graph() const { return m_graph.Get(); }
+    IAMStreamConfig* StreamConfig();
+    template <class T>
+    HRESULT CameraInterface(REFIID iid, Com<T>* out) { return m_camera->QueryInterface(iid, out->OutVoid()); }
+
+private:
+    Com<IGraphBuilder> m_graph;
+    Com<ICaptureGraphBuilder2> m_builder;
+    Com<IBaseFilter> m_camera, m_tee, m_grabberFilter, m_null, m_previewNull;
+    bool m_renderPreview = false;
+    Com<ISampleGrabber> m_grabber;
+    Com<IPin> m_capturePin;
+    Com<IAMStreamConfig> m_config;
+    ULONG m_lastCounter = 0;
+    bool m_seen = false;
+};
