@@ -1,0 +1,451 @@
+#include "Pipeline.h"
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Camera colour correction in 1/128: rows input red, green, blue, constant.
+const int32_t kBaseMatrix[16] = {
+    205, -63, -34, 0,
+    -65, 222, -125, 0,
+    -12, -32, 286, 0,
+    0, 0, 0, 0,
+};
+
+const int kLineLength[3] = {2753, 2055, 1989}; // pixel clocks per line, by size
+
+inline uint8_t Clamp255(int v) { return (uint8_t)(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+} // namespace
+
+ZentuPipelineState::ZentuPipelineState()
+{
+    for (int i = 0; i < 256; i++) {
+        tone[i] = (uint8_t)i;
+        channel[0][i] = channel[1][i] = channel[2][i] = (uint8_t)i;
+    }
+    std::memcpy(baseMatrix, kBaseMatrix, sizeof baseMatrix);
+}
+
+// Coordinates come from the camera's memory: a corrupt table must not write
+// outside the frame.
+void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList& defects)
+{
+    int n = std::min<int>(defects.count, 99);
+    for (int k = 0; k < n; k++) {
+        int x = defects.column[k], y = defects.row[k];
+        if (x <= 2 || x >= rowWidth || y >= rawHeight) continue;
+        uint8_t* p = raw + (size_t)y * rowWidth + x;
+        p[0] = p[-2];
+    }
+}
+
+void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height)
+{
+    const size_t stride = (size_t)width * 3;
+    std::memset(out, 0, stride);
+    std::memset(out + (size_t)(height - 1) * stride, 0, stride);
+    for (int i = 1; i < height - 1; i++) {
+        const uint8_t* u = raw + (size_t)(i - 1) * width;
+        const uint8_t* c = u + width;
+        const uint8_t* d = c + width;
+        uint8_t* o = out + (size_t)i * stride;
+        o[0] = o[1] = o[2] = 0;
+        int j = 1;
+        if (i & 1) {
+            // Blue row: green at odd columns, blue at even ones.
+            for (; j + 1 < width - 1; j += 2) {
+                uint8_t* p = o + j * 3;
+                p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
+                p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
+                p[2] = (uint8_t)((u[j] + d[j]) >> 1);
+                int k = j + 1;
+                p[3] = c[k];
+                p[4] = (uint8_t)((c[k - 1] + c[k + 1] + u[k] + d[k]) >> 2);
+                p[5] = (uint8_t)((u[k - 1] + u[k + 1] + d[k - 1] + d[k + 1]) >> 2);
+            }
+            if (j < width - 1) {
+                uint8_t* p = o + j * 3;
+                p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
+                p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
+                p[2] = (uint8_t)((u[j] + d[j]) >> 1);
+            }
+        } else {
+            // Red row: red at odd columns, green at even ones.
+            for (; j + 1 < width - 1; j += 2) {
+                uint8_t* p = o + j * 3;
+                p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
+                p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
+                p[2] = c[j];
+                int k = j + 1;
+                p[3] = (uint8_t)((u[k] + d[k]) >> 1);
+                p[4] = (uint8_t)((c[k] + u[k + 1]) >> 1);
+                p[5] = (uint8_t)((c[k - 1] + c[k + 1]) >> 1);
+            }
+            if (j < width - 1) {
+                uint8_t* p = o + j * 3;
+                p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
+                p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
+                p[2] = c[j];
+            }
+        }
+        uint8_t* last = o + (size_t)(width - 1) * 3;
+        last[0] = last[1] = last[2] = 0;
+    }
+}
+
+// 2048 x 1536 work image to 1280 x 1024: each 3 x 3 block of columns 64 to
+// 1983 gives 2 x 2 output pixels, each the mean of a 2 x 2 window.
+void ResampleToOutput(uint8_t* out, const uint8_t* work)
+{
+    const size_t ws = 2048 * 3, os = 1280 * 3;
+    for (int rb = 0; rb < 512; rb++) {
+        const uint8_t* r0 = work + (size_t)(3 * rb) * ws + 64 * 3;
+        const uint8_t* r1 = r0 + ws;
+        const uint8_t* r2 = r1 + ws;
+        uint8_t* o0 = out + (size_t)(2 * rb) * os;
+        uint8_t* o1 = o0 + os;
+        for (int cb = 0; cb < 640; cb++) {
+            const int a = cb * 9;
+            for (int ch = 0; ch < 3; ch++) {
+                int c0 = a + ch, c1 = c0 + 3, c2 = c1 + 3;
+                int m0 = r0[c0] + r1[c0], m1 = r0[c1] + r1[c1], m2 = r0[c2] + r1[c2];
+                int n0 = r1[c0] + r2[c0], n1 = r1[c1] + r2[c1], n2 = r1[c2] + r2[c2];
+                o0[cb * 6 + ch] = (uint8_t)((m0 + m1) >> 2);
+                o0[cb * 6 + 3 + ch] = (uint8_t)((m1 + m2) >> 2);
+                o1[cb * 6 + ch] = (uint8_t)((n0 + n1) >> 2);
+                o1[cb * 6 + 3 + ch] = (uint8_t)((n1 + n2) >> 2);
+            }
+        }
+    }
+}
+
+int MeasureCenterLuma(int width, const uint8_t* image, int height)
+{
+    int y0 = height / 4, y1 = 3 * height / 4, x0 = width / 4, x1 = 3 * width / 4;
+    if (y0 >= y1) return 16;
+    uint64_t sb = 0, sg = 0, sr = 0;
+    for (int y = y0; y < y1; y++) {
+        const uint8_t* p = image + ((size_t)y * width + x0) * 3;
+        for (int x = x0; x < x1; x++, p += 3) {
+            sb += p[0];
+            sg += p[1];
+            sr += p[2];
+        }
+    }
+    uint64_t area = (uint64_t)width * height;
+    uint32_t b = (uint8_t)(sb * 4 / area), g = (uint8_t)(sg * 4 / area), r = (uint8_t)(sr * 4 / area);
+    return (int)(((g * 16425 + r * 8432 + b * 3176) >> 15) + 16);
+}
+
+void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int height)
+{
+    ZentuSettings& set = owner.settings;
+    ZentuPipelineState& st = owner.pipe;
+    if (!set.autoExposure) return;
+    const int T = (int)set.aeTarget & 0xFF;
+    const int H = height;
+    const int P = st.aeStep;
+    int G = (uint16_t)set.gain;
+    int E = st.aeExposure;
+
+    int L = MeasureCenterLuma(width, image, height);
+    if (L < std::min(T / 4, 20)) L = 0;
+    if (L > std::min(2 * T, 210)) L = 255;
+    int S = (L + st.aeSmoothed) / 2;
+    int D = std::min(std::abs(S - T), T);
+    if (D < 10) {
+        st.aeSmoothed = (uint8_t)T;
+        return;
+    }
+    int h = std::min(T / 4, D / 2);
+
+    if (S < T) {
+        S = T + h;
+        if (L == 0) {
+            E += E <= 3 ? 1 : E / 4;
+            E = std::min(E, H);
+        } else if (E < P) {
+            if (E < 10) E += D < 16 ? 0 : 1;
+            E += E < 30 ? 1 : D / 8;
+        } else if (G > 15) {
+            if (E < 2 * P) {
+                E += D / 4;
+            } else if (E >= 300) {
+                E += D;
+                if (E > H) {
+                    G = std::min(G + D, 32);
+                    E = H;
+                }
+            } else {
+                E += D / 2;
+            }
+        } else {
+            if (E < 4 * P || D > 55) {
+                if (D < 16) G += 1;
+                else if (D <= 111 && E < 4 * P) G += D / 16;
+                else G += 6;
+            } else {
+                G += D / 8;
+            }
+        }
+    } else {
+        S = T - h;
+        if (L == 255) {
+            G -= G / 4;
+            if (E != 0) E -= E > 4 * P ? E / 4 : (E < 8 ? 1 : E / 8);
+        }
+        const int G0 = G;
+        if (G0 < 9) {
+            if (E > 4 * P) {
+                E -= std::min(E / 4, D);
+                if (G0 > 4) G = G0 - 1;
+                if (E < 4 * P) G = 2 * G + 2;
+            } else if (E > 3 * P) {
+                E -= std::min(E / 4, D / 2);
+                if (G0 > 4) G = G0 - 1;
+                if (E < 3 * P) G = 2 * G + 2;
+            } else {
+                const int B = E - std::min(E / 4, D / 4);
+                if (E > 2 * P) {
+                    E = B;
+                    if (G0 > 2) G = G0 - 1;
+                    if (B < 2 * P) G = 2 * G + 2;
+                } else if (E > P) {
+                    E = B;
+                    if (G0 != 0) G = G0 - 1;
+                    if (B < P) G = 4 * G + 4;
+                } else if (D / 4 < G0) {
+                    G = G0 - D / 8;
+                } else if (G0 != 0) {
+                    G = G0 - 1;
+                } else if (E > 30) {
+                    E -= std::min(E / 2, D / 8);
+                } else if (E > 1) {
+                    E -= D < 16 ? 0 : 1;
+                }
+            }
+        } else {
+            if (E >= 30 && E < P) G = D < 16 ? G0 - 1 : D >= 80 ? G0 - 4 : G0 - D / 16;
+            else if (E >= 30) G = D >= 40 ? G0 - 4 : G0 - D / 8;
+            else G = G0 - 1;
+        }
+    }
+
+    st.aeSmoothed = (uint8_t)S;
+    st.aeExposure = (uint16_t)E;
+    G = (uint16_t)G;
+    int lines = (P > 0 && E >= P) ? E - E % P : E;
+    if (lines == 0) lines = 1;
+    set.gain = (uint32_t)G;
+    set.exposureTime = (uint32_t)lines;
+    if (owner.sensor) {
+        owner.sensor->SetGain(G);
+        owner.sensor->SetExposureLines((uint16_t)lines);
+    }
+}
+
+void RunWhiteBalanceOnce(const uint8_t* image, int height, ZentuOwner& owner, int width)
+{
+    uint32_t sr = 0, sg = 0, sb = 0;
+    const size_t n = (size_t)width * height;
+    for (size_t i = 0; i < n; i++, image += 3) {
+        sb += image[0];
+        sg += image[1];
+        sr += image[2];
+    }
+    if (sr <= 63 || sb <= 63 || sg == 0) return;
+    // 64-bit products: with almost no red or blue the ratios are large.
+    uint64_t r = sg / (sr / 64), b = sg / (sb / 64);
+    ZentuSettings& s = owner.settings;
+    if (r <= 255 && b <= 255) {
+        s.gainR = (uint32_t)r;
+        s.gainG = 64;
+        s.gainB = (uint32_t)b;
+    } else if (r < b) {
+        s.gainB = 255;
+        s.gainR = (uint32_t)(r * 255 / b);
+        s.gainG = (uint32_t)(16320 / b);
+    } else {
+        s.gainR = 255;
+        s.gainG = (uint32_t)(16320 / r);
+        s.gainB = (uint32_t)(b * 255 / r);
+    }
+}
+
+void ConvertToGray(uint8_t* image, int pixels)
+{
+    for (int i = 0; i < pixels; i++, image += 3) {
+        uint8_t y = (uint8_t)((11 * image[0] + 30 * image[2] + 59 * image[1]) / 100);
+        image[0] = image[1] = image[2] = y;
+    }
+}
+
+void BuildSaturationMatrix(int s, int32_t m[16])
+{
+    const int32_t wr = (40320 - 315 * s) >> 10;
+    const int32_t wg = (79872 - 624 * s) >> 10;
+    const int32_t wb = (10752 - 84 * s) >> 10;
+    const int32_t a[16] = {
+        s + wr, wr, wr, 0,
+        wg, s + wg, wg, 0,
+        wb, wb, s + wb, 0,
+        0, 0, 0, 1,
+    };
+    std::memcpy(m, a, sizeof a);
+}
+
+void MultiplyMatrix4x4(const int32_t a[16], const int32_t b[16], int32_t out[16])
+{
+    int32_t t[16];
+    for (int r = 0; r < 4; r++)
+        for (int c = 0; c < 4; c++) {
+            int32_t v = 0;
+            for (int k = 0; k < 4; k++) v += a[r * 4 + k] * b[k * 4 + c];
+            t[r * 4 + c] = v;
+        }
+    std::memcpy(out, t, sizeof t);
+}
+
+void ApplyColorMatrix(const int32_t m[16], const ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    const uint8_t* tr = owner.pipe.channel[0];
+    const uint8_t* tg = owner.pipe.channel[1];
+    const uint8_t* tb = owner.pipe.channel[2];
+    // Output byte order blue, green, red: matrix columns 2, 1, 0.
+    const int32_t rb = m[2], gb = m[6], bb = m[10], kb = m[14];
+    const int32_t rg = m[1], gg = m[5], bg = m[9], kg = m[13];
+    const int32_t rr = m[0], gr = m[4], br = m[8], kr = m[12];
+    auto out = [](int32_t v) -> uint8_t {
+        return v < 0 ? 0 : v >= 0x400000 ? 255 : (uint8_t)(v >> 14);
+    };
+    for (int i = 0; i < pixels; i++, image += 3) {
+        int32_t R = tr[image[2]], G = tg[image[1]], B = tb[image[0]];
+        image[0] = out(R * rb + G * gb + B * bb + kb);
+        image[1] = out(R * rg + G * gg + B * bg + kg);
+        image[2] = out(R * rr + G * gr + B * br + kr);
+    }
+}
+
+void ApplySaturation(ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    int32_t a[16], m[16];
+    BuildSaturationMatrix((int)(owner.settings.saturation & 0xFF), a);
+    MultiplyMatrix4x4(owner.pipe.baseMatrix, a, m);
+    ApplyColorMatrix(m, owner, image, pixels);
+}
+
+void ApplyChannelTables(const ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    const uint8_t* tr = owner.pipe.channel[0];
+    const uint8_t* tg = owner.pipe.channel[1];
+    const uint8_t* tb = owner.pipe.channel[2];
+    for (int i = 0; i < pixels; i++, image += 3) {
+        image[0] = tb[image[0]];
+        image[1] = tg[image[1]];
+        image[2] = tr[image[2]];
+    }
+}
+
+void ApplyToneTable(ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    // A rebuild from a control call must not tear the table mid-frame.
+    uint8_t t[256];
+    if (owner.sensor) owner.sensor->LockDevice();
+    std::memcpy(t, owner.pipe.tone, sizeof t);
+    if (owner.sensor) owner.sensor->UnlockDevice();
+    const size_t n = (size_t)pixels * 3;
+    for (size_t i = 0; i < n; i++) image[i] = t[image[i]];
+}
+
+void FlipVertical(uint8_t* image, int width, int height)
+{
+    const size_t stride = (size_t)width * 3;
+    std::vector<uint8_t> row(stride);
+    for (int k = 0; k < height / 2; k++) {
+        uint8_t* a = image + (size_t)k * stride;
+        uint8_t* b = image + (size_t)(height - 1 - k) * stride;
+        std::memcpy(row.data(), a, stride);
+        std::memcpy(a, b, stride);
+        std::memcpy(b, row.data(), stride);
+    }
+}
+
+void MirrorHorizontal(uint8_t* image, int width, int height)
+{
+    for (int y = 0; y < height; y++) {
+        uint8_t* row = image + (size_t)y * width * 3;
+        for (int k = 0; k < width / 2; k++) {
+            uint8_t* a = row + k * 3;
+            uint8_t* b = row + (width - 1 - k) * 3;
+            std::swap(a[0], b[0]);
+            std::swap(a[1], b[1]);
+            std::swap(a[2], b[2]);
+        }
+    }
+}
+
+void BuildToneTable(uint32_t gamma, ZentuOwner& owner, uint32_t contrast)
+{
+    uint8_t t[256];
+    for (int i = 0; i < 256; i++) {
+        int d = (int)(std::pow(i / 255.0, gamma / 100.0) * 255);
+        d = std::clamp(d, 0, 255);
+        int e = std::abs(d - 128) * (int)contrast / 128;
+        t[i] = d >= 128 ? (uint8_t)std::min(d + e, 255) : (uint8_t)std::max(d - e, 0);
+    }
+    if (owner.sensor) owner.sensor->LockDevice();
+    std::memcpy(owner.pipe.tone, t, sizeof t);
+    if (owner.sensor) owner.sensor->UnlockDevice();
+}
+
+void UpdateChannelTables(ZentuOwner& owner)
+{
+    const uint32_t g[3] = {owner.settings.gainR & 0xFF, owner.settings.gainG & 0xFF, owner.settings.gainB & 0xFF};
+    for (int c = 0; c < 3; c++)
+        for (uint32_t i = 0; i < 256; i++)
+            owner.pipe.channel[c][i] = (uint8_t)std::min<uint32_t>(255, (i * g[c]) >> 6);
+}
+
+void ComputeExposureLimits(ZentuOwner& owner)
+{
+    const ZentuSettings& s = owner.settings;
+    const int line = kLineLength[s.sizeIndex <= 2 ? s.sizeIndex : 1];
+    const int clock = s.speed == 1 ? 48 : 24; // MHz
+    int p = s.hz == 1 ? clock * 10000 / line : clock * 100000 / (line * 12);
+    owner.pipe.aeStep = (uint16_t)p;
+    owner.pipe.aeExposure = (uint16_t)s.exposureTime;
+    owner.pipe.exposureUnit = (uint16_t)(line / clock);
+}
+
+void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out, ReleaseRawFn releaseRaw, void* context)
+{
+    ZentuSettings& s = owner.settings;
+    ZentuPipelineState& st = owner.pipe;
+    const uint32_t size = s.sizeIndex <= 2 ? s.sizeIndex : 1;
+    const ZentuFrameSize fs = ZentuSizeOf(size);
+    const int w = fs.outWidth, h = fs.outHeight, pixels = w * h;
+
+    if (st.defects.count) FixDefectPixels(raw, fs.rawWidth, fs.rawHeight, st.defects);
+    if (size == 0) {
+        st.work.resize((size_t)2048 * 1536 * 3);
+        DemosaicBilinear(raw, st.work.data(), 2048, 1536);
+        ResampleToOutput(out, st.work.data());
+    } else {
+        DemosaicBilinear(raw, out, w, h);
+    }
+    RunAutoExposure(out, owner, w, h);
+    if (s.whiteBalanceRequest) {
+        RunWhiteBalanceOnce(out, h, owner, w);
+        s.whiteBalanceRequest = 0;
+        UpdateChannelTables(owner);
+    }
+    if (releaseRaw) releaseRaw(context);
+    if (s.mono) ConvertToGray(out, pixels);
+    else if (s.enableSaturation) ApplySaturation(owner, out, pixels);
+    else ApplyChannelTables(owner, out, pixels);
+    ApplyToneTable(owner, out, pixels);
+    if (s.vFlip == 0) FlipVertical(out, w, h);
+    if (s.hFlip == 1) MirrorHorizontal(out, w, h);
+}
