@@ -222,19 +222,21 @@ static void render_frame(Camera *c)
     c->active = TRUE;
 }
 
-/* One frame-clock tick: a frame still being read is cut short (the next
-   read ends with 0 bytes), and a new frame starts only when a read waits
-   for it; otherwise the camera's frame is lost. */
+/* One frame-clock tick. A frame still being read goes on while the host has
+   reads waiting (the tick's frame is lost); one the host has left is cut
+   short, so that its next read ends with 0 bytes. A new frame starts only
+   when a read waits for it; otherwise the camera's frame is lost. */
 static void tick(Camera *c)
 {
     KIRQL irql;
     BOOLEAN waiting;
-    if (c->active && c->pos > 0) c->cutPending = TRUE;
-    c->active = FALSE;
     KeAcquireSpinLock(&g_lock, &irql);
     waiting = c->pendingReads > 0;
-    if (!waiting) c->framesDropped++;
+    if (!waiting || c->active) c->framesDropped++;
     KeReleaseSpinLock(&g_lock, irql);
+    if (c->active && waiting) return;
+    if (c->active && c->pos > 0) c->cutPending = TRUE;
+    c->active = FALSE;
     if (waiting) render_frame(c);
 }
 
@@ -557,10 +559,14 @@ static NTSTATUS NTAPI dispatch(PDEVICE_OBJECT device, PIRP irp)
         }
         break;
     case IRP_MJ_CLEANUP:
-        if (c) {
-            /* Reads still pending on this handle end with it. */
+    case IRP_MJ_CLOSE:
+        /* Wine sends only IRP_MJ_CLOSE, at the last handle's close, even with
+           reads pending; Windows sends IRP_MJ_CLEANUP first. Whichever comes
+           first ends the handle's pending reads. */
+        if (c && sp->FileObject && sp->FileObject->FsContext2 != (PVOID)1) {
             LIST_ENTRY mine;
             PLIST_ENTRY e, next;
+            sp->FileObject->FsContext2 = (PVOID)1;
             InitializeListHead(&mine);
             KeAcquireSpinLock(&g_lock, &irql);
             for (e = c->reads.Flink; e != &c->reads; e = next) {
@@ -571,7 +577,7 @@ static NTSTATUS NTAPI dispatch(PDEVICE_OBJECT device, PIRP irp)
                 c->pendingReads--;
                 if (claim_irp(r)) InsertTailList(&mine, &r->Tail.Overlay.ListEntry);
             }
-            c->openHandles--;
+            if (c->openHandles) c->openHandles--;
             if (c->openHandles == 0) c->streaming = FALSE;
             log_entry(c->index, ZSIM_LOG_CLOSE, 0, 0, 0, 0, 0);
             KeReleaseSpinLock(&g_lock, irql);
@@ -580,8 +586,6 @@ static NTSTATUS NTAPI dispatch(PDEVICE_OBJECT device, PIRP irp)
                 complete(r, STATUS_CANCELLED, 0);
             }
         }
-        break;
-    case IRP_MJ_CLOSE:
         break;
     case IRP_MJ_READ: {
         ULONG len = sp->Parameters.Read.Length;
