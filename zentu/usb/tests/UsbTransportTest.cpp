@@ -8,6 +8,7 @@
 #include <thread>
 #include <tuple>
 #include <vector>
+#include "RawFrameReader.h"
 #include "TransportSensor.h"
 #include "UsbTransport.h"
 #include "ZentuScene.h"
@@ -43,7 +44,7 @@ const SizeInfo kSizes[] = {
 };
 
 // Counts the bytes that differ from the scene the driver renders.
-int SceneMismatches(const std::vector<BYTE>& frame, const SizeInfo& s, CZentuSimControl& sim, unsigned scene = 0)
+int SceneMismatches(const BYTE* frame, const SizeInfo& s, CZentuSimControl& sim, unsigned scene = 0)
 {
     std::vector<unsigned short> regs = sim.Registers();
     unsigned long long factor = zentu_scene_factor(regs[9], regs[53]);
@@ -60,7 +61,7 @@ int SceneMismatches(const std::vector<BYTE>& frame, const SizeInfo& s, CZentuSim
     return bad;
 }
 
-unsigned Stamp(const std::vector<BYTE>& frame)
+unsigned Stamp(const BYTE* frame)
 {
     return frame[0] | frame[1] << 8 | frame[2] << 16 | (unsigned)frame[3] << 24;
 }
@@ -141,7 +142,7 @@ TEST_F(Transport, BringUpWindowAndFramesForEachSize)
         ZentuSimStatus st = sim.Status();
         EXPECT_EQ((int)st.frameWidth, s.width);
         EXPECT_EQ((int)st.frameHeight, s.height);
-        EXPECT_EQ(SceneMismatches(frame, s, sim), 0);
+        EXPECT_EQ(SceneMismatches(frame.data(), s, sim), 0);
         for (const ZentuSimLogEntry& e : sim.Log())
             if (e.kind == ZSIM_LOG_READ) {
                 EXPECT_EQ(e.length, s.chunk);
@@ -229,12 +230,12 @@ TEST_F(Transport, ShortAndWrongFramesNeverPassAsGood)
         ASSERT_TRUE(sim.SetFault(c.fault, c.count, param));
         EXPECT_EQ(ReadRawFrame(t, frame.data()), c.want);
         if (c.want == 1) {
-            EXPECT_EQ(SceneMismatches(frame, s, sim), 0);
+            EXPECT_EQ(SceneMismatches(frame.data(), s, sim), 0);
         }
         // The camera is back in step with the next call.
         std::fill(frame.begin(), frame.end(), 0);
         EXPECT_EQ(ReadRawFrame(t, frame.data()), 1);
-        EXPECT_EQ(SceneMismatches(frame, s, sim), 0);
+        EXPECT_EQ(SceneMismatches(frame.data(), s, sim), 0);
         StopCaptureSequence(t);
         t = nullptr;
     }
@@ -244,12 +245,12 @@ TEST_F(Transport, FramesFollowOneAnotherAndAreDroppedWhileNobodyReads)
 {
     Start(2);
     ASSERT_EQ(ReadRawFrame(t, frame.data()), 1);
-    unsigned first = Stamp(frame);
+    unsigned first = Stamp(frame.data());
     Sleep(100); // 25 frame periods with no read pending
     EXPECT_GT(sim.Status().framesDropped, 5u);
     ASSERT_EQ(ReadRawFrame(t, frame.data()), 1);
-    EXPECT_EQ(Stamp(frame), first + 1); // dropped frames were never started
-    EXPECT_EQ(SceneMismatches(frame, kSizes[2], sim), 0);
+    EXPECT_EQ(Stamp(frame.data()), first + 1); // dropped frames were never started
+    EXPECT_EQ(SceneMismatches(frame.data(), kSizes[2], sim), 0);
 }
 
 TEST_F(Transport, UnpluggedCameraFailsReadsAndRequests)
@@ -533,4 +534,59 @@ TEST_F(Transport, WhiteBalanceMakesTheGreyPatchGrey)
     std::vector<int> after = patch();
     EXPECT_NEAR(after[0], after[1], 3) << "gains " << owner.settings.gainR << " " << owner.settings.gainG << " " << owner.settings.gainB;
     EXPECT_NEAR(after[2], after[1], 3);
+}
+
+TEST_F(Transport, ReaderThreadAndDirectPathsDeliverFrames)
+{
+    for (CRawFrameReader::Path path : {CRawFrameReader::Path::ReaderThread, CRawFrameReader::Path::Direct}) {
+        SCOPED_TRACE(path == CRawFrameReader::Path::Direct ? "direct" : "reader thread");
+        Start(2);
+        CRawFrameReader reader;
+        reader.Start(t, path);
+        EXPECT_EQ(reader.UsesThread(), path == CRawFrameReader::Path::ReaderThread);
+        unsigned last = 0;
+        int frames = 0;
+        for (int attempt = 0; attempt < 200 && frames < 5; attempt++) {
+            BYTE* raw = nullptr;
+            int r = reader.Acquire(&raw, nullptr, 500);
+            ASSERT_GE(r, 0);
+            if (r == 0) continue;
+            EXPECT_EQ(SceneMismatches(raw, kSizes[2], sim), 0);
+            EXPECT_GT(Stamp(raw), last);
+            last = Stamp(raw);
+            reader.Release(raw);
+            frames++;
+        }
+        EXPECT_EQ(frames, 5);
+        reader.Stop();
+        StopCaptureSequence(t);
+        t = nullptr;
+    }
+}
+
+TEST_F(Transport, ReaderStopsOnAStalledCameraAndReportsAnUnplug)
+{
+    Start(0);
+    CRawFrameReader reader;
+    reader.Start(t, CRawFrameReader::Path::ReaderThread);
+    BYTE* raw = nullptr;
+    int r = 0;
+    for (int k = 0; k < 50 && r == 0; k++) r = reader.Acquire(&raw, nullptr, 500);
+    ASSERT_EQ(r, 1);
+    reader.Release(raw);
+    sim.SetFault(ZSIM_FAULT_STALL, 1);
+    Sleep(200);
+    DWORD t0 = GetTickCount();
+    reader.Stop();
+    EXPECT_LT(GetTickCount() - t0, 2000u);
+
+    sim.SetFault(ZSIM_FAULT_STALL, 0);
+    reader.Start(t, CRawFrameReader::Path::ReaderThread);
+    sim.SetFault(ZSIM_FAULT_UNPLUG, 1);
+    r = 0;
+    for (int k = 0; k < 50 && r >= 0; k++) {
+        r = reader.Acquire(&raw, nullptr, 100);
+        if (r == 1) reader.Release(raw);
+    }
+    EXPECT_LT(r, 0);
 }
