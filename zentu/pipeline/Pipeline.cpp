@@ -41,58 +41,89 @@ void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList
     }
 }
 
+namespace {
+
+// One output row of the demosaic (rows 0 and height - 1 are black), over the
+// inner columns jBegin (odd) to jEnd - 1; the whole row unless narrowed.
+void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, int jBegin = 1, int jEnd = 0)
+{
+    if (jEnd <= 0) jEnd = width - 1;
+    const size_t stride = (size_t)width * 3;
+    if (i == 0 || i == height - 1) {
+        std::memset(o, 0, stride);
+        return;
+    }
+    const uint8_t* u = raw + (size_t)(i - 1) * width;
+    const uint8_t* c = u + width;
+    const uint8_t* d = c + width;
+    o[0] = o[1] = o[2] = 0;
+    int j = jBegin;
+    if (i & 1) {
+        // Blue row: green at odd columns, blue at even ones.
+        for (; j + 1 < jEnd; j += 2) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
+            p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
+            p[2] = (uint8_t)((u[j] + d[j]) >> 1);
+            int k = j + 1;
+            p[3] = c[k];
+            p[4] = (uint8_t)((c[k - 1] + c[k + 1] + u[k] + d[k]) >> 2);
+            p[5] = (uint8_t)((u[k - 1] + u[k + 1] + d[k - 1] + d[k + 1]) >> 2);
+        }
+        if (j < jEnd) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
+            p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
+            p[2] = (uint8_t)((u[j] + d[j]) >> 1);
+        }
+    } else {
+        // Red row: red at odd columns, green at even ones.
+        for (; j + 1 < jEnd; j += 2) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
+            p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
+            p[2] = c[j];
+            int k = j + 1;
+            p[3] = (uint8_t)((u[k] + d[k]) >> 1);
+            p[4] = (uint8_t)((c[k] + u[k + 1]) >> 1);
+            p[5] = (uint8_t)((c[k - 1] + c[k + 1]) >> 1);
+        }
+        if (j < jEnd) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
+            p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
+            p[2] = c[j];
+        }
+    }
+    uint8_t* last = o + (size_t)(width - 1) * 3;
+    last[0] = last[1] = last[2] = 0;
+}
+
+// One row block of the size 0 down-scaling: three work rows to two output rows.
+void ResampleBlock(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint8_t* o0, uint8_t* o1)
+{
+    r0 += 64 * 3;
+    r1 += 64 * 3;
+    r2 += 64 * 3;
+    for (int cb = 0; cb < 640; cb++) {
+        const int a = cb * 9;
+        for (int ch = 0; ch < 3; ch++) {
+            int c0 = a + ch, c1 = c0 + 3, c2 = c1 + 3;
+            int m0 = r0[c0] + r1[c0], m1 = r0[c1] + r1[c1], m2 = r0[c2] + r1[c2];
+            int n0 = r1[c0] + r2[c0], n1 = r1[c1] + r2[c1], n2 = r1[c2] + r2[c2];
+            o0[cb * 6 + ch] = (uint8_t)((m0 + m1) >> 2);
+            o0[cb * 6 + 3 + ch] = (uint8_t)((m1 + m2) >> 2);
+            o1[cb * 6 + ch] = (uint8_t)((n0 + n1) >> 2);
+            o1[cb * 6 + 3 + ch] = (uint8_t)((n1 + n2) >> 2);
+        }
+    }
+}
+
+} // namespace
+
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height)
 {
-    const size_t stride = (size_t)width * 3;
-    std::memset(out, 0, stride);
-    std::memset(out + (size_t)(height - 1) * stride, 0, stride);
-    for (int i = 1; i < height - 1; i++) {
-        const uint8_t* u = raw + (size_t)(i - 1) * width;
-        const uint8_t* c = u + width;
-        const uint8_t* d = c + width;
-        uint8_t* o = out + (size_t)i * stride;
-        o[0] = o[1] = o[2] = 0;
-        int j = 1;
-        if (i & 1) {
-            // Blue row: green at odd columns, blue at even ones.
-            for (; j + 1 < width - 1; j += 2) {
-                uint8_t* p = o + j * 3;
-                p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
-                p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
-                p[2] = (uint8_t)((u[j] + d[j]) >> 1);
-                int k = j + 1;
-                p[3] = c[k];
-                p[4] = (uint8_t)((c[k - 1] + c[k + 1] + u[k] + d[k]) >> 2);
-                p[5] = (uint8_t)((u[k - 1] + u[k + 1] + d[k - 1] + d[k + 1]) >> 2);
-            }
-            if (j < width - 1) {
-                uint8_t* p = o + j * 3;
-                p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
-                p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
-                p[2] = (uint8_t)((u[j] + d[j]) >> 1);
-            }
-        } else {
-            // Red row: red at odd columns, green at even ones.
-            for (; j + 1 < width - 1; j += 2) {
-                uint8_t* p = o + j * 3;
-                p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
-                p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
-                p[2] = c[j];
-                int k = j + 1;
-                p[3] = (uint8_t)((u[k] + d[k]) >> 1);
-                p[4] = (uint8_t)((c[k] + u[k + 1]) >> 1);
-                p[5] = (uint8_t)((c[k - 1] + c[k + 1]) >> 1);
-            }
-            if (j < width - 1) {
-                uint8_t* p = o + j * 3;
-                p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
-                p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
-                p[2] = c[j];
-            }
-        }
-        uint8_t* last = o + (size_t)(width - 1) * 3;
-        last[0] = last[1] = last[2] = 0;
-    }
+    for (int i = 0; i < height; i++) DemosaicRow(raw, out + (size_t)i * width * 3, width, height, i);
 }
 
 // 2048 x 1536 work image to 1280 x 1024: each 3 x 3 block of columns 64 to
@@ -101,23 +132,9 @@ void ResampleToOutput(uint8_t* out, const uint8_t* work)
 {
     const size_t ws = 2048 * 3, os = 1280 * 3;
     for (int rb = 0; rb < 512; rb++) {
-        const uint8_t* r0 = work + (size_t)(3 * rb) * ws + 64 * 3;
-        const uint8_t* r1 = r0 + ws;
-        const uint8_t* r2 = r1 + ws;
+        const uint8_t* r0 = work + (size_t)(3 * rb) * ws;
         uint8_t* o0 = out + (size_t)(2 * rb) * os;
-        uint8_t* o1 = o0 + os;
-        for (int cb = 0; cb < 640; cb++) {
-            const int a = cb * 9;
-            for (int ch = 0; ch < 3; ch++) {
-                int c0 = a + ch, c1 = c0 + 3, c2 = c1 + 3;
-                int m0 = r0[c0] + r1[c0], m1 = r0[c1] + r1[c1], m2 = r0[c2] + r1[c2];
-                int n0 = r1[c0] + r2[c0], n1 = r1[c1] + r2[c1], n2 = r1[c2] + r2[c2];
-                o0[cb * 6 + ch] = (uint8_t)((m0 + m1) >> 2);
-                o0[cb * 6 + 3 + ch] = (uint8_t)((m1 + m2) >> 2);
-                o1[cb * 6 + ch] = (uint8_t)((n0 + n1) >> 2);
-                o1[cb * 6 + 3 + ch] = (uint8_t)((n1 + n2) >> 2);
-            }
-        }
+        ResampleBlock(r0, r0 + ws, r0 + 2 * ws, o0, o0 + os);
     }
 }
 
@@ -362,13 +379,16 @@ void ApplyToneTable(ZentuOwner& owner, uint8_t* image, int pixels)
 void FlipVertical(uint8_t* image, int width, int height)
 {
     const size_t stride = (size_t)width * 3;
-    std::vector<uint8_t> row(stride);
+    uint8_t scratch[4096]; // rows are swapped piece by piece: nothing to allocate
     for (int k = 0; k < height / 2; k++) {
         uint8_t* a = image + (size_t)k * stride;
         uint8_t* b = image + (size_t)(height - 1 - k) * stride;
-        std::memcpy(row.data(), a, stride);
-        std::memcpy(a, b, stride);
-        std::memcpy(b, row.data(), stride);
+        for (size_t off = 0; off < stride; off += sizeof scratch) {
+            size_t n = std::min(sizeof scratch, stride - off);
+            std::memcpy(scratch, a + off, n);
+            std::memcpy(a + off, b + off, n);
+            std::memcpy(b + off, scratch, n);
+        }
     }
 }
 
@@ -419,19 +439,98 @@ void ComputeExposureLimits(ZentuOwner& owner)
     owner.pipe.exposureUnit = (uint16_t)(line / clock);
 }
 
+namespace {
+
+// Steps 6 to 8 in one pass over the picture: colour, tone and the mirror,
+// byte for byte what the separate steps give.
+struct GrayPixel {
+    void operator()(const uint8_t* in, const uint8_t* tone, uint8_t* out) const
+    {
+        uint8_t y = tone[(11 * in[0] + 30 * in[2] + 59 * in[1]) / 100];
+        out[0] = out[1] = out[2] = y;
+    }
+};
+
+struct TablePixel {
+    const uint8_t *tr, *tg, *tb;
+    void operator()(const uint8_t* in, const uint8_t* tone, uint8_t* out) const
+    {
+        uint8_t b = tb[in[0]], g = tg[in[1]], r = tr[in[2]];
+        out[0] = tone[b];
+        out[1] = tone[g];
+        out[2] = tone[r];
+    }
+};
+
+// The matrix with the channel tables folded in: one product table per input
+// channel and output channel.
+struct MatrixPixel {
+    int32_t t[3][3][256]; // [input r, g, b][output b, g, r][value]
+    int32_t k[3];
+    MatrixPixel(const int32_t m[16], const ZentuPipelineState& st)
+    {
+        const int outCol[3] = {2, 1, 0};
+        for (int in = 0; in < 3; in++)
+            for (int o = 0; o < 3; o++)
+                for (int v = 0; v < 256; v++) t[in][o][v] = st.channel[in][v] * m[in * 4 + outCol[o]];
+        for (int o = 0; o < 3; o++) k[o] = m[12 + outCol[o]];
+    }
+    static uint8_t Clip(int32_t v) { return v < 0 ? 0 : v >= 0x400000 ? 255 : (uint8_t)(v >> 14); }
+    void operator()(const uint8_t* in, const uint8_t* tone, uint8_t* out) const
+    {
+        const int b = in[0], g = in[1], r = in[2];
+        uint8_t ob = Clip(t[0][0][r] + t[1][0][g] + t[2][0][b] + k[0]);
+        uint8_t og = Clip(t[0][1][r] + t[1][1][g] + t[2][1][b] + k[1]);
+        uint8_t orr = Clip(t[0][2][r] + t[1][2][g] + t[2][2][b] + k[2]);
+        out[0] = tone[ob];
+        out[1] = tone[og];
+        out[2] = tone[orr];
+    }
+};
+
+template <class Pixel>
+void FinishRows(const Pixel& px, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
+{
+    for (int y = 0; y < h; y++) {
+        uint8_t* row = image + (size_t)y * w * 3;
+        if (!mirror) {
+            for (int x = 0; x < w; x++) px(row + x * 3, tone, row + x * 3);
+            continue;
+        }
+        for (int x = 0; x < w / 2; x++) {
+            uint8_t* a = row + x * 3;
+            uint8_t* b = row + (w - 1 - x) * 3;
+            uint8_t pa[3], pb[3];
+            px(a, tone, pa);
+            px(b, tone, pb);
+            a[0] = pb[0]; a[1] = pb[1]; a[2] = pb[2];
+            b[0] = pa[0]; b[1] = pa[1]; b[2] = pa[2];
+        }
+        if (w & 1) px(row + (w / 2) * 3, tone, row + (w / 2) * 3);
+    }
+}
+
+} // namespace
+
 void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out, ReleaseRawFn releaseRaw, void* context)
 {
     ZentuSettings& s = owner.settings;
     ZentuPipelineState& st = owner.pipe;
     const uint32_t size = s.sizeIndex <= 2 ? s.sizeIndex : 1;
     const ZentuFrameSize fs = ZentuSizeOf(size);
-    const int w = fs.outWidth, h = fs.outHeight, pixels = w * h;
+    const int w = fs.outWidth, h = fs.outHeight;
 
     if (st.defects.count) FixDefectPixels(raw, fs.rawWidth, fs.rawHeight, st.defects);
     if (size == 0) {
-        st.work.resize((size_t)2048 * 1536 * 3);
-        DemosaicBilinear(raw, st.work.data(), 2048, 1536);
-        ResampleToOutput(out, st.work.data());
+        // Demosaic and down-scaling row block by row block: the three work
+        // rows stay in cache instead of passing through a 9 MB image.
+        const size_t ws = 2048 * 3, os = 1280 * 3;
+        uint8_t* r = st.workRows;
+        for (int rb = 0; rb < 512; rb++) {
+            // Only columns 64 to 1983 reach the output.
+            for (int k = 0; k < 3; k++) DemosaicRow(raw, r + k * ws, 2048, 1536, 3 * rb + k, 63, 1985);
+            ResampleBlock(r, r + ws, r + 2 * ws, out + (size_t)(2 * rb) * os, out + (size_t)(2 * rb + 1) * os);
+        }
     } else {
         DemosaicBilinear(raw, out, w, h);
     }
@@ -442,6 +541,49 @@ void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out, ReleaseRawFn rel
         UpdateChannelTables(owner);
     }
     if (releaseRaw) releaseRaw(context);
+
+    uint8_t tone[256];
+    if (owner.sensor) owner.sensor->LockDevice();
+    std::memcpy(tone, st.tone, sizeof tone);
+    if (owner.sensor) owner.sensor->UnlockDevice();
+    const bool mirror = s.hFlip == 1;
+    if (s.mono) {
+        FinishRows(GrayPixel{}, tone, out, w, h, mirror);
+    } else if (s.enableSaturation) {
+        int32_t a[16], m[16];
+        BuildSaturationMatrix((int)(s.saturation & 0xFF), a);
+        MultiplyMatrix4x4(st.baseMatrix, a, m);
+        const MatrixPixel px(m, st); // 9 KB of tables, built per frame
+        FinishRows(px, tone, out, w, h, mirror);
+    } else {
+        FinishRows(TablePixel{st.channel[0], st.channel[1], st.channel[2]}, tone, out, w, h, mirror);
+    }
+    if (s.vFlip == 0) FlipVertical(out, w, h);
+}
+
+// The same frame through the separate steps, one pass each.
+void RunPipelineByStages(ZentuOwner& owner, uint8_t* raw, uint8_t* out)
+{
+    ZentuSettings& s = owner.settings;
+    ZentuPipelineState& st = owner.pipe;
+    const uint32_t size = s.sizeIndex <= 2 ? s.sizeIndex : 1;
+    const ZentuFrameSize fs = ZentuSizeOf(size);
+    const int w = fs.outWidth, h = fs.outHeight, pixels = w * h;
+
+    if (st.defects.count) FixDefectPixels(raw, fs.rawWidth, fs.rawHeight, st.defects);
+    if (size == 0) {
+        std::vector<uint8_t> work((size_t)2048 * 1536 * 3);
+        DemosaicBilinear(raw, work.data(), 2048, 1536);
+        ResampleToOutput(out, work.data());
+    } else {
+        DemosaicBilinear(raw, out, w, h);
+    }
+    RunAutoExposure(out, owner, w, h);
+    if (s.whiteBalanceRequest) {
+        RunWhiteBalanceOnce(out, h, owner, w);
+        s.whiteBalanceRequest = 0;
+        UpdateChannelTables(owner);
+    }
     if (s.mono) ConvertToGray(out, pixels);
     else if (s.enableSaturation) ApplySaturation(owner, out, pixels);
     else ApplyChannelTables(owner, out, pixels);

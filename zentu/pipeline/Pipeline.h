@@ -32,7 +32,9 @@ struct ZentuPipelineState {
     uint16_t aeExposure = 94;  // E, lines
     uint16_t aeStep = 0;       // P, lines of one mains half-period
     uint16_t exposureUnit = 0; // microseconds per line
-    std::vector<uint8_t> work; // size 0 demosaic target, 2048 x 1536 x 3
+    // Size 0 is demosaiced three rows at a time into this, and down-scaled
+    // from it, in place of a whole 2048 x 1536 work image.
+    uint8_t workRows[3 * 2048 * 3];
 
     ZentuPipelineState();
 };
@@ -63,8 +65,13 @@ void ApplyColorMatrix(const int32_t matrix[16], const ZentuOwner& owner, uint8_t
 void ComputeExposureLimits(ZentuOwner& owner);
 
 // One frame, raw to output (the output size of the settings' size index).
+// Allocates nothing and throws nothing.
 // releaseRaw is called once the raw frame is no longer needed, before the
 // colour steps, so that a reader can refill it.
 using ReleaseRawFn = void (*)(void* context);
 void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out,
                  ReleaseRawFn releaseRaw = nullptr, void* context = nullptr);
+// The same result through each step's own function, one pass per step: the
+// reference that RunPipeline's fused passes are held to (it allocates a
+// whole work image).
+void RunPipelineByStages(ZentuOwner& owner, uint8_t* raw, uint8_t* out);

@@ -16,7 +16,7 @@ CRawFrameReader::~CRawFrameReader()
     DeleteCriticalSection(&m_queueLock);
 }
 
-void CRawFrameReader::Start(CUsbTransport* transport, Path path)
+bool CRawFrameReader::Start(CUsbTransport* transport, Path path)
 {
     Stop();
     m_transport = transport;
@@ -27,11 +27,18 @@ void CRawFrameReader::Start(CUsbTransport* transport, Path path)
         threaded = si.dwNumberOfProcessors > 1;
     }
     m_threaded = false;
-    if (!threaded) {
-        m_direct.resize(transport->frameSize);
-        return;
+    // No exception may leave the library (the 64-bit filter is a COM server).
+    try {
+        if (!threaded) {
+            m_direct.resize(transport->frameSize);
+            return true;
+        }
+        for (auto& b : m_buffers) b.resize(transport->frameSize);
+        m_free.reserve(kBuffers);
+        m_filled.reserve(kBuffers);
+    } catch (...) {
+        return false;
     }
-    for (auto& b : m_buffers) b.resize(transport->frameSize);
     EnterCriticalSection(&m_queueLock);
     m_free = {0, 1, 2};
     m_filled.clear();
@@ -42,11 +49,16 @@ void CRawFrameReader::Start(CUsbTransport* transport, Path path)
     ResetEvent(m_frameReady);
     m_thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadProc, this, 0, nullptr));
     if (!m_thread) {
-        m_run = m_running = false;
-        m_direct.resize(transport->frameSize);
-        return;
+        m_run = false;
+        m_running = false;
+        for (auto& b : m_buffers) {
+            if (m_direct.empty()) m_direct.swap(b);
+            std::vector<BYTE>().swap(b);
+        }
+        return true;
     }
     m_threaded = true;
+    return true;
 }
 
 void CRawFrameReader::Stop()

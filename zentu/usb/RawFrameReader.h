@@ -18,8 +18,8 @@ public:
 
     // Starts delivering frames of the transport's size. The path follows the
     // processor count unless a caller forces it; a reader thread that cannot
-    // start falls back to direct reads.
-    void Start(CUsbTransport* transport, Path path = Path::FromSystem);
+    // start falls back to direct reads. False when the frame buffers cannot be had.
+    bool Start(CUsbTransport* transport, Path path = Path::FromSystem);
     // Ends the reader thread; reads in flight are cancelled, so a camera that
     // stopped sending cannot hold the stop.
     void Stop();

@@ -87,6 +87,10 @@ int main()
             RunPipeline(owner, rawCopy.data(), out.data());
         });
         row("whole pipeline", whole, outBytes);
+        row("  the steps one by one", Time([&] {
+            std::memcpy(rawCopy.data(), raw.data(), raw.size());
+            RunPipelineByStages(owner, rawCopy.data(), out.data());
+        }), outBytes);
         // Shortest frame period: High clock, exposure within the frame.
         const int line = 512 + (size == 0 ? 1280 : size == 1 ? 2048 : 1920);
         const double periodMs = (double)line * (fs.outHeight + 25) / 48000.0;
