@@ -2,8 +2,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+// Cleared by the tests to get the plain row loop as the reference.
+bool g_demosaicSimd = true;
 
 // Camera colour correction in 1/128: rows input red, green, blue, constant.
 const int32_t kBaseMatrix[16] = {
@@ -43,6 +49,70 @@ void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList
 
 namespace {
 
+#if defined(__SSE2__)
+// floor((a + b) / 2) per byte.
+inline __m128i AvgFloor(__m128i a, __m128i b)
+{
+    return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+}
+
+// floor((a + b + c + d) / 4) per byte.
+inline __m128i Mean4(__m128i a, __m128i b, __m128i c, __m128i d)
+{
+    const __m128i z = _mm_setzero_si128();
+    __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, z), _mm_unpacklo_epi8(b, z)),
+                               _mm_add_epi16(_mm_unpacklo_epi8(c, z), _mm_unpacklo_epi8(d, z)));
+    __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, z), _mm_unpackhi_epi8(b, z)),
+                               _mm_add_epi16(_mm_unpackhi_epi8(c, z), _mm_unpackhi_epi8(d, z)));
+    return _mm_packus_epi16(_mm_srli_epi16(lo, 2), _mm_srli_epi16(hi, 2));
+}
+
+// Four pixels held as 32-bit 0x00RRGGBB written as 12 bytes.
+inline void Store4Pixels(uint8_t* dst, __m128i px)
+{
+    const __m128i low24 = _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF);
+    const __m128i mid24 = _mm_set_epi32(0xFFFF, (int)0xFF000000, 0xFFFF, (int)0xFF000000);
+    __m128i v = _mm_or_si128(_mm_and_si128(px, low24), _mm_and_si128(_mm_srli_epi64(px, 8), mid24));
+    __m128i r = _mm_or_si128(_mm_and_si128(v, _mm_set_epi32(0, 0, 0xFFFF, -1)),
+                             _mm_slli_si128(_mm_srli_si128(v, 8), 6));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), r);
+    uint32_t tail = (uint32_t)_mm_cvtsi128_si32(_mm_srli_si128(r, 8));
+    std::memcpy(dst + 8, &tail, 4);
+}
+
+// Sixteen inner pixels from column j (odd) on: every candidate value is
+// computed for every lane, and the colour site of each lane picks its own.
+inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o, int j, bool blueRow)
+{
+    auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    const __m128i L = load(c + j - 1), C = load(c + j), Rt = load(c + j + 1);
+    const __m128i UL = load(u + j - 1), U = load(u + j), UR = load(u + j + 1);
+    const __m128i DL = load(d + j - 1), D = load(d + j), DR = load(d + j + 1);
+    const __m128i h2 = AvgFloor(L, Rt), v2 = AvgFloor(U, D), g2 = AvgFloor(C, UR);
+    const __m128i four = Mean4(L, Rt, U, D), x = Mean4(UL, UR, DL, DR);
+    const __m128i odd = _mm_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
+    auto pick = [&](__m128i a, __m128i b) { return _mm_or_si128(_mm_and_si128(odd, a), _mm_andnot_si128(odd, b)); };
+    __m128i B, G, R;
+    if (blueRow) {
+        B = pick(h2, C);
+        G = pick(g2, four);
+        R = pick(v2, x);
+    } else {
+        B = pick(x, v2);
+        G = pick(four, g2);
+        R = pick(C, h2);
+    }
+    const __m128i z = _mm_setzero_si128();
+    __m128i bgLo = _mm_unpacklo_epi8(B, G), bgHi = _mm_unpackhi_epi8(B, G);
+    __m128i rLo = _mm_unpacklo_epi8(R, z), rHi = _mm_unpackhi_epi8(R, z);
+    uint8_t* p = o + (size_t)j * 3;
+    Store4Pixels(p, _mm_unpacklo_epi16(bgLo, rLo));
+    Store4Pixels(p + 12, _mm_unpackhi_epi16(bgLo, rLo));
+    Store4Pixels(p + 24, _mm_unpacklo_epi16(bgHi, rHi));
+    Store4Pixels(p + 36, _mm_unpackhi_epi16(bgHi, rHi));
+}
+#endif
+
 // One output row of the demosaic (rows 0 and height - 1 are black), over the
 // inner columns jBegin (odd) to jEnd - 1; the whole row unless narrowed.
 void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, int jBegin = 1, int jEnd = 0)
@@ -58,6 +128,10 @@ void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, i
     const uint8_t* d = c + width;
     o[0] = o[1] = o[2] = 0;
     int j = jBegin;
+#if defined(__SSE2__)
+    if (g_demosaicSimd)
+        for (; j + 16 < jEnd; j += 16) DemosaicSixteen(u, c, d, o, j, (i & 1) != 0);
+#endif
     if (i & 1) {
         // Blue row: green at odd columns, blue at even ones.
         for (; j + 1 < jEnd; j += 2) {
@@ -120,6 +194,11 @@ void ResampleBlock(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint
 }
 
 } // namespace
+
+void SetDemosaicFastPath(bool on)
+{
+    g_demosaicSimd = on;
+}
 
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height)
 {
@@ -475,7 +554,8 @@ struct MatrixPixel {
                 for (int v = 0; v < 256; v++) t[in][o][v] = st.channel[in][v] * m[in * 4 + outCol[o]];
         for (int o = 0; o < 3; o++) k[o] = m[12 + outCol[o]];
     }
-    static uint8_t Clip(int32_t v) { return v < 0 ? 0 : v >= 0x400000 ? 255 : (uint8_t)(v >> 14); }
+    // 0 below 0, 255 from 0x400000 up, without branches.
+    static uint8_t Clip(int32_t v) { return (uint8_t)(std::min(std::max(v, 0), 0x3FFFFF) >> 14); }
     void operator()(const uint8_t* in, const uint8_t* tone, uint8_t* out) const
     {
         const int b = in[0], g = in[1], r = in[2];

@@ -421,10 +421,30 @@ TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
             std::vector<uint8_t> rawA = raw, rawB = raw;
             std::vector<uint8_t> outA((size_t)fs.outWidth * fs.outHeight * 3), outB(outA.size());
             RunPipeline(a, rawA.data(), outA.data());
+            SetDemosaicFastPath(false);
             RunPipelineByStages(b, rawB.data(), outB.data());
+            SetDemosaicFastPath(true);
             EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat;
             EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
             EXPECT_EQ(a.settings.gain, b.settings.gain);
         }
+    }
+}
+
+TEST(Demosaic, VectorPathMatchesTheRowLoop)
+{
+    const int sizes[][2] = {{6, 6}, {18, 5}, {20, 4}, {34, 9}, {36, 3}, {50, 7}, {640, 480}, {2048, 12}};
+    for (auto& sz : sizes) {
+        const int w = sz[0], h = sz[1];
+        std::vector<uint8_t> raw((size_t)w * h);
+        for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
+        raw[0] = 255;
+        raw[raw.size() - 1] = 255;
+        std::vector<uint8_t> fast((size_t)w * h * 3 + 16, 0xA5), plain(fast.size(), 0xA5);
+        SetDemosaicFastPath(false);
+        DemosaicBilinear(raw.data(), plain.data(), w, h);
+        SetDemosaicFastPath(true);
+        DemosaicBilinear(raw.data(), fast.data(), w, h);
+        EXPECT_TRUE(fast == plain) << w << " x " << h;
     }
 }
