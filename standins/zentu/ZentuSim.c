@@ -35,6 +35,7 @@ typedef struct Camera {
     UCHAR *frame;
     ULONG frameBytes, pos;
     BOOLEAN active, cutPending;
+    ULONG frameAge; /* ticks since the frame started */
     LONGLONG nextTick;
 } Camera;
 
@@ -222,10 +223,11 @@ static void render_frame(Camera *c)
     c->active = TRUE;
 }
 
-/* One frame-clock tick. A frame still being read goes on while the host has
-   reads waiting (the tick's frame is lost); one the host has left is cut
-   short, so that its next read ends with 0 bytes. A new frame starts only
-   when a read waits for it; otherwise the camera's frame is lost. */
+/* One frame-clock tick. A frame still being read goes on (the tick's frame
+   is lost) while the host has reads waiting or for two ticks more; a frame
+   the host has left for longer is cut short, so that its next read ends with
+   0 bytes. A new frame starts only when a read waits for it; otherwise the
+   camera's frame is lost. */
 static void tick(Camera *c)
 {
     KIRQL irql;
@@ -234,10 +236,15 @@ static void tick(Camera *c)
     waiting = c->pendingReads > 0;
     if (!waiting || c->active) c->framesDropped++;
     KeReleaseSpinLock(&g_lock, irql);
-    if (c->active && waiting) return;
-    if (c->active && c->pos > 0) c->cutPending = TRUE;
-    c->active = FALSE;
-    if (waiting) render_frame(c);
+    if (c->active) {
+        if (waiting || ++c->frameAge < 3) return;
+        if (c->pos > 0) c->cutPending = TRUE;
+        c->active = FALSE;
+    }
+    if (waiting) {
+        render_frame(c);
+        c->frameAge = 0;
+    }
 }
 
 /* Completes what the current frame can give: min(asked, left), a 0-byte read
