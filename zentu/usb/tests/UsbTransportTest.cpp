@@ -589,3 +589,18 @@ TEST_F(Transport, ReaderStopsOnAStalledCameraAndReportsAnUnplug)
     }
     EXPECT_LT(r, 0);
 }
+
+TEST_F(Transport, OtherSizeIndexesReadAsSizeOneAndSetNoWindow)
+{
+    Start(1);
+    for (int size : {3, -1, 99}) {
+        GetRawFrameGeometry(t, size);
+        EXPECT_EQ(t->rawWidth, 1024);
+        EXPECT_EQ(t->rawHeight, 768);
+        EXPECT_EQ(t->chunkSize, 131072u);
+        EXPECT_EQ(t->frameSize, 786432u);
+        sim.ClearLog();
+        ConfigureSensorWindow(size, t);
+        EXPECT_TRUE(sim.Log().empty());
+    }
+}
