@@ -47,8 +47,9 @@ struct ZentuOwner {
 
 void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList& defects);
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height);
-// The demosaic's vector path, on unless a test turns it off to compare.
-void SetDemosaicFastPath(bool on);
+// The vector paths of the demosaic and the down-scaling, on unless a test
+// turns them off to compare.
+void SetPipelineFastPaths(bool on);
 void ResampleToOutput(uint8_t* out, const uint8_t* work);
 int MeasureCenterLuma(int width, const uint8_t* image, int height);
 void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int height);

@@ -76,32 +76,37 @@ TEST(Demosaic, SiteCasesAndBlackBorder)
 
 TEST(Resample, ConstantAndRampWindows)
 {
-    std::vector<uint8_t> work = Uniform(2048, 1536, 9, 99, 199);
-    std::vector<uint8_t> out(1280 * 1024 * 3);
-    ResampleToOutput(out.data(), work.data());
-    EXPECT_EQ(out, Uniform(1280, 1024, 9, 99, 199));
+    for (bool fast : {true, false}) {
+        SCOPED_TRACE(fast ? "vector path" : "plain");
+        SetPipelineFastPaths(fast);
+        std::vector<uint8_t> work = Uniform(2048, 1536, 9, 99, 199);
+        std::vector<uint8_t> out(1280 * 1024 * 3);
+        ResampleToOutput(out.data(), work.data());
+        EXPECT_EQ(out, Uniform(1280, 1024, 9, 99, 199));
 
-    // Blue = column, green = row (both modulo 256), red = 7.
-    for (int y = 0; y < 1536; y++)
-        for (int x = 0; x < 2048; x++) {
-            uint8_t* p = &work[((size_t)y * 2048 + x) * 3];
-            p[0] = (uint8_t)x;
-            p[1] = (uint8_t)y;
-            p[2] = 7;
-        }
-    ResampleToOutput(out.data(), work.data());
-    // Columns 64-65, 65-66, 67-68, 68-69 and, last, 1982-1983 (190, 191).
-    EXPECT_EQ(At(out, 1280, 0, 0).b, 64);
-    EXPECT_EQ(At(out, 1280, 1, 0).b, 65);
-    EXPECT_EQ(At(out, 1280, 2, 0).b, 67);
-    EXPECT_EQ(At(out, 1280, 3, 0).b, 68);
-    EXPECT_EQ(At(out, 1280, 1279, 0).b, 190);
-    // Rows 0-1, 1-2, 3-4, 4-5.
-    EXPECT_EQ(At(out, 1280, 0, 0).g, 0);
-    EXPECT_EQ(At(out, 1280, 0, 1).g, 1);
-    EXPECT_EQ(At(out, 1280, 0, 2).g, 3);
-    EXPECT_EQ(At(out, 1280, 0, 3).g, 4);
-    EXPECT_EQ(At(out, 1280, 5, 1023).r, 7);
+        // Blue = column, green = row (both modulo 256), red = 7.
+        for (int y = 0; y < 1536; y++)
+            for (int x = 0; x < 2048; x++) {
+                uint8_t* p = &work[((size_t)y * 2048 + x) * 3];
+                p[0] = (uint8_t)x;
+                p[1] = (uint8_t)y;
+                p[2] = 7;
+            }
+        ResampleToOutput(out.data(), work.data());
+        // Columns 64-65, 65-66, 67-68, 68-69 and, last, 1982-1983 (190, 191).
+        EXPECT_EQ(At(out, 1280, 0, 0).b, 64);
+        EXPECT_EQ(At(out, 1280, 1, 0).b, 65);
+        EXPECT_EQ(At(out, 1280, 2, 0).b, 67);
+        EXPECT_EQ(At(out, 1280, 3, 0).b, 68);
+        EXPECT_EQ(At(out, 1280, 1279, 0).b, 190);
+        // Rows 0-1, 1-2, 3-4, 4-5.
+        EXPECT_EQ(At(out, 1280, 0, 0).g, 0);
+        EXPECT_EQ(At(out, 1280, 0, 1).g, 1);
+        EXPECT_EQ(At(out, 1280, 0, 2).g, 3);
+        EXPECT_EQ(At(out, 1280, 0, 3).g, 4);
+        EXPECT_EQ(At(out, 1280, 5, 1023).r, 7);
+    }
+    SetPipelineFastPaths(true);
 }
 
 TEST(Defects, RepairsFromTwoLeftAndSkipsEdgesAndStrays)
@@ -421,9 +426,9 @@ TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
             std::vector<uint8_t> rawA = raw, rawB = raw;
             std::vector<uint8_t> outA((size_t)fs.outWidth * fs.outHeight * 3), outB(outA.size());
             RunPipeline(a, rawA.data(), outA.data());
-            SetDemosaicFastPath(false);
+            SetPipelineFastPaths(false);
             RunPipelineByStages(b, rawB.data(), outB.data());
-            SetDemosaicFastPath(true);
+            SetPipelineFastPaths(true);
             EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat;
             EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
             EXPECT_EQ(a.settings.gain, b.settings.gain);
@@ -441,9 +446,9 @@ TEST(Demosaic, VectorPathMatchesTheRowLoop)
         raw[0] = 255;
         raw[raw.size() - 1] = 255;
         std::vector<uint8_t> fast((size_t)w * h * 3 + 16, 0xA5), plain(fast.size(), 0xA5);
-        SetDemosaicFastPath(false);
+        SetPipelineFastPaths(false);
         DemosaicBilinear(raw.data(), plain.data(), w, h);
-        SetDemosaicFastPath(true);
+        SetPipelineFastPaths(true);
         DemosaicBilinear(raw.data(), fast.data(), w, h);
         EXPECT_TRUE(fast == plain) << w << " x " << h;
     }
