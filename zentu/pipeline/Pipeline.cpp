@@ -1,0 +1,718 @@
+#include "Pipeline.h"
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Cleared by the tests to get the plain loops as the reference.
+bool g_fastPaths = true;
+
+// Camera colour correction in 1/128: rows input red, green, blue, constant.
+const int32_t kBaseMatrix[16] = {
+    205, -63, -34, 0,
+    -65, 222, -125, 0,
+    -12, -32, 286, 0,
+    0, 0, 0, 0,
+};
+
+const int kLineLength[3] = {2753, 2055, 1989}; // pixel clocks per line, by size
+
+inline uint8_t Clamp255(int v) { return (uint8_t)(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+} // namespace
+
+ZentuPipelineState::ZentuPipelineState()
+{
+    for (int i = 0; i < 256; i++) {
+        tone[i] = (uint8_t)i;
+        channel[0][i] = channel[1][i] = channel[2][i] = (uint8_t)i;
+    }
+    std::memcpy(baseMatrix, kBaseMatrix, sizeof baseMatrix);
+}
+
+// Coordinates come from the camera's memory: a corrupt table must not write
+// outside the frame.
+void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList& defects)
+{
+    int n = std::min<int>(defects.count, 99);
+    for (int k = 0; k < n; k++) {
+        int x = defects.column[k], y = defects.row[k];
+        if (x <= 2 || x >= rowWidth || y >= rawHeight) continue;
+        uint8_t* p = raw + (size_t)y * rowWidth + x;
+        p[0] = p[-2];
+    }
+}
+
+namespace {
+
+#if defined(__SSE2__)
+// floor((a + b) / 2) per byte.
+inline __m128i AvgFloor(__m128i a, __m128i b)
+{
+    return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+}
+
+// floor((a + b + c + d) / 4) per byte.
+inline __m128i Mean4(__m128i a, __m128i b, __m128i c, __m128i d)
+{
+    const __m128i z = _mm_setzero_si128();
+    __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, z), _mm_unpacklo_epi8(b, z)),
+                               _mm_add_epi16(_mm_unpacklo_epi8(c, z), _mm_unpacklo_epi8(d, z)));
+    __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, z), _mm_unpackhi_epi8(b, z)),
+                               _mm_add_epi16(_mm_unpackhi_epi8(c, z), _mm_unpackhi_epi8(d, z)));
+    return _mm_packus_epi16(_mm_srli_epi16(lo, 2), _mm_srli_epi16(hi, 2));
+}
+
+// Four pixels held as 32-bit 0x00RRGGBB written as 12 bytes.
+inline void Store4Pixels(uint8_t* dst, __m128i px)
+{
+    const __m128i low24 = _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF);
+    const __m128i mid24 = _mm_set_epi32(0xFFFF, (int)0xFF000000, 0xFFFF, (int)0xFF000000);
+    __m128i v = _mm_or_si128(_mm_and_si128(px, low24), _mm_and_si128(_mm_srli_epi64(px, 8), mid24));
+    __m128i r = _mm_or_si128(_mm_and_si128(v, _mm_set_epi32(0, 0, 0xFFFF, -1)),
+                             _mm_slli_si128(_mm_srli_si128(v, 8), 6));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), r);
+    uint32_t tail = (uint32_t)_mm_cvtsi128_si32(_mm_srli_si128(r, 8));
+    std::memcpy(dst + 8, &tail, 4);
+}
+
+// Sixteen inner pixels from column j (odd) on: every candidate value is
+// computed for every lane, and the colour site of each lane picks its own.
+inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o, int j, bool blueRow)
+{
+    auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    const __m128i L = load(c + j - 1), C = load(c + j), Rt = load(c + j + 1);
+    const __m128i UL = load(u + j - 1), U = load(u + j), UR = load(u + j + 1);
+    const __m128i DL = load(d + j - 1), D = load(d + j), DR = load(d + j + 1);
+    const __m128i h2 = AvgFloor(L, Rt), v2 = AvgFloor(U, D), g2 = AvgFloor(C, UR);
+    const __m128i four = Mean4(L, Rt, U, D), x = Mean4(UL, UR, DL, DR);
+    const __m128i odd = _mm_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
+    auto pick = [&](__m128i a, __m128i b) { return _mm_or_si128(_mm_and_si128(odd, a), _mm_andnot_si128(odd, b)); };
+    __m128i B, G, R;
+    if (blueRow) {
+        B = pick(h2, C);
+        G = pick(g2, four);
+        R = pick(v2, x);
+    } else {
+        B = pick(x, v2);
+        G = pick(four, g2);
+        R = pick(C, h2);
+    }
+    const __m128i z = _mm_setzero_si128();
+    __m128i bgLo = _mm_unpacklo_epi8(B, G), bgHi = _mm_unpackhi_epi8(B, G);
+    __m128i rLo = _mm_unpacklo_epi8(R, z), rHi = _mm_unpackhi_epi8(R, z);
+    uint8_t* p = o + (size_t)j * 3;
+    Store4Pixels(p, _mm_unpacklo_epi16(bgLo, rLo));
+    Store4Pixels(p + 12, _mm_unpackhi_epi16(bgLo, rLo));
+    Store4Pixels(p + 24, _mm_unpacklo_epi16(bgHi, rHi));
+    Store4Pixels(p + 36, _mm_unpackhi_epi16(bgHi, rHi));
+}
+#endif
+
+// One output row of the demosaic (rows 0 and height - 1 are black), over the
+// inner columns jBegin (odd) to jEnd - 1; the whole row unless narrowed.
+void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, int jBegin = 1, int jEnd = 0)
+{
+    if (jEnd <= 0) jEnd = width - 1;
+    const size_t stride = (size_t)width * 3;
+    if (i == 0 || i == height - 1) {
+        std::memset(o, 0, stride);
+        return;
+    }
+    const uint8_t* u = raw + (size_t)(i - 1) * width;
+    const uint8_t* c = u + width;
+    const uint8_t* d = c + width;
+    o[0] = o[1] = o[2] = 0;
+    int j = jBegin;
+#if defined(__SSE2__)
+    if (g_fastPaths)
+        for (; j + 16 < jEnd; j += 16) DemosaicSixteen(u, c, d, o, j, (i & 1) != 0);
+#endif
+    if (i & 1) {
+        // Blue row: green at odd columns, blue at even ones.
+        for (; j + 1 < jEnd; j += 2) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
+            p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
+            p[2] = (uint8_t)((u[j] + d[j]) >> 1);
+            int k = j + 1;
+            p[3] = c[k];
+            p[4] = (uint8_t)((c[k - 1] + c[k + 1] + u[k] + d[k]) >> 2);
+            p[5] = (uint8_t)((u[k - 1] + u[k + 1] + d[k - 1] + d[k + 1]) >> 2);
+        }
+        if (j < jEnd) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((c[j - 1] + c[j + 1]) >> 1);
+            p[1] = (uint8_t)((c[j] + u[j + 1]) >> 1);
+            p[2] = (uint8_t)((u[j] + d[j]) >> 1);
+        }
+    } else {
+        // Red row: red at odd columns, green at even ones.
+        for (; j + 1 < jEnd; j += 2) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
+            p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
+            p[2] = c[j];
+            int k = j + 1;
+            p[3] = (uint8_t)((u[k] + d[k]) >> 1);
+            p[4] = (uint8_t)((c[k] + u[k + 1]) >> 1);
+            p[5] = (uint8_t)((c[k - 1] + c[k + 1]) >> 1);
+        }
+        if (j < jEnd) {
+            uint8_t* p = o + j * 3;
+            p[0] = (uint8_t)((u[j - 1] + u[j + 1] + d[j - 1] + d[j + 1]) >> 2);
+            p[1] = (uint8_t)((c[j - 1] + c[j + 1] + u[j] + d[j]) >> 2);
+            p[2] = c[j];
+        }
+    }
+    uint8_t* last = o + (size_t)(width - 1) * 3;
+    last[0] = last[1] = last[2] = 0;
+}
+
+// One row block of the size 0 down-scaling: three work rows to two output rows.
+void ResampleBlockPlain(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint8_t* o0, uint8_t* o1)
+{
+    r0 += 64 * 3;
+    r1 += 64 * 3;
+    r2 += 64 * 3;
+    for (int cb = 0; cb < 640; cb++) {
+        const int a = cb * 9;
+        for (int ch = 0; ch < 3; ch++) {
+            int c0 = a + ch, c1 = c0 + 3, c2 = c1 + 3;
+            int m0 = r0[c0] + r1[c0], m1 = r0[c1] + r1[c1], m2 = r0[c2] + r1[c2];
+            int n0 = r1[c0] + r2[c0], n1 = r1[c1] + r2[c1], n2 = r1[c2] + r2[c2];
+            o0[cb * 6 + ch] = (uint8_t)((m0 + m1) >> 2);
+            o0[cb * 6 + 3 + ch] = (uint8_t)((m1 + m2) >> 2);
+            o1[cb * 6 + ch] = (uint8_t)((n0 + n1) >> 2);
+            o1[cb * 6 + 3 + ch] = (uint8_t)((n1 + n2) >> 2);
+        }
+    }
+}
+
+#if defined(__SSE2__)
+// The same: first the mean of every 2 x 2 window along the row (for each
+// byte, with the byte three places on), then six of every nine kept.
+void ResampleBlockFast(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint8_t* o0, uint8_t* o1)
+{
+    const int span = 1920 * 3;
+    alignas(16) uint8_t hm[1920 * 3 + 16], hn[1920 * 3 + 16];
+    const __m128i z = _mm_setzero_si128();
+    auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    r0 += 64 * 3;
+    r1 += 64 * 3;
+    r2 += 64 * 3;
+    for (int x = 0; x < span; x += 16) {
+        __m128i a0 = load(r0 + x), a1 = load(r1 + x), a2 = load(r2 + x);
+        __m128i b0 = load(r0 + x + 3), b1 = load(r1 + x + 3), b2 = load(r2 + x + 3);
+        auto mean = [&](__m128i p, __m128i q, __m128i pn, __m128i qn) {
+            __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(p, z), _mm_unpacklo_epi8(q, z)),
+                                       _mm_add_epi16(_mm_unpacklo_epi8(pn, z), _mm_unpacklo_epi8(qn, z)));
+            __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(p, z), _mm_unpackhi_epi8(q, z)),
+                                       _mm_add_epi16(_mm_unpackhi_epi8(pn, z), _mm_unpackhi_epi8(qn, z)));
+            return _mm_packus_epi16(_mm_srli_epi16(lo, 2), _mm_srli_epi16(hi, 2));
+        };
+        _mm_store_si128(reinterpret_cast<__m128i*>(hm + x), mean(a0, a1, b0, b1));
+        _mm_store_si128(reinterpret_cast<__m128i*>(hn + x), mean(a1, a2, b1, b2));
+    }
+    for (int cb = 0; cb < 639; cb++) {
+        std::memcpy(o0 + cb * 6, hm + cb * 9, 8); // the two extra bytes are overwritten next
+        std::memcpy(o1 + cb * 6, hn + cb * 9, 8);
+    }
+    std::memcpy(o0 + 639 * 6, hm + 639 * 9, 6);
+    std::memcpy(o1 + 639 * 6, hn + 639 * 9, 6);
+}
+#endif
+
+void ResampleBlock(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint8_t* o0, uint8_t* o1)
+{
+#if defined(__SSE2__)
+    if (g_fastPaths) {
+        ResampleBlockFast(r0, r1, r2, o0, o1);
+        return;
+    }
+#endif
+    ResampleBlockPlain(r0, r1, r2, o0, o1);
+}
+
+} // namespace
+
+void SetPipelineFastPaths(bool on)
+{
+    g_fastPaths = on;
+}
+
+void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height)
+{
+    for (int i = 0; i < height; i++) DemosaicRow(raw, out + (size_t)i * width * 3, width, height, i);
+}
+
+// 2048 x 1536 work image to 1280 x 1024: each 3 x 3 block of columns 64 to
+// 1983 gives 2 x 2 output pixels, each the mean of a 2 x 2 window.
+void ResampleToOutput(uint8_t* out, const uint8_t* work)
+{
+    const size_t ws = 2048 * 3, os = 1280 * 3;
+    for (int rb = 0; rb < 512; rb++) {
+        const uint8_t* r0 = work + (size_t)(3 * rb) * ws;
+        uint8_t* o0 = out + (size_t)(2 * rb) * os;
+        ResampleBlock(r0, r0 + ws, r0 + 2 * ws, o0, o0 + os);
+    }
+}
+
+int MeasureCenterLuma(int width, const uint8_t* image, int height)
+{
+    int y0 = height / 4, y1 = 3 * height / 4, x0 = width / 4, x1 = 3 * width / 4;
+    if (y0 >= y1) return 16;
+    uint64_t sb = 0, sg = 0, sr = 0;
+    for (int y = y0; y < y1; y++) {
+        const uint8_t* p = image + ((size_t)y * width + x0) * 3;
+        for (int x = x0; x < x1; x++, p += 3) {
+            sb += p[0];
+            sg += p[1];
+            sr += p[2];
+        }
+    }
+    uint64_t area = (uint64_t)width * height;
+    uint32_t b = (uint8_t)(sb * 4 / area), g = (uint8_t)(sg * 4 / area), r = (uint8_t)(sr * 4 / area);
+    return (int)(((g * 16425 + r * 8432 + b * 3176) >> 15) + 16);
+}
+
+void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int height)
+{
+    ZentuSettings& set = owner.settings;
+    ZentuPipelineState& st = owner.pipe;
+    if (!set.autoExposure) return;
+    const int T = (int)set.aeTarget & 0xFF;
+    const int H = height;
+    const int P = st.aeStep;
+    int G = (uint16_t)set.gain;
+    int E = st.aeExposure;
+
+    int L = MeasureCenterLuma(width, image, height);
+    if (L < std::min(T / 4, 20)) L = 0;
+    if (L > std::min(2 * T, 210)) L = 255;
+    int S = (L + st.aeSmoothed) / 2;
+    int D = std::min(std::abs(S - T), T);
+    if (D < 10) {
+        st.aeSmoothed = (uint8_t)T;
+        return;
+    }
+    int h = std::min(T / 4, D / 2);
+
+    if (S < T) {
+        S = T + h;
+        if (L == 0) {
+            E += E <= 3 ? 1 : E / 4;
+            E = std::min(E, H);
+        } else if (E < P) {
+            if (E < 10) E += D < 16 ? 0 : 1;
+            E += E < 30 ? 1 : D / 8;
+        } else if (G > 15) {
+            if (E < 2 * P) {
+                E += D / 4;
+            } else if (E >= 300) {
+                E += D;
+                if (E > H) {
+                    G = std::min(G + D, 32);
+                    E = H;
+                }
+            } else {
+                E += D / 2;
+            }
+        } else {
+            if (E < 4 * P || D > 55) {
+                if (D < 16) G += 1;
+                else if (D <= 111 && E < 4 * P) G += D / 16;
+                else G += 6;
+            } else {
+                G += D / 8;
+            }
+        }
+    } else {
+        S = T - h;
+        if (L == 255) {
+            G -= G / 4;
+            if (E != 0) E -= E > 4 * P ? E / 4 : (E < 8 ? 1 : E / 8);
+        }
+        const int G0 = G;
+        if (G0 < 9) {
+            if (E > 4 * P) {
+                E -= std::min(E / 4, D);
+                if (G0 > 4) G = G0 - 1;
+                if (E < 4 * P) G = 2 * G + 2;
+            } else if (E > 3 * P) {
+                E -= std::min(E / 4, D / 2);
+                if (G0 > 4) G = G0 - 1;
+                if (E < 3 * P) G = 2 * G + 2;
+            } else {
+                const int B = E - std::min(E / 4, D / 4);
+                if (E > 2 * P) {
+                    E = B;
+                    if (G0 > 2) G = G0 - 1;
+                    if (B < 2 * P) G = 2 * G + 2;
+                } else if (E > P) {
+                    E = B;
+                    if (G0 != 0) G = G0 - 1;
+                    if (B < P) G = 4 * G + 4;
+                } else if (D / 4 < G0) {
+                    G = G0 - D / 8;
+                } else if (G0 != 0) {
+                    G = G0 - 1;
+                } else if (E > 30) {
+                    E -= std::min(E / 2, D / 8);
+                } else if (E > 1) {
+                    E -= D < 16 ? 0 : 1;
+                }
+            }
+        } else {
+            if (E >= 30 && E < P) G = D < 16 ? G0 - 1 : D >= 80 ? G0 - 4 : G0 - D / 16;
+            else if (E >= 30) G = D >= 40 ? G0 - 4 : G0 - D / 8;
+            else G = G0 - 1;
+        }
+    }
+
+    st.aeSmoothed = (uint8_t)S;
+    st.aeExposure = (uint16_t)E;
+    G = (uint16_t)G;
+    int lines = (P > 0 && E >= P) ? E - E % P : E;
+    if (lines == 0) lines = 1;
+    set.gain = (uint32_t)G;
+    set.exposureTime = (uint32_t)lines;
+    if (owner.sensor) {
+        owner.sensor->SetGain(G);
+        owner.sensor->SetExposureLines((uint16_t)lines);
+    }
+}
+
+void RunWhiteBalanceOnce(const uint8_t* image, int height, ZentuOwner& owner, int width)
+{
+    uint32_t sr = 0, sg = 0, sb = 0;
+    const size_t n = (size_t)width * height;
+    for (size_t i = 0; i < n; i++, image += 3) {
+        sb += image[0];
+        sg += image[1];
+        sr += image[2];
+    }
+    if (sr <= 63 || sb <= 63 || sg == 0) return;
+    // 64-bit products: with almost no red or blue the ratios are large.
+    uint64_t r = sg / (sr / 64), b = sg / (sb / 64);
+    ZentuSettings& s = owner.settings;
+    if (r <= 255 && b <= 255) {
+        s.gainR = (uint32_t)r;
+        s.gainG = 64;
+        s.gainB = (uint32_t)b;
+    } else if (r < b) {
+        s.gainB = 255;
+        s.gainR = (uint32_t)(r * 255 / b);
+        s.gainG = (uint32_t)(16320 / b);
+    } else {
+        s.gainR = 255;
+        s.gainG = (uint32_t)(16320 / r);
+        s.gainB = (uint32_t)(b * 255 / r);
+    }
+}
+
+void ConvertToGray(uint8_t* image, int pixels)
+{
+    for (int i = 0; i < pixels; i++, image += 3) {
+        uint8_t y = (uint8_t)((11 * image[0] + 30 * image[2] + 59 * image[1]) / 100);
+        image[0] = image[1] = image[2] = y;
+    }
+}
+
+void BuildSaturationMatrix(int s, int32_t m[16])
+{
+    const int32_t wr = (40320 - 315 * s) >> 10;
+    const int32_t wg = (79872 - 624 * s) >> 10;
+    const int32_t wb = (10752 - 84 * s) >> 10;
+    const int32_t a[16] = {
+        s + wr, wr, wr, 0,
+        wg, s + wg, wg, 0,
+        wb, wb, s + wb, 0,
+        0, 0, 0, 1,
+    };
+    std::memcpy(m, a, sizeof a);
+}
+
+void MultiplyMatrix4x4(const int32_t a[16], const int32_t b[16], int32_t out[16])
+{
+    int32_t t[16];
+    for (int r = 0; r < 4; r++)
+        for (int c = 0; c < 4; c++) {
+            int32_t v = 0;
+            for (int k = 0; k < 4; k++) v += a[r * 4 + k] * b[k * 4 + c];
+            t[r * 4 + c] = v;
+        }
+    std::memcpy(out, t, sizeof t);
+}
+
+void ApplyColorMatrix(const int32_t m[16], const ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    const uint8_t* tr = owner.pipe.channel[0];
+    const uint8_t* tg = owner.pipe.channel[1];
+    const uint8_t* tb = owner.pipe.channel[2];
+    // Output byte order blue, green, red: matrix columns 2, 1, 0.
+    const int32_t rb = m[2], gb = m[6], bb = m[10], kb = m[14];
+    const int32_t rg = m[1], gg = m[5], bg = m[9], kg = m[13];
+    const int32_t rr = m[0], gr = m[4], br = m[8], kr = m[12];
+    auto out = [](int32_t v) -> uint8_t {
+        return v < 0 ? 0 : v >= 0x400000 ? 255 : (uint8_t)(v >> 14);
+    };
+    for (int i = 0; i < pixels; i++, image += 3) {
+        int32_t R = tr[image[2]], G = tg[image[1]], B = tb[image[0]];
+        image[0] = out(R * rb + G * gb + B * bb + kb);
+        image[1] = out(R * rg + G * gg + B * bg + kg);
+        image[2] = out(R * rr + G * gr + B * br + kr);
+    }
+}
+
+void ApplySaturation(ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    int32_t a[16], m[16];
+    BuildSaturationMatrix((int)(owner.settings.saturation & 0xFF), a);
+    MultiplyMatrix4x4(owner.pipe.baseMatrix, a, m);
+    ApplyColorMatrix(m, owner, image, pixels);
+}
+
+void ApplyChannelTables(const ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    const uint8_t* tr = owner.pipe.channel[0];
+    const uint8_t* tg = owner.pipe.channel[1];
+    const uint8_t* tb = owner.pipe.channel[2];
+    for (int i = 0; i < pixels; i++, image += 3) {
+        image[0] = tb[image[0]];
+        image[1] = tg[image[1]];
+        image[2] = tr[image[2]];
+    }
+}
+
+void ApplyToneTable(ZentuOwner& owner, uint8_t* image, int pixels)
+{
+    // A rebuild from a control call must not tear the table mid-frame.
+    uint8_t t[256];
+    if (owner.sensor) owner.sensor->LockDevice();
+    std::memcpy(t, owner.pipe.tone, sizeof t);
+    if (owner.sensor) owner.sensor->UnlockDevice();
+    const size_t n = (size_t)pixels * 3;
+    for (size_t i = 0; i < n; i++) image[i] = t[image[i]];
+}
+
+void FlipVertical(uint8_t* image, int width, int height)
+{
+    const size_t stride = (size_t)width * 3;
+    uint8_t scratch[4096]; // rows are swapped piece by piece: nothing to allocate
+    for (int k = 0; k < height / 2; k++) {
+        uint8_t* a = image + (size_t)k * stride;
+        uint8_t* b = image + (size_t)(height - 1 - k) * stride;
+        for (size_t off = 0; off < stride; off += sizeof scratch) {
+            size_t n = std::min(sizeof scratch, stride - off);
+            std::memcpy(scratch, a + off, n);
+            std::memcpy(a + off, b + off, n);
+            std::memcpy(b + off, scratch, n);
+        }
+    }
+}
+
+void MirrorHorizontal(uint8_t* image, int width, int height)
+{
+    for (int y = 0; y < height; y++) {
+        uint8_t* row = image + (size_t)y * width * 3;
+        for (int k = 0; k < width / 2; k++) {
+            uint8_t* a = row + k * 3;
+            uint8_t* b = row + (width - 1 - k) * 3;
+            std::swap(a[0], b[0]);
+            std::swap(a[1], b[1]);
+            std::swap(a[2], b[2]);
+        }
+    }
+}
+
+void BuildToneTable(uint32_t gamma, ZentuOwner& owner, uint32_t contrast)
+{
+    uint8_t t[256];
+    for (int i = 0; i < 256; i++) {
+        int d = (int)(std::pow(i / 255.0, gamma / 100.0) * 255);
+        d = std::clamp(d, 0, 255);
+        int e = std::abs(d - 128) * (int)contrast / 128;
+        t[i] = d >= 128 ? (uint8_t)std::min(d + e, 255) : (uint8_t)std::max(d - e, 0);
+    }
+    if (owner.sensor) owner.sensor->LockDevice();
+    std::memcpy(owner.pipe.tone, t, sizeof t);
+    if (owner.sensor) owner.sensor->UnlockDevice();
+}
+
+void UpdateChannelTables(ZentuOwner& owner)
+{
+    const uint32_t g[3] = {owner.settings.gainR & 0xFF, owner.settings.gainG & 0xFF, owner.settings.gainB & 0xFF};
+    for (int c = 0; c < 3; c++)
+        for (uint32_t i = 0; i < 256; i++)
+            owner.pipe.channel[c][i] = (uint8_t)std::min<uint32_t>(255, (i * g[c]) >> 6);
+}
+
+void ComputeExposureLimits(ZentuOwner& owner)
+{
+    const ZentuSettings& s = owner.settings;
+    const int line = kLineLength[s.sizeIndex <= 2 ? s.sizeIndex : 1];
+    const int clock = s.speed == 1 ? 48 : 24; // MHz
+    int p = s.hz == 1 ? clock * 10000 / line : clock * 100000 / (line * 12);
+    owner.pipe.aeStep = (uint16_t)p;
+    owner.pipe.aeExposure = (uint16_t)s.exposureTime;
+    owner.pipe.exposureUnit = (uint16_t)(line / clock);
+}
+
+namespace {
+
+// Steps 6 to 8 in one pass over the picture: colour, tone and the mirror,
+// byte for byte what the separate steps give.
+struct GrayPixel {
+    void operator()(const uint8_t* in, const uint8_t* tone, uint8_t* out) const
+    {
+        uint8_t y = tone[(11 * in[0] + 30 * in[2] + 59 * in[1]) / 100];
+        out[0] = out[1] = out[2] = y;
+    }
+};
+
+struct TablePixel {
+    const uint8_t *tr, *tg, *tb;
+    void operator()(const uint8_t* in, const uint8_t* tone, uint8_t* out) const
+    {
+        uint8_t b = tb[in[0]], g = tg[in[1]], r = tr[in[2]];
+        out[0] = tone[b];
+        out[1] = tone[g];
+        out[2] = tone[r];
+    }
+};
+
+// The matrix with the channel tables folded in: one product table per input
+// channel and output channel.
+struct MatrixPixel {
+    int32_t t[3][3][256]; // [input r, g, b][output b, g, r][value]
+    int32_t k[3];
+    MatrixPixel(const int32_t m[16], const ZentuPipelineState& st)
+    {
+        const int outCol[3] = {2, 1, 0};
+        for (int in = 0; in < 3; in++)
+            for (int o = 0; o < 3; o++)
+                for (int v = 0; v < 256; v++) t[in][o][v] = st.channel[in][v] * m[in * 4 + outCol[o]];
+        for (int o = 0; o < 3; o++) k[o] = m[12 + outCol[o]];
+    }
+    // 0 below 0, 255 from 0x400000 up, without branches.
+    static uint8_t Clip(int32_t v) { return (uint8_t)(std::min(std::max(v, 0), 0x3FFFFF) >> 14); }
+    void operator()(const uint8_t* in, const uint8_t* tone, uint8_t* out) const
+    {
+        const int b = in[0], g = in[1], r = in[2];
+        uint8_t ob = Clip(t[0][0][r] + t[1][0][g] + t[2][0][b] + k[0]);
+        uint8_t og = Clip(t[0][1][r] + t[1][1][g] + t[2][1][b] + k[1]);
+        uint8_t orr = Clip(t[0][2][r] + t[1][2][g] + t[2][2][b] + k[2]);
+        out[0] = tone[ob];
+        out[1] = tone[og];
+        out[2] = tone[orr];
+    }
+};
+
+template <class Pixel>
+void FinishRows(const Pixel& px, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
+{
+    for (int y = 0; y < h; y++) {
+        uint8_t* row = image + (size_t)y * w * 3;
+        if (!mirror) {
+            for (int x = 0; x < w; x++) px(row + x * 3, tone, row + x * 3);
+            continue;
+        }
+        for (int x = 0; x < w / 2; x++) {
+            uint8_t* a = row + x * 3;
+            uint8_t* b = row + (w - 1 - x) * 3;
+            uint8_t pa[3], pb[3];
+            px(a, tone, pa);
+            px(b, tone, pb);
+            a[0] = pb[0]; a[1] = pb[1]; a[2] = pb[2];
+            b[0] = pa[0]; b[1] = pa[1]; b[2] = pa[2];
+        }
+        if (w & 1) px(row + (w / 2) * 3, tone, row + (w / 2) * 3);
+    }
+}
+
+} // namespace
+
+void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out, ReleaseRawFn releaseRaw, void* context)
+{
+    ZentuSettings& s = owner.settings;
+    ZentuPipelineState& st = owner.pipe;
+    const uint32_t size = s.sizeIndex <= 2 ? s.sizeIndex : 1;
+    const ZentuFrameSize fs = ZentuSizeOf(size);
+    const int w = fs.outWidth, h = fs.outHeight;
+
+    if (st.defects.count) FixDefectPixels(raw, fs.rawWidth, fs.rawHeight, st.defects);
+    if (size == 0) {
+        // Demosaic and down-scaling row block by row block: the three work
+        // rows stay in cache instead of passing through a 9 MB image.
+        const size_t ws = 2048 * 3, os = 1280 * 3;
+        uint8_t* r = st.workRows;
+        for (int rb = 0; rb < 512; rb++) {
+            // Only columns 64 to 1983 reach the output.
+            for (int k = 0; k < 3; k++) DemosaicRow(raw, r + k * ws, 2048, 1536, 3 * rb + k, 63, 1985);
+            ResampleBlock(r, r + ws, r + 2 * ws, out + (size_t)(2 * rb) * os, out + (size_t)(2 * rb + 1) * os);
+        }
+    } else {
+        DemosaicBilinear(raw, out, w, h);
+    }
+    RunAutoExposure(out, owner, w, h);
+    if (s.whiteBalanceRequest) {
+        RunWhiteBalanceOnce(out, h, owner, w);
+        s.whiteBalanceRequest = 0;
+        UpdateChannelTables(owner);
+    }
+    if (releaseRaw) releaseRaw(context);
+
+    uint8_t tone[256];
+    if (owner.sensor) owner.sensor->LockDevice();
+    std::memcpy(tone, st.tone, sizeof tone);
+    if (owner.sensor) owner.sensor->UnlockDevice();
+    const bool mirror = s.hFlip == 1;
+    if (s.mono) {
+        FinishRows(GrayPixel{}, tone, out, w, h, mirror);
+    } else if (s.enableSaturation) {
+        int32_t a[16], m[16];
+        BuildSaturationMatrix((int)(s.saturation & 0xFF), a);
+        MultiplyMatrix4x4(st.baseMatrix, a, m);
+        const MatrixPixel px(m, st); // 9 KB of tables, built per frame
+        FinishRows(px, tone, out, w, h, mirror);
+    } else {
+        FinishRows(TablePixel{st.channel[0], st.channel[1], st.channel[2]}, tone, out, w, h, mirror);
+    }
+    if (s.vFlip == 0) FlipVertical(out, w, h);
+}
+
+// The same frame through the separate steps, one pass each.
+void RunPipelineByStages(ZentuOwner& owner, uint8_t* raw, uint8_t* out)
+{
+    ZentuSettings& s = owner.settings;
+    ZentuPipelineState& st = owner.pipe;
+    const uint32_t size = s.sizeIndex <= 2 ? s.sizeIndex : 1;
+    const ZentuFrameSize fs = ZentuSizeOf(size);
+    const int w = fs.outWidth, h = fs.outHeight, pixels = w * h;
+
+    if (st.defects.count) FixDefectPixels(raw, fs.rawWidth, fs.rawHeight, st.defects);
+    if (size == 0) {
+        std::vector<uint8_t> work((size_t)2048 * 1536 * 3);
+        DemosaicBilinear(raw, work.data(), 2048, 1536);
+        ResampleToOutput(out, work.data());
+    } else {
+        DemosaicBilinear(raw, out, w, h);
+    }
+    RunAutoExposure(out, owner, w, h);
+    if (s.whiteBalanceRequest) {
+        RunWhiteBalanceOnce(out, h, owner, w);
+        s.whiteBalanceRequest = 0;
+        UpdateChannelTables(owner);
+    }
+    if (s.mono) ConvertToGray(out, pixels);
+    else if (s.enableSaturation) ApplySaturation(owner, out, pixels);
+    else ApplyChannelTables(owner, out, pixels);
+    ApplyToneTable(owner, out, pixels);
+    if (s.vFlip == 0) FlipVertical(out, w, h);
+    if (s.hFlip == 1) MirrorHorizontal(out, w, h);
+}

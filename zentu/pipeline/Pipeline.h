@@ -1,0 +1,80 @@
+// Raw-to-RGB pipeline of the Zentu camera: defect repair, demosaic, down-scaling,
+// automatic exposure, white balance, colour, tone and flips. Pure computation:
+// the sensor writes and the device lock come in through the owner.
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "ZentuSettings.h"
+
+struct DefectList {
+    uint16_t count = 0;
+    uint16_t column[99];
+    uint16_t row[99];
+};
+
+// What automatic exposure writes to the camera, and the owner's device lock.
+class IZentuSensor {
+public:
+    virtual void SetGain(int gain) = 0;
+    virtual void SetExposureLines(uint16_t lines) = 0;
+    virtual void LockDevice() {}
+    virtual void UnlockDevice() {}
+protected:
+    ~IZentuSensor() = default;
+};
+
+struct ZentuPipelineState {
+    uint8_t tone[256];
+    uint8_t channel[3][256]; // red, green, blue
+    int32_t baseMatrix[16];
+    DefectList defects;
+    uint8_t aeSmoothed = 100;  // S
+    uint16_t aeExposure = 94;  // E, lines
+    uint16_t aeStep = 0;       // P, lines of one mains half-period
+    uint16_t exposureUnit = 0; // microseconds per line
+    // Size 0 is demosaiced three rows at a time into this, and down-scaled
+    // from it, in place of a whole 2048 x 1536 work image.
+    uint8_t workRows[3 * 2048 * 3];
+
+    ZentuPipelineState();
+};
+
+struct ZentuOwner {
+    ZentuSettings settings;
+    ZentuPipelineState pipe;
+    IZentuSensor* sensor = nullptr;
+};
+
+void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList& defects);
+void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height);
+// The vector paths of the demosaic and the down-scaling, on unless a test
+// turns them off to compare.
+void SetPipelineFastPaths(bool on);
+void ResampleToOutput(uint8_t* out, const uint8_t* work);
+int MeasureCenterLuma(int width, const uint8_t* image, int height);
+void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int height);
+void RunWhiteBalanceOnce(const uint8_t* image, int height, ZentuOwner& owner, int width);
+void ConvertToGray(uint8_t* image, int pixels);
+void ApplySaturation(ZentuOwner& owner, uint8_t* image, int pixels);
+void ApplyChannelTables(const ZentuOwner& owner, uint8_t* image, int pixels);
+void ApplyToneTable(ZentuOwner& owner, uint8_t* image, int pixels);
+void FlipVertical(uint8_t* image, int width, int height);
+void MirrorHorizontal(uint8_t* image, int width, int height);
+void BuildToneTable(uint32_t gamma, ZentuOwner& owner, uint32_t contrast);
+void UpdateChannelTables(ZentuOwner& owner);
+void BuildSaturationMatrix(int saturation, int32_t matrix[16]);
+void MultiplyMatrix4x4(const int32_t a[16], const int32_t b[16], int32_t out[16]);
+void ApplyColorMatrix(const int32_t matrix[16], const ZentuOwner& owner, uint8_t* image, int pixels);
+void ComputeExposureLimits(ZentuOwner& owner);
+
+// One frame, raw to output (the output size of the settings' size index).
+// Allocates nothing and throws nothing.
+// releaseRaw is called once the raw frame is no longer needed, before the
+// colour steps, so that a reader can refill it.
+using ReleaseRawFn = void (*)(void* context);
+void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out,
+                 ReleaseRawFn releaseRaw = nullptr, void* context = nullptr);
+// The same result through each step's own function, one pass per step: the
+// reference that RunPipeline's fused passes are held to (it allocates a
+// whole work image).
+void RunPipelineByStages(ZentuOwner& owner, uint8_t* raw, uint8_t* out);

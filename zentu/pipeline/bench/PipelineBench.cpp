@@ -1,0 +1,101 @@
+// Pipeline time per frame at each size, stage by stage, each beside a memcpy
+// of that stage's output and the sensor's frame period. Prints ratios only.
+#include <windows.h>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+#include "Pipeline.h"
+
+namespace {
+
+double Seconds()
+{
+    static LARGE_INTEGER f = [] { LARGE_INTEGER v; QueryPerformanceFrequency(&v); return v; }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return (double)c.QuadPart / (double)f.QuadPart;
+}
+
+// Best of several runs, in milliseconds.
+double Time(const std::function<void()>& fn, int runs = 9)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; i++) {
+        double t0 = Seconds();
+        fn();
+        double t = (Seconds() - t0) * 1000;
+        if (t < best) best = t;
+    }
+    return best;
+}
+
+struct NullSensor : IZentuSensor {
+    void SetGain(int) override {}
+    void SetExposureLines(uint16_t) override {}
+};
+
+} // namespace
+
+int main()
+{
+    std::printf("%-4s %-22s %9s %9s %7s\n", "size", "stage", "ms", "memcpy ms", "ratio");
+    for (uint32_t size = 0; size < 3; size++) {
+        ZentuFrameSize fs = ZentuSizeOf(size);
+        const int pixels = fs.outWidth * fs.outHeight;
+        const size_t outBytes = (size_t)pixels * 3;
+        std::vector<uint8_t> raw((size_t)fs.rawWidth * fs.rawHeight), rawCopy(raw.size());
+        for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
+        std::vector<uint8_t> out(outBytes), scratch(std::max(outBytes, (size_t)2048 * 1536 * 3));
+        std::vector<uint8_t> work((size_t)2048 * 1536 * 3);
+        NullSensor sensor;
+        ZentuOwner owner;
+        owner.sensor = &sensor;
+        owner.settings.sizeIndex = size;
+        ComputeExposureLimits(owner);
+        BuildToneTable(owner.settings.gamma, owner, owner.settings.contrast);
+        UpdateChannelTables(owner);
+        owner.pipe.defects.count = 3;
+        for (int k = 0; k < 3; k++) {
+            owner.pipe.defects.column[k] = (uint16_t)(100 + k);
+            owner.pipe.defects.row[k] = (uint16_t)(100 + k);
+        }
+
+        auto row = [&](const char* stage, double ms, size_t bytes) {
+            double base = Time([&] { std::memcpy(scratch.data(), out.data(), bytes); });
+            std::printf("%-4u %-22s %9.2f %9.2f %7.2f\n", size, stage, ms, base, ms / base);
+        };
+
+        row("defect repair", Time([&] { FixDefectPixels(raw.data(), fs.rawWidth, fs.rawHeight, owner.pipe.defects); }), raw.size());
+        if (size == 0) {
+            double d = Time([&] { DemosaicBilinear(raw.data(), work.data(), 2048, 1536); });
+            double base = Time([&] { std::memcpy(scratch.data(), work.data(), work.size()); });
+            std::printf("%-4u %-22s %9.2f %9.2f %7.2f\n", size, "demosaic", d, base, d / base);
+            row("resample", Time([&] { ResampleToOutput(out.data(), work.data()); }), outBytes);
+        } else {
+            row("demosaic", Time([&] { DemosaicBilinear(raw.data(), out.data(), fs.outWidth, fs.outHeight); }), outBytes);
+        }
+        row("centre luma (AE)", Time([&] { RunAutoExposure(out.data(), owner, fs.outWidth, fs.outHeight); }), outBytes);
+        row("colour matrix", Time([&] { ApplySaturation(owner, out.data(), pixels); }), outBytes);
+        row("channel tables", Time([&] { ApplyChannelTables(owner, out.data(), pixels); }), outBytes);
+        row("gray", Time([&] { ConvertToGray(out.data(), pixels); }), outBytes);
+        row("tone table", Time([&] { ApplyToneTable(owner, out.data(), pixels); }), outBytes);
+        row("mirror", Time([&] { MirrorHorizontal(out.data(), fs.outWidth, fs.outHeight); }), outBytes);
+        row("flip", Time([&] { FlipVertical(out.data(), fs.outWidth, fs.outHeight); }), outBytes);
+        double whole = Time([&] {
+            std::memcpy(rawCopy.data(), raw.data(), raw.size());
+            RunPipeline(owner, rawCopy.data(), out.data());
+        });
+        row("whole pipeline", whole, outBytes);
+        row("  the steps one by one", Time([&] {
+            std::memcpy(rawCopy.data(), raw.data(), raw.size());
+            RunPipelineByStages(owner, rawCopy.data(), out.data());
+        }), outBytes);
+        // Shortest frame period: High clock, exposure within the frame.
+        const int line = 512 + (size == 0 ? 1280 : size == 1 ? 2048 : 1920);
+        const double periodMs = (double)line * (fs.outHeight + 25) / 48000.0;
+        std::printf("%-4u %-22s %9.2f   pipeline / period %.2f (goal below 0.25)\n", size,
+                    "sensor frame period", periodMs, whole / periodMs);
+    }
+    return 0;
+}

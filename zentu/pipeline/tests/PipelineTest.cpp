@@ -1,0 +1,455 @@
+// The pipeline's stages on small hand-made frames; every expected value is
+// worked out by hand from the stage's rule.
+#include <gtest/gtest.h>
+#include <cstring>
+#include <vector>
+#include "Pipeline.h"
+
+namespace {
+
+struct Rgb {
+    int b, g, r;
+    bool operator==(const Rgb& o) const { return b == o.b && g == o.g && r == o.r; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Rgb& p)
+{
+    return os << "(b " << p.b << ", g " << p.g << ", r " << p.r << ")";
+}
+
+Rgb At(const std::vector<uint8_t>& img, int width, int x, int y)
+{
+    const uint8_t* p = &img[((size_t)y * width + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+std::vector<uint8_t> Uniform(int w, int h, int b, int g, int r)
+{
+    std::vector<uint8_t> img((size_t)w * h * 3);
+    for (size_t i = 0; i < img.size(); i += 3) {
+        img[i] = (uint8_t)b;
+        img[i + 1] = (uint8_t)g;
+        img[i + 2] = (uint8_t)r;
+    }
+    return img;
+}
+
+// Records what automatic exposure sends to the camera.
+struct FakeSensor : IZentuSensor {
+    std::vector<std::pair<char, int>> writes;
+    void SetGain(int gain) override { writes.push_back({'g', gain}); }
+    void SetExposureLines(uint16_t lines) override { writes.push_back({'e', lines}); }
+};
+
+} // namespace
+
+// Mosaic: green 100, red 200, blue 20, each plus 4 x row + column, so that
+// every site case and the green diagonal show in the result.
+TEST(Demosaic, SiteCasesAndBlackBorder)
+{
+    const int w = 6, h = 6;
+    std::vector<uint8_t> raw(w * h);
+    for (int i = 0; i < h; i++)
+        for (int j = 0; j < w; j++) {
+            int base = (i % 2 == 0) ? (j % 2 == 0 ? 100 : 200) : (j % 2 == 0 ? 20 : 100);
+            raw[i * w + j] = (uint8_t)(base + 4 * i + j);
+        }
+    std::vector<uint8_t> out(w * h * 3, 0xEE);
+    DemosaicBilinear(raw.data(), out.data(), w, h);
+
+    struct Case { int x, y; Rgb want; } cases[] = {
+        {1, 1, {25, 103, 205}}, // green on a blue row
+        {2, 1, {26, 106, 206}}, // blue
+        {1, 2, {29, 109, 209}}, // red
+        {2, 2, {30, 108, 210}}, // green on a red row
+        {3, 3, {35, 113, 215}},
+        {4, 4, {40, 118, 220}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(At(out, w, c.x, c.y), c.want) << c.x << "," << c.y;
+    for (int k = 0; k < 6; k++) {
+        EXPECT_EQ(At(out, w, k, 0), (Rgb{0, 0, 0}));
+        EXPECT_EQ(At(out, w, k, 5), (Rgb{0, 0, 0}));
+        EXPECT_EQ(At(out, w, 0, k), (Rgb{0, 0, 0}));
+        EXPECT_EQ(At(out, w, 5, k), (Rgb{0, 0, 0}));
+    }
+}
+
+TEST(Resample, ConstantAndRampWindows)
+{
+    for (bool fast : {true, false}) {
+        SCOPED_TRACE(fast ? "vector path" : "plain");
+        SetPipelineFastPaths(fast);
+        std::vector<uint8_t> work = Uniform(2048, 1536, 9, 99, 199);
+        std::vector<uint8_t> out(1280 * 1024 * 3);
+        ResampleToOutput(out.data(), work.data());
+        EXPECT_EQ(out, Uniform(1280, 1024, 9, 99, 199));
+
+        // Blue = column, green = row (both modulo 256), red = 7.
+        for (int y = 0; y < 1536; y++)
+            for (int x = 0; x < 2048; x++) {
+                uint8_t* p = &work[((size_t)y * 2048 + x) * 3];
+                p[0] = (uint8_t)x;
+                p[1] = (uint8_t)y;
+                p[2] = 7;
+            }
+        ResampleToOutput(out.data(), work.data());
+        // Columns 64-65, 65-66, 67-68, 68-69 and, last, 1982-1983 (190, 191).
+        EXPECT_EQ(At(out, 1280, 0, 0).b, 64);
+        EXPECT_EQ(At(out, 1280, 1, 0).b, 65);
+        EXPECT_EQ(At(out, 1280, 2, 0).b, 67);
+        EXPECT_EQ(At(out, 1280, 3, 0).b, 68);
+        EXPECT_EQ(At(out, 1280, 1279, 0).b, 190);
+        // Rows 0-1, 1-2, 3-4, 4-5.
+        EXPECT_EQ(At(out, 1280, 0, 0).g, 0);
+        EXPECT_EQ(At(out, 1280, 0, 1).g, 1);
+        EXPECT_EQ(At(out, 1280, 0, 2).g, 3);
+        EXPECT_EQ(At(out, 1280, 0, 3).g, 4);
+        EXPECT_EQ(At(out, 1280, 5, 1023).r, 7);
+    }
+    SetPipelineFastPaths(true);
+}
+
+TEST(Defects, RepairsFromTwoLeftAndSkipsEdgesAndStrays)
+{
+    const int w = 8, h = 4;
+    std::vector<uint8_t> buf(w * h + 16, 0x33);
+    uint8_t* raw = buf.data();
+    for (int i = 0; i < w * h; i++) raw[i] = (uint8_t)i;
+    DefectList d;
+    const uint16_t pairs[][2] = {{3, 1}, {0, 2}, {1, 2}, {2, 2}, {7, 3}, {8, 0}, {5, 4}, {60000, 60000}};
+    d.count = 0;
+    for (auto& p : pairs) {
+        d.column[d.count] = p[0];
+        d.row[d.count] = p[1];
+        d.count++;
+    }
+    FixDefectPixels(raw, w, h, d);
+    std::vector<uint8_t> want(w * h + 16, 0x33);
+    for (int i = 0; i < w * h; i++) want[i] = (uint8_t)i;
+    want[1 * 8 + 3] = 1 * 8 + 1;
+    want[3 * 8 + 7] = 3 * 8 + 5;
+    EXPECT_EQ(buf, want);
+}
+
+TEST(Luma, CentreQuarterOfUniformFrames)
+{
+    // ((v x 28033) >> 15) + 16 for a uniform grey v.
+    const struct { int v, luma; } cases[] = {{0, 16}, {60, 67}, {100, 101}, {150, 144}, {255, 234}};
+    for (auto c : cases) {
+        std::vector<uint8_t> img = Uniform(64, 48, c.v, c.v, c.v);
+        EXPECT_EQ(MeasureCenterLuma(64, img.data(), 48), c.luma) << c.v;
+    }
+    std::vector<uint8_t> img = Uniform(8, 1, 200, 200, 200);
+    EXPECT_EQ(MeasureCenterLuma(8, img.data(), 1), 16); // no centre rows
+}
+
+struct AeCase {
+    const char* name;
+    int grey, gain, exposure;
+    int wantGain, wantExposure, wantLines; // wantLines 0: nothing written
+    int wantSmoothed;
+};
+
+TEST(AutoExposure, StepTable)
+{
+    // Target 100, S starting at 100, P = 100 lines, output height 480.
+    const AeCase cases[] = {
+        {"within 9 of the target", 100, 10, 300, 10, 300, 0, 100},
+        {"black frame grows by a quarter", 0, 10, 94, 10, 117, 100, 125},
+        {"black frame, tiny exposure", 0, 10, 3, 10, 4, 4, 125},
+        {"dark, E below P", 60, 10, 20, 10, 21, 21, 108},
+        {"dark, G above 15, E between 2P and 300", 60, 20, 250, 20, 258, 200, 108},
+        {"dark, G above 15, past the height", 60, 20, 470, 32, 480, 400, 108},
+        {"dark, G at most 15", 60, 10, 250, 11, 250, 200, 108},
+        {"bright, G0 below 9, E above 4P", 150, 6, 500, 5, 478, 400, 89},
+        {"saturated then E above 3P", 250, 8, 500, 5, 337, 300, 75},
+        {"bright, G0 from 9, E from P", 150, 20, 250, 18, 250, 200, 89},
+        {"bright, E below P, D/4 below G0", 150, 8, 50, 6, 50, 50, 89},
+        {"bright, no gain left", 150, 0, 20, 0, 19, 19, 89},
+        {"bright, exposure 0 writes 1", 150, 0, 0, 0, 0, 1, 89},
+    };
+    for (const AeCase& c : cases) {
+        ZentuOwner owner;
+        FakeSensor sensor;
+        owner.sensor = &sensor;
+        owner.settings.aeTarget = 100;
+        owner.settings.gain = (uint32_t)c.gain;
+        owner.pipe.aeExposure = (uint16_t)c.exposure;
+        owner.pipe.aeStep = 100;
+        std::vector<uint8_t> img = Uniform(640, 480, c.grey, c.grey, c.grey);
+        RunAutoExposure(img.data(), owner, 640, 480);
+        EXPECT_EQ((int)owner.settings.gain, c.wantGain) << c.name;
+        EXPECT_EQ(owner.pipe.aeExposure, c.wantExposure) << c.name;
+        EXPECT_EQ(owner.pipe.aeSmoothed, c.wantSmoothed) << c.name;
+        if (c.wantLines == 0) {
+            EXPECT_TRUE(sensor.writes.empty()) << c.name;
+        } else {
+            std::vector<std::pair<char, int>> want = {{'g', c.wantGain}, {'e', c.wantLines}};
+            EXPECT_EQ(sensor.writes, want) << c.name;
+        }
+    }
+}
+
+TEST(AutoExposure, BlackFramesGrowToTheHeightAndOffDoesNothing)
+{
+    ZentuOwner owner;
+    FakeSensor sensor;
+    owner.sensor = &sensor;
+    owner.pipe.aeStep = 100;
+    std::vector<uint8_t> img = Uniform(640, 480, 0, 0, 0);
+    const int want[] = {117, 146, 182, 227, 283, 353, 441, 480, 480};
+    for (int e : want) {
+        RunAutoExposure(img.data(), owner, 640, 480);
+        EXPECT_EQ(owner.pipe.aeExposure, e);
+    }
+    owner.settings.autoExposure = 0;
+    sensor.writes.clear();
+    RunAutoExposure(img.data(), owner, 640, 480);
+    EXPECT_TRUE(sensor.writes.empty());
+}
+
+TEST(ExposureLimits, FlickerStepByClockAndMains)
+{
+    // {size, speed, hz, P}
+    const int cases[][4] = {
+        {0, 1, 1, 174}, {0, 1, 0, 145}, {0, 0, 1, 87}, {0, 0, 0, 72},
+        {1, 1, 1, 233}, {1, 1, 0, 194}, {1, 0, 1, 116}, {1, 0, 0, 97},
+        {2, 1, 1, 241}, {2, 1, 0, 201}, {2, 0, 1, 120}, {2, 0, 0, 100},
+    };
+    for (auto& c : cases) {
+        ZentuOwner owner;
+        owner.settings.sizeIndex = (uint32_t)c[0];
+        owner.settings.speed = (uint32_t)c[1];
+        owner.settings.hz = (uint32_t)c[2];
+        owner.settings.exposureTime = 777;
+        ComputeExposureLimits(owner);
+        EXPECT_EQ(owner.pipe.aeStep, c[3]) << c[0] << c[1] << c[2];
+        EXPECT_EQ(owner.pipe.aeExposure, 777);
+    }
+    ZentuOwner owner;
+    owner.settings.sizeIndex = 0;
+    owner.settings.speed = 1;
+    ComputeExposureLimits(owner);
+    EXPECT_EQ(owner.pipe.exposureUnit, 57);
+}
+
+TEST(WhiteBalance, GainsFromChannelSums)
+{
+    struct Case { int b, g, r; int wantR, wantG, wantB; } cases[] = {
+        {0, 100, 100, 105, 64, 122},   // blue sum 0: unchanged
+        {50, 0, 80, 105, 64, 122},     // green sum 0: unchanged
+        {50, 100, 80, 80, 64, 128},    // both within 255
+        {10, 200, 100, 25, 12, 255},   // blue pinned
+        {100, 200, 10, 255, 12, 25},   // red pinned
+    };
+    for (auto& c : cases) {
+        ZentuOwner owner;
+        std::vector<uint8_t> img = Uniform(8, 8, c.b, c.g, c.r);
+        RunWhiteBalanceOnce(img.data(), 8, owner, 8);
+        EXPECT_EQ((int)owner.settings.gainR, c.wantR) << c.b << " " << c.g << " " << c.r;
+        EXPECT_EQ((int)owner.settings.gainG, c.wantG) << c.b << " " << c.g << " " << c.r;
+        EXPECT_EQ((int)owner.settings.gainB, c.wantB) << c.b << " " << c.g << " " << c.r;
+    }
+    // A red sum of 63 changes nothing.
+    ZentuOwner owner;
+    std::vector<uint8_t> img = Uniform(8, 8, 50, 100, 0);
+    img[2] = 63;
+    RunWhiteBalanceOnce(img.data(), 8, owner, 8);
+    EXPECT_EQ(owner.settings.gainR, 105u);
+}
+
+TEST(Colour, SaturationMatrixRows)
+{
+    int32_t m[16];
+    BuildSaturationMatrix(128, m);
+    const int32_t identity[16] = {128, 0, 0, 0, 0, 128, 0, 0, 0, 0, 128, 0, 0, 0, 0, 1};
+    EXPECT_EQ(std::vector<int32_t>(m, m + 16), std::vector<int32_t>(identity, identity + 16));
+    BuildSaturationMatrix(0, m);
+    const int32_t grey[16] = {39, 39, 39, 0, 78, 78, 78, 0, 10, 10, 10, 0, 0, 0, 0, 1};
+    EXPECT_EQ(std::vector<int32_t>(m, m + 16), std::vector<int32_t>(grey, grey + 16));
+    BuildSaturationMatrix(255, m); // shifts round toward minus infinity
+    const int32_t vivid[16] = {215, -40, -40, 0, -78, 177, -78, 0, -11, -11, 244, 0, 0, 0, 0, 1};
+    EXPECT_EQ(std::vector<int32_t>(m, m + 16), std::vector<int32_t>(vivid, vivid + 16));
+}
+
+TEST(Colour, SaturationPixelsThroughBaseMatrix)
+{
+    ZentuOwner owner;
+    owner.settings.saturation = 128;
+    owner.settings.gainR = owner.settings.gainG = owner.settings.gainB = 64;
+    UpdateChannelTables(owner);
+    struct Case { Rgb in, want; } cases[] = {
+        {{128, 128, 128}, {127, 127, 128}}, // (128 x 128 x column sum) >> 14
+        {{0, 0, 255}, {0, 0, 255}},         // red clamps high, the others low
+        {{0, 0, 0}, {0, 0, 0}},
+    };
+    for (auto& c : cases) {
+        std::vector<uint8_t> img = Uniform(1, 1, c.in.b, c.in.g, c.in.r);
+        ApplySaturation(owner, img.data(), 1);
+        EXPECT_EQ(At(img, 1, 0, 0), c.want) << c.in;
+    }
+    // Gains double green before the matrix: G' = 100 -> 200.
+    owner.settings.gainG = 128;
+    UpdateChannelTables(owner);
+    std::vector<uint8_t> img = Uniform(1, 1, 0, 100, 0);
+    ApplySaturation(owner, img.data(), 1);
+    // red: 200 x -65 < 0; green: 200 x 222 x 128 >> 14 = 346 -> 255; blue: 200 x -32 < 0.
+    EXPECT_EQ(At(img, 1, 0, 0), (Rgb{0, 255, 0}));
+}
+
+TEST(Colour, ChannelTablesMonoAndTone)
+{
+    ZentuOwner owner;
+    owner.settings.gainR = 128;
+    owner.settings.gainG = 64;
+    owner.settings.gainB = 32;
+    UpdateChannelTables(owner);
+    std::vector<uint8_t> img = Uniform(1, 1, 201, 77, 200);
+    ApplyChannelTables(owner, img.data(), 1);
+    EXPECT_EQ(At(img, 1, 0, 0), (Rgb{100, 77, 255}));
+
+    img = Uniform(1, 1, 10, 200, 100);
+    ConvertToGray(img.data(), 1);
+    EXPECT_EQ(At(img, 1, 0, 0), (Rgb{149, 149, 149}));
+
+    BuildToneTable(100, owner, 0);
+    for (int i = 0; i < 256; i++) EXPECT_EQ(owner.pipe.tone[i], i) << "linear at " << i;
+    BuildToneTable(100, owner, 64);
+    EXPECT_EQ(owner.pipe.tone[0], 0);
+    EXPECT_EQ(owner.pipe.tone[64], 32);
+    EXPECT_EQ(owner.pipe.tone[128], 128);
+    EXPECT_EQ(owner.pipe.tone[192], 224);
+    EXPECT_EQ(owner.pipe.tone[255], 255);
+    BuildToneTable(200, owner, 0);
+    EXPECT_EQ(owner.pipe.tone[16], 1);
+    EXPECT_EQ(owner.pipe.tone[128], 64);
+    EXPECT_EQ(owner.pipe.tone[255], 255);
+    BuildToneTable(50, owner, 0);
+    EXPECT_EQ(owner.pipe.tone[64], 127);
+
+    img = Uniform(1, 1, 16, 128, 255);
+    BuildToneTable(200, owner, 0);
+    ApplyToneTable(owner, img.data(), 1);
+    EXPECT_EQ(At(img, 1, 0, 0), (Rgb{1, 64, 255}));
+}
+
+TEST(Orientation, FlipAndMirror)
+{
+    // 2 x 3 pixels, blue = 10 x row + column.
+    std::vector<uint8_t> img(2 * 3 * 3, 0);
+    for (int y = 0; y < 3; y++)
+        for (int x = 0; x < 2; x++) img[(y * 2 + x) * 3] = (uint8_t)(10 * y + x);
+    FlipVertical(img.data(), 2, 3);
+    EXPECT_EQ(At(img, 2, 0, 0).b, 20);
+    EXPECT_EQ(At(img, 2, 1, 1).b, 11);
+    EXPECT_EQ(At(img, 2, 1, 2).b, 1);
+    MirrorHorizontal(img.data(), 2, 3);
+    EXPECT_EQ(At(img, 2, 0, 0).b, 21);
+    EXPECT_EQ(At(img, 2, 1, 2).b, 0);
+}
+
+// The settings' flip senses are inverted: VFlip 0 flips, HFlip 1 mirrors.
+TEST(Pipeline, OrientationFollowsTheSettings)
+{
+    const struct { uint32_t vFlip, hFlip; bool bottom, right; } cases[] = {
+        {1, 1, false, true}, {0, 1, true, true}, {1, 0, false, false}, {0, 0, true, false},
+    };
+    for (auto& c : cases) {
+        ZentuOwner owner;
+        owner.settings.sizeIndex = 2;
+        owner.settings.autoExposure = 0;
+        owner.settings.vFlip = c.vFlip;
+        owner.settings.hFlip = c.hFlip;
+        std::vector<uint8_t> raw(640 * 480, 10);
+        for (int y = 10; y < 30; y++)
+            for (int x = 10; x < 30; x++) raw[y * 640 + x] = 250; // near raw (0, 0)
+        std::vector<uint8_t> out(640 * 480 * 3);
+        bool released = false;
+        RunPipeline(owner, raw.data(), out.data(), [](void* p) { *static_cast<bool*>(p) = true; }, &released);
+        EXPECT_TRUE(released);
+        int x = c.right ? 639 - 20 : 20, y = c.bottom ? 479 - 20 : 20;
+        EXPECT_GT(At(out, 640, x, y).g, 200) << c.vFlip << c.hFlip;
+        EXPECT_LT(At(out, 640, 639 - x, 479 - y).g, 60) << c.vFlip << c.hFlip;
+    }
+}
+
+TEST(Pipeline, WhiteBalanceRequestMeasuresOnceAndRebuildsTables)
+{
+    ZentuOwner owner;
+    owner.settings.sizeIndex = 1;
+    owner.settings.autoExposure = 0;
+    owner.settings.whiteBalanceRequest = 1;
+    // A grey scene seen with red at half strength: raw red sites 50, others 100.
+    std::vector<uint8_t> raw(1024 * 768);
+    for (int y = 0; y < 768; y++)
+        for (int x = 0; x < 1024; x++) raw[y * 1024 + x] = (y % 2 == 0 && x % 2 == 1) ? 50 : 100;
+    std::vector<uint8_t> out(1024 * 768 * 3);
+    RunPipeline(owner, raw.data(), out.data());
+    EXPECT_EQ(owner.settings.whiteBalanceRequest, 0u);
+    EXPECT_GT(owner.settings.gainR, 120u); // about twice unity
+    EXPECT_LT(owner.settings.gainR, 136u);
+    EXPECT_EQ(owner.pipe.channel[0][50], std::min<uint32_t>(255, (50 * owner.settings.gainR) >> 6));
+}
+
+// The fused passes of RunPipeline against the steps one by one, on a busy
+// frame, in every colour mode and orientation, at every size.
+TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
+{
+    for (uint32_t size = 0; size < 3; size++) {
+        ZentuFrameSize fs = ZentuSizeOf(size);
+        std::vector<uint8_t> raw((size_t)fs.rawWidth * fs.rawHeight);
+        for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
+        const struct { uint32_t mono, sat, saturation, vFlip, hFlip, gamma, contrast; } modes[] = {
+            {0, 1, 100, 1, 1, 100, 30}, {0, 1, 255, 0, 0, 180, 80}, {0, 1, 0, 0, 1, 40, 0},
+            {0, 0, 128, 1, 0, 100, 30}, {1, 0, 128, 0, 1, 70, 100},
+        };
+        for (auto& m : modes) {
+            ZentuOwner a, b;
+            for (ZentuOwner* o : {&a, &b}) {
+                o->settings.sizeIndex = size;
+                o->settings.mono = m.mono;
+                o->settings.enableSaturation = m.sat;
+                o->settings.saturation = m.saturation;
+                o->settings.vFlip = m.vFlip;
+                o->settings.hFlip = m.hFlip;
+                o->settings.gainR = 90;
+                o->settings.gainB = 140;
+                o->pipe.aeStep = 100;
+                o->pipe.defects.count = 2;
+                o->pipe.defects.column[0] = 5;
+                o->pipe.defects.row[0] = 7;
+                o->pipe.defects.column[1] = 300;
+                o->pipe.defects.row[1] = 200;
+                BuildToneTable(m.gamma, *o, m.contrast);
+                UpdateChannelTables(*o);
+            }
+            std::vector<uint8_t> rawA = raw, rawB = raw;
+            std::vector<uint8_t> outA((size_t)fs.outWidth * fs.outHeight * 3), outB(outA.size());
+            RunPipeline(a, rawA.data(), outA.data());
+            SetPipelineFastPaths(false);
+            RunPipelineByStages(b, rawB.data(), outB.data());
+            SetPipelineFastPaths(true);
+            EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat;
+            EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
+            EXPECT_EQ(a.settings.gain, b.settings.gain);
+        }
+    }
+}
+
+TEST(Demosaic, VectorPathMatchesTheRowLoop)
+{
+    const int sizes[][2] = {{6, 6}, {18, 5}, {20, 4}, {34, 9}, {36, 3}, {50, 7}, {640, 480}, {2048, 12}};
+    for (auto& sz : sizes) {
+        const int w = sz[0], h = sz[1];
+        std::vector<uint8_t> raw((size_t)w * h);
+        for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
+        raw[0] = 255;
+        raw[raw.size() - 1] = 255;
+        std::vector<uint8_t> fast((size_t)w * h * 3 + 16, 0xA5), plain(fast.size(), 0xA5);
+        SetPipelineFastPaths(false);
+        DemosaicBilinear(raw.data(), plain.data(), w, h);
+        SetPipelineFastPaths(true);
+        DemosaicBilinear(raw.data(), fast.data(), w, h);
+        EXPECT_TRUE(fast == plain) << w << " x " << h;
+    }
+}
