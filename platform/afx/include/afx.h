@@ -18,6 +18,7 @@
 #define AFX_EXT_CLASS AFX_API
 #define AFX_EXT_API AFX_API
 #define AFX_CDECL __cdecl
+#define AFXAPI __stdcall
 #define AFX_MSG_CALL
 #define afx_msg
 
@@ -27,6 +28,50 @@
 #define VERIFY(f) ((void)(f))
 #define ASSERT_VALID(p) ((void)0)
 #define TRACE(...) ((void)0)
+
+// ---------------------------------------------------------------- exceptions between modules
+// Every module links its own copy of the unwinder (the runtime is static), and
+// a copy knows only the unwind tables of its own module, so an exception
+// thrown in the framework library and caught in a program (or the other way
+// round) would end in terminate(). Each module that includes this header
+// therefore hands its tables to the framework's unwinder and takes the
+// framework's tables into its own.
+extern "C" {
+void __register_frame_info(const void* begin, void* object);
+void* __deregister_frame_info(const void* begin);
+AFX_API void AFXAPI AfxShareUnwindTables(HMODULE hModule, BOOL bShare);
+AFX_API const void* AFXAPI AfxFindUnwindTables(HMODULE hModule);
+}
+
+namespace afx_unwind {
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+struct ModuleTables {
+    const void* framework = nullptr;
+    void* object[16] = {};   // the unwinder's bookkeeping for the framework's tables
+    ModuleTables() {
+        HMODULE self = reinterpret_cast<HMODULE>(&__ImageBase);
+        framework = AfxFindUnwindTables(nullptr);
+        if (framework == AfxFindUnwindTables(self)) { framework = nullptr; return; }   // the framework itself
+        if (framework) __register_frame_info(framework, object);
+        AfxShareUnwindTables(self, TRUE);
+        PrimeUnwinder();
+    }
+    // The unwinder sets up its register table on its first own throw; a catch
+    // handler of this module may run under another module's throw before that.
+    static void PrimeUnwinder() {
+        try {
+            throw 0;
+        } catch (int) {
+        }
+    }
+    ~ModuleTables() {
+        if (!framework) return;
+        AfxShareUnwindTables(reinterpret_cast<HMODULE>(&__ImageBase), FALSE);
+        __deregister_frame_info(framework);
+    }
+};
+inline ModuleTables g_moduleTables;
+}
 
 struct __POSITION {};
 typedef __POSITION* POSITION;
@@ -69,8 +114,6 @@ public: \
 #define DECLARE_SERIAL(class_name) \
     DECLARE_DYNCREATE(class_name) \
     friend CArchive& AFXAPI operator>>(CArchive& ar, class_name*& pOb);
-
-#define AFXAPI __stdcall
 
 #define IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, wSchema, pfnNew) \
     CRuntimeClass* PASCAL class_name::GetThisClass() { \

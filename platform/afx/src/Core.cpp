@@ -5,6 +5,7 @@
 #include <vector>
 #include <mutex>
 #include <io.h>
+#include <fcntl.h>
 
 // ---------------------------------------------------------------- run-time classes
 namespace {
@@ -244,7 +245,9 @@ BOOL CStdioFile::Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pEr
     else mode[i++] = L'r';
     if (rw == modeReadWrite || (mode[0] != L'r' && rw == modeRead)) mode[i++] = L'+';
     mode[i++] = (nOpenFlags & typeBinary) ? L'b' : L't';
-    int fd = _open_osfhandle((intptr_t)m_hFile, 0);
+    int osFlags = (nOpenFlags & typeBinary) ? _O_BINARY : _O_TEXT;
+    if (rw == modeRead) osFlags |= _O_RDONLY;
+    int fd = _open_osfhandle((intptr_t)m_hFile, osFlags);
     m_pStream = fd >= 0 ? _wfdopen(fd, mode) : nullptr;
     if (!m_pStream) {
         if (fd >= 0) _close(fd); else CFile::Close();
@@ -548,3 +551,55 @@ BOOL AFXAPI AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule)
 }
 void AFXAPI AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL) { state.bInitialized = FALSE; }
 CDynLinkLibrary::CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL) : m_hModule(state.hModule), m_hResource(state.hResource) {}
+
+// ---------------------------------------------------------------- unwind tables
+// The tables are the module's .eh_frame section. Its long name is kept only in
+// the file's string table, so it is found as the loaded, non-discardable
+// section with a long name whose first entry is a CIE.
+const void* AFXAPI AfxFindUnwindTables(HMODULE hModule) {
+    if (!hModule) hModule = AfxImplFrameworkModule();
+    auto* base = reinterpret_cast<const BYTE*>(hModule);
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (!base || dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_SECTION_HEADER* sec = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++sec) {
+        if (sec->Name[0] != '/' || (sec->Characteristics & IMAGE_SCN_MEM_DISCARDABLE)) continue;
+        if (!(sec->Characteristics & IMAGE_SCN_CNT_INITIALIZED_DATA) || sec->Misc.VirtualSize < 8) continue;
+        const DWORD* p = reinterpret_cast<const DWORD*>(base + sec->VirtualAddress);
+        if (p[0] != 0 && p[0] < sec->Misc.VirtualSize && p[1] == 0) return p;
+    }
+    return nullptr;
+}
+
+namespace {
+struct SharedTables {
+    HMODULE module;
+    const void* tables;
+    void* object[16];
+};
+std::vector<SharedTables*>& Shared() { static std::vector<SharedTables*> v; return v; }
+std::mutex& SharedLock() { static std::mutex m; return m; }
+}
+
+void AFXAPI AfxShareUnwindTables(HMODULE hModule, BOOL bShare) {
+    std::lock_guard<std::mutex> g(SharedLock());
+    auto& v = Shared();
+    if (bShare) {
+        for (SharedTables* t : v) if (t->module == hModule) return;
+        const void* tables = AfxFindUnwindTables(hModule);
+        if (!tables || tables == AfxFindUnwindTables(nullptr)) return;
+        SharedTables* t = new SharedTables{hModule, tables, {}};
+        __register_frame_info(tables, t->object);
+        v.push_back(t);
+        afx_unwind::ModuleTables::PrimeUnwinder();
+    } else {
+        for (size_t i = 0; i < v.size(); ++i) {
+            if (v[i]->module != hModule) continue;
+            __deregister_frame_info(v[i]->tables);
+            delete v[i];
+            v.erase(v.begin() + (std::ptrdiff_t)i);
+            return;
+        }
+    }
+}

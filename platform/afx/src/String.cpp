@@ -226,6 +226,7 @@ int CString::Find(wchar_t ch, int nStart) const {
 }
 int CString::Find(LPCWSTR pszSub, int nStart) const {
     if (!pszSub || nStart < 0 || nStart > GetLength()) return -1;
+    if (!*pszSub) return nStart;
     LPCWSTR p = wcsstr(m_pszData + nStart, pszSub);
     return p ? (int)(p - m_pszData) : -1;
 }
