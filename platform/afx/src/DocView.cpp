@@ -88,12 +88,14 @@ void CDocument::ReportSaveLoadException(LPCWSTR path, CException* e, BOOL, UINT 
     if (e && e->IsKindOf(RUNTIME_CLASS(CFileException))) {
         CFileException* fe = static_cast<CFileException*>(e);
         if (fe->m_strFileName.IsEmpty()) fe->m_strFileName = path;
-        wchar_t buf[512];
-        fe->GetErrorMessage(buf, 512);
-        prompt = buf;
-    } else {
-        AfxFormatString1(prompt, nIDPDefault, path);
+    } else if (e && e->IsKindOf(RUNTIME_CLASS(CArchiveException))) {
+        CArchiveException* ae = static_cast<CArchiveException*>(e);
+        if (ae->m_strFileName.IsEmpty()) ae->m_strFileName = path;
     }
+    // The exception's own text says what went wrong; the default says only that it did.
+    wchar_t buf[512] = {0};
+    if (e && e->GetErrorMessage(buf, 512) && buf[0]) prompt = buf;
+    else AfxFormatString1(prompt, nIDPDefault, path);
     AfxMessageBox(prompt, MB_ICONEXCLAMATION, nIDPDefault);
 }
 

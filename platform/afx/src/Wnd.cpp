@@ -313,7 +313,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) 
         pWnd->PostNcDestroy();   // may delete pWnd
         return r;
     }
-    pWnd->m_msgCur = prev;
+    // The handler may have destroyed and deleted the window (WM_CLOSE).
+    if (CWnd::FromHandlePermanent(hWnd) == pWnd) pWnd->m_msgCur = prev;
     return r;
 }
 
