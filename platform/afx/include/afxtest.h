@@ -1,6 +1,7 @@
 // Scripted answers for modal user interface, so flows run unattended.
 //
-// When the environment variable VELTRANE_AFX_SCRIPT names a file, or a test
+// When the environment variable VELTRANE_AFX_SCRIPT names a file (UTF-8, read
+// at the first modal call of the process), or a test
 // calls AfxTestSetScript, each modal call takes the next answer of its kind
 // instead of showing anything. One answer per line:
 //   msgbox IDYES                    (or a number; IDOK IDCANCEL IDYES IDNO IDABORT IDRETRY IDIGNORE)
@@ -13,7 +14,7 @@
 // Several answers may share a line, separated by ';'. A call with no answer
 // left behaves as if cancelled and is recorded with "unanswered".
 // Every call is recorded as "kind|caption|text|flags" (also appended to the
-// file named by VELTRANE_AFX_RECORD when set).
+// file named by VELTRANE_AFX_RECORD when set, in UTF-8).
 #pragma once
 #include "afx.h"
 

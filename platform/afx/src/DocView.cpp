@@ -596,8 +596,10 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
     (void)pDoc;
     CView* view = nullptr;
     if (!GetActiveView()) {
-        CWnd* pane = CWnd::FromHandlePermanent(::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST));
-        view = DYNAMIC_DOWNCAST(CView, pane);
+        // The first pane, directly in the frame or inside a splitter.
+        HWND pane = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
+        view = DYNAMIC_DOWNCAST(CView, CWnd::FromHandlePermanent(pane));
+        if (!view && pane) view = DYNAMIC_DOWNCAST(CView, CWnd::FromHandlePermanent(::GetDlgItem(pane, AFX_IDW_PANE_FIRST)));
         if (view) SetActiveView(view, FALSE);
     }
     if (bMakeVisible) {

@@ -45,7 +45,12 @@ void LoadFromEnvironment(ScriptState& s) {
     std::string bytes;
     while ((got = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
     fclose(f);
-    text = bytes.c_str();
+    // The script is UTF-8, so paths with any characters can be given.
+    int n8 = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), nullptr, 0);
+    if (n8 > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), text.GetBufferSetLength(n8), n8);
+        text.ReleaseBuffer(n8);
+    }
     Split(text, s.lines);
 }
 

@@ -5,6 +5,7 @@
 #include "afxwin.h"
 #include "afxcmn.h"
 #include "afxdlgs.h"
+#include "afxext.h"
 #include "afxtest.h"
 #include "TestRes.h"
 #include <string>
@@ -693,6 +694,42 @@ TEST_F(DocumentTest, ScrollViewScrollsToAPositionAndMapsPoints) {
     EXPECT_EQ(view->GetScrollPosition(), CPoint(0, 8));   // a line is a tenth of a page, a page a tenth of the size
     view->SendMessage(WM_HSCROLL, SB_PAGEDOWN);
     EXPECT_EQ(view->GetScrollPosition(), CPoint(100, 8));
+}
+
+class CSplitChild : public CMDIChildWnd {
+    DECLARE_DYNCREATE(CSplitChild)
+public:
+    CSplitterWnd m_splitter;
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
+        return m_splitter.Create(this, 2, 2, CSize(10, 10), pContext,
+                                 WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | SPLS_DYNAMIC_SPLIT, AFX_IDW_PANE_FIRST);
+    }
+};
+IMPLEMENT_DYNCREATE(CSplitChild, CMDIChildWnd)
+
+TEST_F(DocumentTest, ASplitterChildFrameShowsTheDocumentsView) {
+    CMultiDocTemplate split(IDR_TYPE_A, RUNTIME_CLASS(CSampleDoc), RUNTIME_CLASS(CSplitChild), RUNTIME_CLASS(CSampleView));
+    CDocument* doc = split.OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    Pump();
+    POSITION vp = doc->GetFirstViewPosition();
+    ASSERT_NE(vp, nullptr);
+    CView* view = doc->GetNextView(vp);
+    CSplitChild* frame = DYNAMIC_DOWNCAST(CSplitChild, view->GetParentFrame());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(view->GetParent(), &frame->m_splitter);
+    EXPECT_EQ(frame->m_splitter.GetPane(0, 0), view);
+    EXPECT_EQ(frame->GetActiveView(), view);
+    CRect rcSplit, rcView;
+    frame->m_splitter.GetClientRect(&rcSplit);
+    view->GetWindowRect(&rcView);
+    EXPECT_EQ(rcView.Size(), rcSplit.Size());
+    g_log.clear();
+    g_mainFrame->SendMessage(WM_COMMAND, ID_EDIT_COPY);
+    EXPECT_EQ(g_log, std::vector<std::string>{"view:copy"});
+    split.CloseAllDocuments(FALSE);
+    Pump();
+    EXPECT_EQ(MdiChildren(), 0);
 }
 
 // ---------------------------------------------------------------- dialogs
