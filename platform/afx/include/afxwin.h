@@ -247,7 +247,9 @@ public:
     CGdiObject() : m_hObject(nullptr) {}
     ~CGdiObject() override;
     HGDIOBJ m_hObject;
-    HGDIOBJ GetSafeHandle() const { return m_hObject; }
+    // These GetSafe members answer NULL when called through a null pointer, as
+    // callers written for the framework expect.
+    HGDIOBJ GetSafeHandle() const;
     operator HGDIOBJ() const { return m_hObject; }
     BOOL Attach(HGDIOBJ h) { m_hObject = h; return h != nullptr; }
     HGDIOBJ Detach() { HGDIOBJ h = m_hObject; m_hObject = nullptr; return h; }
@@ -339,7 +341,7 @@ public:
     BOOL m_bPrinting;
 
     operator HDC() const { return m_hDC; }
-    HDC GetSafeHdc() const { return m_hDC; }
+    HDC GetSafeHdc() const;
     static CDC* PASCAL FromHandle(HDC hDC);
     BOOL Attach(HDC hDC);
     HDC Detach();
@@ -501,7 +503,7 @@ public:
     ~CMenu() override;
     HMENU m_hMenu;
     operator HMENU() const { return m_hMenu; }
-    HMENU GetSafeHmenu() const { return m_hMenu; }
+    HMENU GetSafeHmenu() const;
     static CMenu* PASCAL FromHandle(HMENU h);
     BOOL Attach(HMENU h) { m_hMenu = h; return h != nullptr; }
     HMENU Detach() { HMENU h = m_hMenu; m_hMenu = nullptr; return h; }
@@ -535,7 +537,7 @@ public:
     ~CWnd() override;
     HWND m_hWnd;
     operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
+    HWND GetSafeHwnd() const;
     BOOL operator==(const CWnd& w) const { return m_hWnd == w.m_hWnd; }
     BOOL operator!=(const CWnd& w) const { return m_hWnd != w.m_hWnd; }
 

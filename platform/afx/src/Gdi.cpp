@@ -14,6 +14,17 @@ IMPLEMENT_DYNAMIC(CWindowDC, CDC)
 IMPLEMENT_DYNCREATE(CMenu, CObject)
 
 CGdiObject::~CGdiObject() { DeleteObject(); }
+
+// The empty asm hides from the optimiser that `this` cannot be null.
+template <class T>
+static const T* Opaque(const T* p) {
+    asm("" : "+r"(p));
+    return p;
+}
+HGDIOBJ CGdiObject::GetSafeHandle() const { const CGdiObject* p = Opaque(this); return p ? p->m_hObject : nullptr; }
+HDC CDC::GetSafeHdc() const { const CDC* p = Opaque(this); return p ? p->m_hDC : nullptr; }
+HMENU CMenu::GetSafeHmenu() const { const CMenu* p = Opaque(this); return p ? p->m_hMenu : nullptr; }
+HWND CWnd::GetSafeHwnd() const { const CWnd* p = Opaque(this); return p ? p->m_hWnd : nullptr; }
 BOOL CGdiObject::DeleteObject() {
     if (!m_hObject) return FALSE;
     HGDIOBJ h = Detach();

@@ -320,6 +320,10 @@ TEST(MessageMapTest, MembersAreHarmlessOnAWindowNeverCreated) {
     EXPECT_EQ(w.GetDlgItemInt(1), 0u);
     EXPECT_EQ(w.GetSafeHwnd(), nullptr);
     EXPECT_EQ(w.GetDC(), nullptr);
+    CWnd* volatile none = nullptr;
+    EXPECT_EQ(none->GetSafeHwnd(), nullptr);
+    CDC* volatile noDC = nullptr;
+    EXPECT_EQ(noDC->GetSafeHdc(), nullptr);
 }
 
 // ---------------------------------------------------------------- GDI
