@@ -446,6 +446,42 @@ TEST(ProfileTest, RegistryProfileUnderTheRegistryKey) {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VeltraneAfxTest");
 }
 
+// ---------------------------------------------------------------- command line and entry point
+
+TEST(CommandLineTest, ParametersSetTheShellCommand) {
+    struct Case { std::vector<std::pair<LPCWSTR, BOOL>> params; int command; LPCWSTR file; BOOL splash; };
+    const Case cases[] = {
+        {{}, CCommandLineInfo::FileNew, L"", TRUE},
+        {{{L"a.smp", FALSE}}, CCommandLineInfo::FileOpen, L"a.smp", TRUE},
+        {{{L"p", TRUE}, {L"b.smp", FALSE}}, CCommandLineInfo::FilePrint, L"b.smp", TRUE},
+        {{{L"Embedding", TRUE}}, CCommandLineInfo::FileNew, L"", FALSE},
+        {{{L"Unregister", TRUE}}, CCommandLineInfo::AppUnregister, L"", TRUE},
+        {{{L"dde", TRUE}}, CCommandLineInfo::FileDDE, L"", TRUE},
+    };
+    for (const Case& c : cases) {
+        CCommandLineInfo info;
+        for (size_t i = 0; i < c.params.size(); ++i)
+            info.ParseParam(c.params[i].first, c.params[i].second, i + 1 == c.params.size());
+        EXPECT_EQ((int)info.m_nShellCommand, c.command);
+        EXPECT_EQ(W(info.m_strFileName), c.file);
+        EXPECT_EQ(info.m_bShowSplash, c.splash);
+    }
+}
+
+TEST(EntryPointTest, AProgramRunsFromWinMainToItsExitCode) {
+    wchar_t cmd[] = L"afx_sample.exe picture.smp";
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(L"afx_sample.exe", cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 42u);
+}
+
 // ---------------------------------------------------------------- scripted answers
 
 class ScriptTest : public ::testing::Test {
