@@ -19,8 +19,9 @@ struct AfxScriptAnswer {
 BOOL AfxImplScriptNext(AfxScriptKind kind, AfxScriptAnswer& answer, LPCWSTR caption, LPCWSTR text, UINT flags,
                        UINT nTemplate = 0);
 
-// Temporary objects made by FromHandle, freed at idle time.
-void AfxImplAddTempGdi(CObject* p);
+// The calling thread's temporary wrapper of a GDI object, DC or menu handle.
+CObject* AfxImplFindTempGdi(void* h, CRuntimeClass* pClass);
+void AfxImplAddTempGdi(void* h, CObject* p);
 
 // Creates a dialog from a template with pWnd attached from its first message;
 // modal when bModal (the result goes to *pResult and nothing is returned).

@@ -34,17 +34,25 @@ BOOL CGdiObject::DeleteObject() {
 // Temporary wrappers never own the handle; they are freed at idle time.
 CGdiObject* PASCAL CGdiObject::FromHandle(HGDIOBJ h) {
     if (!h) return nullptr;
-    CGdiObject* p;
+    CRuntimeClass* rc;
     switch (::GetObjectType(h)) {
-    case OBJ_PEN: case OBJ_EXTPEN: p = new CPen; break;
-    case OBJ_BRUSH: p = new CBrush; break;
-    case OBJ_FONT: p = new CFont; break;
-    case OBJ_BITMAP: p = new CBitmap; break;
-    case OBJ_REGION: p = new CRgn; break;
-    default: p = new CGdiObject; break;
+    case OBJ_PEN: case OBJ_EXTPEN: rc = RUNTIME_CLASS(CPen); break;
+    case OBJ_BRUSH: rc = RUNTIME_CLASS(CBrush); break;
+    case OBJ_FONT: rc = RUNTIME_CLASS(CFont); break;
+    case OBJ_BITMAP: rc = RUNTIME_CLASS(CBitmap); break;
+    case OBJ_REGION: rc = RUNTIME_CLASS(CRgn); break;
+    default: rc = RUNTIME_CLASS(CGdiObject); break;
     }
+    if (CObject* known = AfxImplFindTempGdi(h, rc)) return static_cast<CGdiObject*>(known);
+    CGdiObject* p;
+    if (rc == RUNTIME_CLASS(CPen)) p = new CPen;
+    else if (rc == RUNTIME_CLASS(CBrush)) p = new CBrush;
+    else if (rc == RUNTIME_CLASS(CFont)) p = new CFont;
+    else if (rc == RUNTIME_CLASS(CBitmap)) p = new CBitmap;
+    else if (rc == RUNTIME_CLASS(CRgn)) p = new CRgn;
+    else p = new CGdiObject;
     p->m_hObject = h;
-    AfxImplAddTempGdi(p);
+    AfxImplAddTempGdi(h, p);
     return p;
 }
 
@@ -73,9 +81,10 @@ CDC::~CDC() { if (m_hDC) ::DeleteDC(Detach()); }
 
 CDC* PASCAL CDC::FromHandle(HDC h) {
     if (!h) return nullptr;
+    if (CObject* known = AfxImplFindTempGdi(h, RUNTIME_CLASS(CDC))) return static_cast<CDC*>(known);
     CDC* p = new CDC;
     p->m_hDC = p->m_hAttribDC = h;
-    AfxImplAddTempGdi(p);
+    AfxImplAddTempGdi(h, p);
     return p;
 }
 BOOL CDC::Attach(HDC h) {
@@ -161,9 +170,10 @@ CMenu::CMenu() : m_hMenu(nullptr) {}
 CMenu::~CMenu() { DestroyMenu(); }
 CMenu* PASCAL CMenu::FromHandle(HMENU h) {
     if (!h) return nullptr;
+    if (CObject* known = AfxImplFindTempGdi(h, RUNTIME_CLASS(CMenu))) return static_cast<CMenu*>(known);
     CMenu* p = new CMenu;
     p->m_hMenu = h;
-    AfxImplAddTempGdi(p);
+    AfxImplAddTempGdi(h, p);
     return p;
 }
 BOOL CMenu::LoadMenu(UINT nID) { return LoadMenu(MAKEINTRESOURCEW(nID)); }

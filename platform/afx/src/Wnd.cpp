@@ -135,41 +135,85 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
 }
 
 // ---------------------------------------------------------------- handle maps
-// One map for every thread: a window object is found from a frame thread too.
+// The permanent map is one for every thread: a window object is found from a
+// frame thread too. Temporary wrappers belong to the thread that asked for
+// them, keyed by handle so that a drawing loop reuses them; the user-interface
+// thread frees its own at idle time, other threads theirs when they end.
 namespace {
 struct HandleMaps {
     std::mutex lock;
     std::unordered_map<HWND, CWnd*> permanent;
-    std::unordered_map<HWND, CWnd*> temporary;
-    std::vector<CObject*> tempGdi;
 };
 HandleMaps& Maps() { static HandleMaps m; return m; }
+
+struct TempMaps {
+    std::unordered_map<HWND, CWnd*> wnds;
+    std::unordered_map<void*, CObject*> gdi;
+    ~TempMaps() { Free(); }
+    void Free() {
+        std::unordered_map<HWND, CWnd*> w;
+        std::unordered_map<void*, CObject*> g;
+        w.swap(wnds);
+        g.swap(gdi);
+        for (auto& kv : w) { kv.second->m_hWnd = nullptr; delete kv.second; }
+        for (auto& kv : g) {
+            CObject* o = kv.second;
+            if (CDC* dc = DYNAMIC_DOWNCAST(CDC, o)) dc->m_hDC = dc->m_hAttribDC = nullptr;
+            else if (CGdiObject* go = DYNAMIC_DOWNCAST(CGdiObject, o)) go->m_hObject = nullptr;
+            else if (CMenu* m = DYNAMIC_DOWNCAST(CMenu, o)) m->m_hMenu = nullptr;
+            delete o;
+        }
+    }
+};
+// Native thread storage, so that a thread's wrappers can be freed in
+// DLL_THREAD_DETACH, when the runtime's own thread storage is already gone.
+DWORD g_tempTls = TLS_OUT_OF_INDEXES;
+TempMaps& Temp() {
+    if (g_tempTls == TLS_OUT_OF_INDEXES) {
+        DWORD idx = ::TlsAlloc();
+        if (InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&g_tempTls), (LONG)idx,
+                                       (LONG)TLS_OUT_OF_INDEXES) != (LONG)TLS_OUT_OF_INDEXES)
+            ::TlsFree(idx);
+    }
+    TempMaps* p = static_cast<TempMaps*>(::TlsGetValue(g_tempTls));
+    if (!p) {
+        p = new TempMaps;
+        ::TlsSetValue(g_tempTls, p);
+    }
+    return *p;
+}
+#define t_temp Temp()
 
 thread_local CWnd* t_pWndInit = nullptr;
 thread_local HHOOK t_hHookCbt = nullptr;
 }
 
-void AfxImplAddTempGdi(CObject* p) {
-    std::lock_guard<std::mutex> g(Maps().lock);
-    Maps().tempGdi.push_back(p);
+CObject* AfxImplFindTempGdi(void* h, CRuntimeClass* pClass) {
+    auto it = t_temp.gdi.find(h);
+    if (it == t_temp.gdi.end()) return nullptr;
+    if (it->second->GetRuntimeClass() == pClass) return it->second;
+    // The handle now names an object of another kind: the old wrapper is stale.
+    CObject* stale = it->second;
+    t_temp.gdi.erase(it);
+    if (CDC* dc = DYNAMIC_DOWNCAST(CDC, stale)) dc->m_hDC = dc->m_hAttribDC = nullptr;
+    else if (CGdiObject* go = DYNAMIC_DOWNCAST(CGdiObject, stale)) go->m_hObject = nullptr;
+    else if (CMenu* m = DYNAMIC_DOWNCAST(CMenu, stale)) m->m_hMenu = nullptr;
+    delete stale;
+    return nullptr;
 }
 
-void AFXAPI AfxUnlockTempMaps() {
-    std::vector<CWnd*> wnds;
-    std::vector<CObject*> gdi;
-    {
-        std::lock_guard<std::mutex> g(Maps().lock);
-        for (auto& kv : Maps().temporary) wnds.push_back(kv.second);
-        Maps().temporary.clear();
-        gdi.swap(Maps().tempGdi);
+void AfxImplAddTempGdi(void* h, CObject* p) { t_temp.gdi[h] = p; }
+
+void AFXAPI AfxUnlockTempMaps() { t_temp.Free(); }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_THREAD_DETACH && g_tempTls != TLS_OUT_OF_INDEXES) {
+        if (TempMaps* p = static_cast<TempMaps*>(::TlsGetValue(g_tempTls))) {
+            ::TlsSetValue(g_tempTls, nullptr);
+            delete p;
+        }
     }
-    for (CWnd* w : wnds) { w->m_hWnd = nullptr; delete w; }
-    for (CObject* o : gdi) {
-        if (CDC* dc = DYNAMIC_DOWNCAST(CDC, o)) { dc->m_hDC = dc->m_hAttribDC = nullptr; }
-        else if (CGdiObject* go = DYNAMIC_DOWNCAST(CGdiObject, o)) go->m_hObject = nullptr;
-        else if (CMenu* m = DYNAMIC_DOWNCAST(CMenu, o)) m->m_hMenu = nullptr;
-        delete o;
-    }
+    return TRUE;
 }
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
@@ -197,22 +241,20 @@ CWnd* PASCAL CWnd::FromHandlePermanent(HWND hWnd) {
 
 CWnd* PASCAL CWnd::FromHandle(HWND hWnd) {
     if (!hWnd) return nullptr;
-    std::lock_guard<std::mutex> g(Maps().lock);
-    auto it = Maps().permanent.find(hWnd);
-    if (it != Maps().permanent.end()) return it->second;
-    auto t = Maps().temporary.find(hWnd);
-    if (t != Maps().temporary.end()) return t->second;
+    if (CWnd* p = FromHandlePermanent(hWnd)) return p;
+    auto t = t_temp.wnds.find(hWnd);
+    if (t != t_temp.wnds.end()) return t->second;
     CWnd* p = new CWnd;
     p->m_hWnd = hWnd;
-    Maps().temporary[hWnd] = p;
+    t_temp.wnds[hWnd] = p;
     return p;
 }
 
 BOOL CWnd::Attach(HWND hWnd) {
     if (!hWnd) return FALSE;
+    auto t = t_temp.wnds.find(hWnd);
+    if (t != t_temp.wnds.end()) { t->second->m_hWnd = nullptr; delete t->second; t_temp.wnds.erase(t); }
     std::lock_guard<std::mutex> g(Maps().lock);
-    auto t = Maps().temporary.find(hWnd);
-    if (t != Maps().temporary.end()) { t->second->m_hWnd = nullptr; delete t->second; Maps().temporary.erase(t); }
     Maps().permanent[hWnd] = this;
     m_hWnd = hWnd;
     return TRUE;

@@ -426,6 +426,34 @@ TEST(GdiTest, AWindowPaintsAndAWorkerThreadDrawsIntoIt) {
     });
     worker.join();
     EXPECT_EQ(seen, &w);   // the permanent object, from another thread too
+
+    // A frame loop: the temporary wrapper of the stock pen is made once per
+    // thread, and the user-interface thread's idle clean-up leaves it alone.
+    std::vector<CPen*> wrappers;
+    HANDLE selected = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE idled = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::thread loop([&] {
+        CClientDC dc(&w);
+        CPen pen(PS_SOLID, 1, RGB(0, 0, 200));
+        for (int i = 0; i < 3; ++i) {
+            CPen* old = dc.SelectObject(&pen);
+            wrappers.push_back(old);
+            SetEvent(selected);
+            WaitForSingleObject(idled, 5000);
+            dc.SelectObject(old);
+        }
+    });
+    for (int i = 0; i < 3; ++i) {
+        WaitForSingleObject(selected, 5000);
+        theApp.OnIdle(1);   // the user-interface thread frees its temporaries
+        SetEvent(idled);
+    }
+    loop.join();
+    CloseHandle(selected);
+    CloseHandle(idled);
+    ASSERT_EQ(wrappers.size(), 3u);
+    EXPECT_EQ(wrappers[0], wrappers[1]);
+    EXPECT_EQ(wrappers[1], wrappers[2]);
     EXPECT_EQ(pixel(5, 5), RGB(0, 0, 200));
     EXPECT_EQ(pixel(39, 29), RGB(0, 0, 200));
     EXPECT_EQ(pixel(45, 35), RGB(0, 160, 0));
