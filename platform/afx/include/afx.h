@@ -15,8 +15,15 @@
 #else
 #define AFX_API __declspec(dllimport)
 #endif
-#define AFX_EXT_CLASS AFX_API
-#define AFX_EXT_API AFX_API
+// An extension library (Trevlo) builds with _AFXEXT to export its own classes;
+// its users import them.
+#ifdef _AFXEXT
+#define AFX_EXT_CLASS __declspec(dllexport)
+#else
+#define AFX_EXT_CLASS __declspec(dllimport)
+#endif
+#define AFX_EXT_API AFX_EXT_CLASS
+#define AFX_EXT_DATA AFX_EXT_CLASS
 #define AFX_CDECL __cdecl
 #define AFXAPI __stdcall
 #define AFX_MSG_CALL

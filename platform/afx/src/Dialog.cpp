@@ -505,6 +505,9 @@ CPrintDialog::CPrintDialog(BOOL bSetupOnly, DWORD dwFlags, CWnd* parent)
 }
 CPrintDialog::~CPrintDialog() {
     if (m_pd.hDC) ::DeleteDC(m_pd.hDC);
+    // Settings handed in by the application are taken back before this runs.
+    if (m_pd.hDevMode) ::GlobalFree(m_pd.hDevMode);
+    if (m_pd.hDevNames) ::GlobalFree(m_pd.hDevNames);
 }
 INT_PTR CPrintDialog::DoModal() {
     m_pd.hwndOwner = (m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr);

@@ -867,6 +867,40 @@ TEST_F(DialogTest, AModalDialogEndsByTheScriptedClick) {
     EXPECT_NE(AfxTestGetRecord().Find(L"dialog|Settings||"), -1) << (LPCWSTR)AfxTestGetRecord();
 }
 
+TEST_F(DialogTest, ListControlRowsTextAndSelection) {
+    CPaintProbe parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, L"list", WS_POPUP | WS_VISIBLE, 300, 300, 300, 200, nullptr, nullptr));
+    CListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 280, 180), &parent, 90));
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    EXPECT_EQ(list.InsertColumn(0, L"Name", LVCFMT_LEFT, 100), 0);
+    EXPECT_EQ(list.InsertColumn(1, L"Gain", LVCFMT_LEFT, 60), 1);
+    for (int i = 0; i < 4; ++i) {
+        CString name;
+        name.Format(L"preset %d", i);
+        int row = list.InsertItem(i, name);
+        EXPECT_EQ(row, i);
+        name.Format(L"%d", i * 10);
+        list.SetItemText(row, 1, name);
+        list.SetItemData(row, 100 + i);
+    }
+    EXPECT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(W(list.GetItemText(2, 0)), L"preset 2");
+    EXPECT_EQ(W(list.GetItemText(3, 1)), L"30");
+    EXPECT_EQ(list.GetItemData(1), 101u);
+    EXPECT_EQ(list.GetFirstSelectedItemPosition(), nullptr);
+    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    std::vector<int> selected;
+    for (POSITION pos = list.GetFirstSelectedItemPosition(); pos;) selected.push_back(list.GetNextSelectedItem(pos));
+    EXPECT_EQ(selected, (std::vector<int>{0, 2}));
+    list.DeleteItem(0);
+    EXPECT_EQ(W(list.GetItemText(0, 0)), L"preset 1");
+    list.DeleteAllItems();
+    EXPECT_EQ(list.GetItemCount(), 0);
+    parent.DestroyWindow();
+}
+
 class CColorCombo : public CComboBox {
 public:
     int m_draws = 0;
