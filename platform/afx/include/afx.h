@@ -46,21 +46,23 @@
 extern "C" {
 void __register_frame_info(const void* begin, void* object);
 void* __deregister_frame_info(const void* begin);
-AFX_API void AFXAPI AfxShareUnwindTables(HMODULE hModule, BOOL bShare);
+typedef void (*AFX_REGISTER_FRAMES)(const void* begin, void* object);
+typedef void* (*AFX_DEREGISTER_FRAMES)(const void* begin);
+// The framework keeps every module's unwinder told of every other module's tables.
+AFX_API void AFXAPI AfxShareUnwindTables(HMODULE hModule, AFX_REGISTER_FRAMES pfnRegister,
+                                         AFX_DEREGISTER_FRAMES pfnDeregister, BOOL bShare);
 AFX_API const void* AFXAPI AfxFindUnwindTables(HMODULE hModule);
 }
 
 namespace afx_unwind {
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 struct ModuleTables {
-    const void* framework = nullptr;
-    void* object[16] = {};   // the unwinder's bookkeeping for the framework's tables
+    bool shared = false;
     ModuleTables() {
         HMODULE self = reinterpret_cast<HMODULE>(&__ImageBase);
-        framework = AfxFindUnwindTables(nullptr);
-        if (framework == AfxFindUnwindTables(self)) { framework = nullptr; return; }   // the framework itself
-        if (framework) __register_frame_info(framework, object);
-        AfxShareUnwindTables(self, TRUE);
+        if (AfxFindUnwindTables(nullptr) == AfxFindUnwindTables(self)) return;   // the framework itself
+        AfxShareUnwindTables(self, &__register_frame_info, &__deregister_frame_info, TRUE);
+        shared = true;
         PrimeUnwinder();
     }
     // The unwinder sets up its register table on its first own throw; a catch
@@ -72,9 +74,7 @@ struct ModuleTables {
         }
     }
     ~ModuleTables() {
-        if (!framework) return;
-        AfxShareUnwindTables(reinterpret_cast<HMODULE>(&__ImageBase), FALSE);
-        __deregister_frame_info(framework);
+        if (shared) AfxShareUnwindTables(reinterpret_cast<HMODULE>(&__ImageBase), nullptr, nullptr, FALSE);
     }
 };
 inline ModuleTables g_moduleTables;

@@ -573,33 +573,66 @@ const void* AFXAPI AfxFindUnwindTables(HMODULE hModule) {
 }
 
 namespace {
-struct SharedTables {
+struct UnwindClient {
     HMODULE module;
+    const void* tables;
+    AFX_REGISTER_FRAMES reg;
+    AFX_DEREGISTER_FRAMES dereg;
+};
+// One module's tables made known to one unwinder (null: the framework's own).
+struct UnwindRegistration {
+    HMODULE into;
     const void* tables;
     void* object[16];
 };
-std::vector<SharedTables*>& Shared() { static std::vector<SharedTables*> v; return v; }
+std::vector<UnwindClient>& Clients() { static std::vector<UnwindClient> v; return v; }
+std::vector<UnwindRegistration*>& Registrations() { static std::vector<UnwindRegistration*> v; return v; }
 std::mutex& SharedLock() { static std::mutex m; return m; }
+
+void Register(HMODULE into, AFX_REGISTER_FRAMES reg, const void* tables) {
+    if (!tables) return;
+    UnwindRegistration* r = new UnwindRegistration{into, tables, {}};
+    reg(tables, r->object);
+    Registrations().push_back(r);
+}
 }
 
-void AFXAPI AfxShareUnwindTables(HMODULE hModule, BOOL bShare) {
+void AFXAPI AfxShareUnwindTables(HMODULE hModule, AFX_REGISTER_FRAMES pfnRegister, AFX_DEREGISTER_FRAMES pfnDeregister,
+                                 BOOL bShare) {
     std::lock_guard<std::mutex> g(SharedLock());
-    auto& v = Shared();
+    auto& clients = Clients();
+    auto& regs = Registrations();
     if (bShare) {
-        for (SharedTables* t : v) if (t->module == hModule) return;
+        for (const UnwindClient& c : clients) if (c.module == hModule) return;
         const void* tables = AfxFindUnwindTables(hModule);
-        if (!tables || tables == AfxFindUnwindTables(nullptr)) return;
-        SharedTables* t = new SharedTables{hModule, tables, {}};
-        __register_frame_info(tables, t->object);
-        v.push_back(t);
-        afx_unwind::ModuleTables::PrimeUnwinder();
-    } else {
-        for (size_t i = 0; i < v.size(); ++i) {
-            if (v[i]->module != hModule) continue;
-            __deregister_frame_info(v[i]->tables);
-            delete v[i];
-            v.erase(v.begin() + (std::ptrdiff_t)i);
-            return;
+        const void* own = AfxFindUnwindTables(nullptr);
+        if (!tables || tables == own || !pfnRegister || !pfnDeregister) return;
+        Register(nullptr, &__register_frame_info, tables);
+        Register(hModule, pfnRegister, own);
+        for (const UnwindClient& c : clients) {
+            Register(hModule, pfnRegister, c.tables);
+            Register(c.module, c.reg, tables);
         }
+        clients.push_back(UnwindClient{hModule, tables, pfnRegister, pfnDeregister});
+        afx_unwind::ModuleTables::PrimeUnwinder();
+        return;
     }
+    const void* tables = nullptr;
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (clients[i].module == hModule) { tables = clients[i].tables; break; }
+    if (!tables) return;
+    for (size_t i = 0; i < regs.size();) {
+        UnwindRegistration* r = regs[i];
+        if (r->into != hModule && r->tables != tables) { ++i; continue; }
+        if (!r->into) {
+            __deregister_frame_info(r->tables);
+        } else {
+            for (const UnwindClient& c : clients)
+                if (c.module == r->into) { c.dereg(r->tables); break; }
+        }
+        delete r;
+        regs.erase(regs.begin() + (std::ptrdiff_t)i);
+    }
+    for (size_t i = 0; i < clients.size(); ++i)
+        if (clients[i].module == hModule) { clients.erase(clients.begin() + (std::ptrdiff_t)i); break; }
 }
