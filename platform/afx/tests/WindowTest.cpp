@@ -867,6 +867,47 @@ TEST_F(DialogTest, AModalDialogEndsByTheScriptedClick) {
     EXPECT_NE(AfxTestGetRecord().Find(L"dialog|Settings||"), -1) << (LPCWSTR)AfxTestGetRecord();
 }
 
+class CColouredDlg : public CSettingsDlg {
+public:
+    CBrush m_brush{RGB(1, 2, 3)};
+    UINT m_lastType = 99;
+    int m_ticks = 0;
+protected:
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+        m_lastType = nCtlColor;
+        if (nCtlColor == CTLCOLOR_STATIC && pWnd && pWnd->GetDlgCtrlID() == IDC_ENABLE) {
+            pDC->SetTextColor(RGB(200, 0, 0));
+            return m_brush;
+        }
+        return CSettingsDlg::OnCtlColor(pDC, pWnd, nCtlColor);
+    }
+    afx_msg void OnTimer(UINT_PTR id) { if (id == 7) ++m_ticks; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CColouredDlg, CSettingsDlg)
+    ON_WM_CTLCOLOR()
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+TEST_F(DialogTest, ColourAndTimerHandlersOfADialog) {
+    CColouredDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_SETTINGS, g_mainFrame));
+    HDC hdc = GetDC(dlg.m_hWnd);
+    HWND check = GetDlgItem(dlg.m_hWnd, IDC_ENABLE);
+    LRESULT brush = dlg.SendMessage(WM_CTLCOLORSTATIC, (WPARAM)hdc, (LPARAM)check);
+    EXPECT_EQ((HBRUSH)brush, (HBRUSH)dlg.m_brush);
+    EXPECT_EQ(dlg.m_lastType, (UINT)CTLCOLOR_STATIC);
+    EXPECT_EQ(GetTextColor(hdc), RGB(200, 0, 0));
+    dlg.SendMessage(WM_CTLCOLOREDIT, (WPARAM)hdc, (LPARAM)GetDlgItem(dlg.m_hWnd, IDC_NAME));
+    EXPECT_EQ(dlg.m_lastType, (UINT)CTLCOLOR_EDIT);
+    ReleaseDC(dlg.m_hWnd, hdc);
+    ASSERT_EQ(dlg.SetTimer(7, 10, nullptr), 7u);
+    for (int i = 0; i < 100 && dlg.m_ticks < 2; ++i) { Sleep(10); Pump(); }
+    dlg.KillTimer(7);
+    EXPECT_GE(dlg.m_ticks, 2);
+    dlg.DestroyWindow();
+}
+
 TEST_F(DialogTest, ListControlRowsTextAndSelection) {
     CPaintProbe parent;
     ASSERT_TRUE(parent.CreateEx(0, nullptr, L"list", WS_POPUP | WS_VISIBLE, 300, 300, 300, 200, nullptr, nullptr));
