@@ -1,0 +1,22 @@
+// Resource ids of the framework's sample application.
+#define IDR_MAINFRAME     128
+#define IDR_TYPE_A        129
+#define IDR_TYPE_B        130
+#define IDD_SETTINGS      200
+#define IDC_SLIDER        1001
+#define IDC_NAME          1002
+#define IDC_ENABLE        1003
+#define IDC_MODE          1004
+#define IDC_COUNT         1005
+#define IDS_GREETING      1000
+#define IDS_ONLY_IN_EXE   1001
+#define ID_TOOL_CHECK     32801
+#define ID_TOOL_DISABLED  32802
+#define ID_TOOL_NOHANDLER 32803
+#define ID_TOOL_RADIO     32804
+#define ID_TOOL_TEXT      32805
+#define ID_TOOL_DOC       32806
+#define ID_TOOL_CHILD     32807
+#define ID_TOOL_TEMPLATE  32808
+#define ID_TOOL_RANGE1    32810
+#define ID_TOOL_RANGE3    32812
