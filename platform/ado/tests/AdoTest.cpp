@@ -146,7 +146,7 @@ protected:
         wchar_t tmp[MAX_PATH];
         GetTempPathW(MAX_PATH, tmp);
         wchar_t name[64];
-        swprintf(name, 64, L"ado_test_%lu_%lu\\", GetCurrentProcessId(), GetTickCount());
+        swprintf(name, 64, L"ado_test_Größe_%lu_%lu\\", GetCurrentProcessId(), GetTickCount());
         m_folder = std::wstring(tmp) + name;
         ASSERT_TRUE(CreateDirectoryW(m_folder.c_str(), nullptr));
         ASSERT_TRUE(CopyFileW(Shipped().c_str(), File().c_str(), TRUE));
@@ -241,7 +241,10 @@ TEST_F(PresetDb, EachTableListsInIdOrderFindsAndDeletesByExactNameAndKeepsRowsOv
     }
     c->Close();
 
-    c = OpenDb(File());
+    // Spaces, case and quotes in the connection string, as a user may write it.
+    ASSERT_EQ(S_OK, c.CreateInstance(__uuidof(Connection)));
+    c->Open((L"Provider=Microsoft.Jet.OLEDB.4.0; data source = \"" + File() + L"\" ;Persist Security Info=False").c_str(),
+            L"", L"", 0);
     for (const Family& f : Families()) {
         SCOPED_TRACE(f.table);
         std::vector<Row> rows = Query(c, ListSql(f), f.columns);
