@@ -237,7 +237,14 @@ int CPellixCamera::Initialize()
             return rc;
         }
     }
-    PellixFrameFormat full{0, 0, WORD(m_maxW), WORD(m_maxH), 1, 1, 1, 1};
+    // The sensor wakes up at full size; the exposure read before the first
+    // format is converted with that geometry.
+    const PellixFrameFormat full{0, 0, WORD(m_maxW), WORD(m_maxH), 1, 1, 1, 1};
+    {
+        Lock lock(m_lock);
+        m_format = full;
+        m_frameBytes = m_maxW * m_maxH;
+    }
     return SetFrameFormat(full);
 }
 

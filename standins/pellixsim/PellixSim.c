@@ -11,8 +11,16 @@
 
 /* The header only offers the amd64 macro over the kernel's shared page,
  * which Wine does not map; call the export instead. */
-#undef KeQueryInterruptTime
-NTKERNELAPI ULONGLONG NTAPI KeQueryInterruptTime(VOID);
+#undef KeQueryTickCount
+NTKERNELAPI VOID NTAPI KeQueryTickCount(PLARGE_INTEGER count);
+
+/* Monotonic time in 100 ns units. */
+static ULONGLONG now100ns(void)
+{
+    LARGE_INTEGER ticks;
+    KeQueryTickCount(&ticks);
+    return (ULONGLONG)ticks.QuadPart * KeQueryTimeIncrement();
+}
 
 #define IOCTL_VENDOR 0x222059u
 #define IOCTL_BULK_WRITE 0x222051u
@@ -35,6 +43,7 @@ static ULONG g_logCount;
 static PellixSimStats g_stats;
 static LIST_ENTRY g_queue; /* pending bulk reads */
 static ULONG g_epoch;      /* counts starts of streaming */
+static ULONG g_streaming;  /* between 0xB3 and 0xB8; survives a reset of the test state */
 static ULONGLONG g_pos;    /* next stream byte to hand out */
 static ULONGLONG g_t0;     /* interrupt time of the start of streaming */
 static ULONG g_streamW, g_streamH, g_colStart, g_rowStart, g_colStep, g_rowStep;
@@ -116,11 +125,11 @@ static void startStream(void)
     g_streamH = (g_regs[0x03] + 1u) / rowSkip;
     if (g_streamW * g_streamH > MAX_W * MAX_H)
         g_streamW = g_streamH = 0;
-    g_stats.streaming = 1;
+    g_streaming = 1;
     g_stats.width = g_streamW;
     g_stats.height = g_streamH;
     g_pos = 0;
-    g_t0 = KeQueryInterruptTime();
+    g_t0 = now100ns();
     ++g_epoch;
     g_sceneDirty = 1;
 }
@@ -271,7 +280,7 @@ static VOID NTAPI worker(PVOID context)
         for (;;) {
             irql = lock();
             irp = NULL;
-            if (!IsListEmpty(&g_queue) && !g_cfg.stall && g_stats.streaming) {
+            if (!IsListEmpty(&g_queue) && !g_cfg.stall && g_streaming) {
                 PIRP head = CONTAINING_RECORD(g_queue.Flink, IRP, Tail.Overlay.ListEntry);
                 PIO_STACK_LOCATION sp = IoGetCurrentIrpStackLocation(head);
                 ULONG n = g_streamW * g_streamH;
@@ -282,7 +291,7 @@ static VOID NTAPI worker(PVOID context)
                     ULONGLONG end = g_pos + len;
                     waitUntil = g_t0 + (end / n) * period + (end % n) * period / n;
                 }
-                if (waitUntil <= KeQueryInterruptTime() && claimRead(head)) {
+                if (waitUntil <= now100ns() && claimRead(head)) {
                     irp = head;
                     pos = g_pos;
                     g_pos += len;
@@ -369,6 +378,38 @@ static NTSTATUS queueRead(PIRP irp)
     unlock(irql);
     KeSetEvent(&g_wake, IO_NO_INCREMENT, FALSE);
     return STATUS_PENDING;
+}
+
+/* ---- presence -------------------------------------------------------- */
+
+static const WCHAR *names[PELLIX_SIM_DEVICES] = {
+    L"\\Device\\PellixSim0", L"\\Device\\PellixSim1", L"\\Device\\PellixSim2", L"\\Device\\PellixSim3"};
+static const WCHAR *links[PELLIX_SIM_DEVICES] = {
+    L"\\DosDevices\\Pellix-0", L"\\DosDevices\\Pellix-1", L"\\DosDevices\\Pellix-2", L"\\DosDevices\\Pellix-3"};
+static ULONG g_linked; /* devices whose \\DosDevices link exists; caller's thread only */
+
+/* An absent camera has no link, so opening \\.\Pellix-n fails as unplugged. */
+static void updateLinks(void)
+{
+    ULONG want, i;
+    KIRQL irql = lock();
+    want = g_cfg.presentMask;
+    unlock(irql);
+    for (i = 0; i < PELLIX_SIM_DEVICES; ++i) {
+        UNICODE_STRING devName, linkName;
+        ULONG bit = 1u << i;
+        if ((want & bit) == (g_linked & bit))
+            continue;
+        RtlInitUnicodeString(&devName, names[i]);
+        RtlInitUnicodeString(&linkName, links[i]);
+        if (want & bit) {
+            if (NT_SUCCESS(IoCreateSymbolicLink(&linkName, &devName)))
+                g_linked |= bit;
+        } else {
+            IoDeleteSymbolicLink(&linkName);
+            g_linked &= ~bit;
+        }
+    }
 }
 
 /* ---- dispatch ---------------------------------------------------------- */
@@ -462,7 +503,7 @@ static NTSTATUS vendorRequest(const UCHAR *block, UCHAR *data, ULONG len, ULONG_
         *info = len;
         break;
     case 0xB8:
-        g_stats.streaming = 0;
+        g_streaming = 0;
         *info = len;
         break;
     case 0xB9:
@@ -498,9 +539,13 @@ static NTSTATUS controlRequest(PIRP irp, PIO_STACK_LOCATION sp)
         defaultConfig();
         resetRegisters();
         g_logCount = 0;
-        RtlZeroMemory(&g_stats, sizeof g_stats);
-        g_stats.pending = 0;
-        { PLIST_ENTRY e; for (e = g_queue.Flink; e != &g_queue; e = e->Flink) g_stats.pending++; }
+        {
+            ULONG w = g_stats.width, h = g_stats.height, p = g_stats.pending;
+            RtlZeroMemory(&g_stats, sizeof g_stats);
+            g_stats.width = w;
+            g_stats.height = h;
+            g_stats.pending = p;
+        }
         break;
     case PELLIX_SIM_GET_CONFIG:
         if (outLen < sizeof g_cfg) { status = STATUS_BUFFER_TOO_SMALL; break; }
@@ -536,12 +581,12 @@ static NTSTATUS controlRequest(PIRP irp, PIO_STACK_LOCATION sp)
     }
     case PELLIX_SIM_GET_STATS:
         if (outLen < sizeof g_stats) { status = STATUS_BUFFER_TOO_SMALL; break; }
+        g_stats.streaming = g_streaming;
         RtlCopyMemory(buf, &g_stats, sizeof g_stats);
         info = sizeof g_stats;
         if (inLen) {
-            ULONG streaming = g_stats.streaming, w = g_stats.width, h = g_stats.height, p = g_stats.pending;
+            ULONG w = g_stats.width, h = g_stats.height, p = g_stats.pending;
             RtlZeroMemory(&g_stats, sizeof g_stats);
-            g_stats.streaming = streaming;
             g_stats.width = w;
             g_stats.height = h;
             g_stats.pending = p;
@@ -551,6 +596,7 @@ static NTSTATUS controlRequest(PIRP irp, PIO_STACK_LOCATION sp)
         status = STATUS_INVALID_DEVICE_REQUEST;
     }
     unlock(irql);
+    updateLinks();
     KeSetEvent(&g_wake, IO_NO_INCREMENT, FALSE);
     return complete(irp, status, info);
 }
@@ -621,15 +667,13 @@ static NTSTATUS makeDevice(PDRIVER_OBJECT driver, const WCHAR *name, const WCHAR
     ((DeviceExt *)dev->DeviceExtension)->index = index;
     dev->Flags |= DO_DIRECT_IO;
     dev->Flags &= ~DO_DEVICE_INITIALIZING;
+    if (!link)
+        return STATUS_SUCCESS; /* linked by updateLinks */
     return IoCreateSymbolicLink(&linkName, &devName);
 }
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING path)
 {
-    static const WCHAR *names[PELLIX_SIM_DEVICES] = {
-        L"\\Device\\PellixSim0", L"\\Device\\PellixSim1", L"\\Device\\PellixSim2", L"\\Device\\PellixSim3"};
-    static const WCHAR *links[PELLIX_SIM_DEVICES] = {
-        L"\\DosDevices\\Pellix-0", L"\\DosDevices\\Pellix-1", L"\\DosDevices\\Pellix-2", L"\\DosDevices\\Pellix-3"};
     HANDLE thread;
     NTSTATUS status;
     int i;
@@ -650,7 +694,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING path)
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = dispatchIoctl;
 
     for (i = 0; i < PELLIX_SIM_DEVICES; ++i) {
-        status = makeDevice(driver, names[i], links[i], i);
+        status = makeDevice(driver, names[i], NULL, i);
         if (!NT_SUCCESS(status))
             return status;
     }
@@ -661,5 +705,6 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING path)
     if (!NT_SUCCESS(status))
         return status;
     ZwClose(thread);
+    updateLinks();
     return STATUS_SUCCESS;
 }
