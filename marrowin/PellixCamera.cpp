@@ -293,13 +293,13 @@ int CPellixCamera::SetFrameFormat(const PellixFrameFormat &f)
     if (f.columnStart > m_maxW - 32 || f.rowStart > m_maxH - 32 || f.width > m_maxW || f.height > m_maxH ||
         f.width < 32 || f.height < 32)
         return PELLIX_E_RANGE;
-    // A window running past the array would read past the sensor and the gain map.
-    if (f.columnStart + f.width > m_maxW || f.rowStart + f.height > m_maxH)
-        return PELLIX_E_RANGE;
     if ((f.rowStart & 1) || f.columnStart % (2 * f.columnBin) || f.width % (4 * f.columnSkip) ||
         f.height % (2 * f.rowSkip) || (f.columnBin > 1 && f.columnBin != f.columnSkip) ||
         (f.rowBin >= 2 && f.rowBin != f.rowSkip))
         return PELLIX_E_ARGUMENT;
+    // A window running past the array would read past the sensor and the gain map.
+    if (f.columnStart + f.width > m_maxW || f.rowStart + f.height > m_maxH)
+        return PELLIX_E_RANGE;
 
     if (Running())
         StopAcquisition();
@@ -412,14 +412,20 @@ void CPellixCamera::Acquire()
             m_run = false;
             break;
         }
+        // Only a published frame is signalled: signalling one the busy lock
+        // kept back would wake a consumer to the old copy, and a consumer
+        // slower than the stream would then never see a new frame again.
+        bool published = false;
         if (TryEnterCriticalSection(&m_lock)) {
             std::memcpy(Consumer(), Receive(), size_t(n));
             ++m_published;
+            published = true;
             LeaveCriticalSection(&m_lock);
         }
         std::memmove(Receive(), Receive() + n, size_t(pad));
         carry = pad;
-        SetEvent(m_frameEvent);
+        if (published)
+            SetEvent(m_frameEvent);
         ++frames;
         const DWORD now = GetTickCount();
         if (now - countStart > 1000) {
@@ -437,7 +443,6 @@ bool CPellixCamera::WaitFrame(DWORD ms)
         const DWORD spent = GetTickCount() - begin;
         if (spent >= ms || WaitForSingleObject(m_frameEvent, ms - spent) != WAIT_OBJECT_0)
             return false;
-        // The event also fires for a frame the lock kept from being published.
         if (m_published > 0)
             return true;
     }
