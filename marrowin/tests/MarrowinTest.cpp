@@ -502,7 +502,7 @@ TEST_F(Marrowin, BitmapHeaderChecksAndTimeout)
     std::memset(&h, 0xCC, sizeof h);
     const DWORD t0 = GetTickCount();
     ASSERT_EQ(0, sdk.GetBitmap(&h, nullptr));
-    EXPECT_LT(GetTickCount() - t0, 200u);
+    EXPECT_LT(GetTickCount() - t0, 500u) << "the header needs no frame";
     EXPECT_EQ(40u, h.biSize);
     EXPECT_EQ(1296, h.biWidth);
     EXPECT_EQ(-972, h.biHeight);
@@ -534,7 +534,7 @@ TEST_F(Marrowin, BitmapHeaderChecksAndTimeout)
     EXPECT_EQ(PELLIX_E_TIMEOUT, sdk.GetBitmap(&h, px.data()));
     const DWORD waited = GetTickCount() - t1;
     EXPECT_GE(waited, 900u);
-    EXPECT_LE(waited, 1500u);
+    EXPECT_LE(waited, 2500u);
     sim.Change([](PellixSimConfig &c) { c.stall = 0; });
     EXPECT_EQ(0, sdk.GetBitmap(&h, px.data()));
 }
