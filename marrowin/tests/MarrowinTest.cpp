@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -320,8 +321,9 @@ std::wstring HelperPath()
     return p.substr(0, p.find_last_of(L"\\/") + 1) + L"marrowin_second_process.exe";
 }
 
-// Runs the second process; returns its line "code milliseconds".
-std::string RunSecondProcess()
+// Runs the second process; returns its line "code milliseconds". With
+// holdMs it is ended from outside once it has reported, holding the camera.
+std::string RunSecondProcess(int holdMs = 0)
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE rd, wr;
@@ -335,6 +337,8 @@ std::string RunSecondProcess()
     si.hStdError = wr;
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + HelperPath() + L"\"";
+    if (holdMs)
+        cmd += L" " + std::to_wstring(holdMs);
     if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
         CloseHandle(rd);
         CloseHandle(wr);
@@ -344,8 +348,13 @@ std::string RunSecondProcess()
     std::string out;
     char buf[256];
     DWORD got;
-    while (ReadFile(rd, buf, sizeof buf, &got, nullptr) && got)
+    while (ReadFile(rd, buf, sizeof buf, &got, nullptr) && got) {
         out.append(buf, got);
+        if (holdMs && out.find('\n') != std::string::npos) {
+            TerminateProcess(pi.hProcess, 9);
+            break;
+        }
+    }
     WaitForSingleObject(pi.hProcess, 30000);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
@@ -370,6 +379,12 @@ TEST_F(Marrowin, OneProcessAtATimeHoldsTheCamera)
     line = RunSecondProcess();
     ASSERT_EQ(2, std::sscanf(line.c_str(), "%x %u", &code, &ms)) << line;
     EXPECT_EQ(0u, code);
+
+    // An owner that died leaves the mutex abandoned, which is as good as free.
+    line = RunSecondProcess(30000);
+    ASSERT_EQ(2, std::sscanf(line.c_str(), "%x %u", &code, &ms)) << line;
+    ASSERT_EQ(0u, code);
+    EXPECT_EQ(0, sdk.Initialize());
 }
 
 // ---- frame format ------------------------------------------------------------
@@ -561,6 +576,34 @@ TEST_F(Marrowin, FailedOrShortReadDeliversNoFrameUntilTheFormatIsSetAgain)
     }
     ASSERT_EQ(0, sdk.SetFrameFormat(&kHalfB));
     EXPECT_TRUE(MarkerInPlace(Grab()));
+}
+
+TEST_F(Marrowin, FormatChangeOnAnotherThreadNeverOverrunsTheBitmap)
+{
+    Start();
+    const PellixFrameFormat small{0, 0, 2592, 1944, 4, 1, 4, 1};
+    ASSERT_EQ(0, sdk.SetFrameFormat(&small));
+    std::atomic<bool> done{false};
+    std::thread changer([&] {
+        for (int i = 0; i < 8; ++i)
+            sdk.SetFrameFormat(i % 2 ? &small : &kHalfB);
+        done = true;
+    });
+    int good = 0, overruns = 0;
+    while (!done) {
+        BITMAPINFOHEADER h;
+        if (sdk.GetBitmap(&h, nullptr) != 0)
+            continue;
+        // Exactly the size the header asks for, then a guard.
+        const size_t size = size_t(h.biWidth) * -h.biHeight * 3;
+        std::vector<BYTE> buf(size + 4096, 0x5A);
+        if (sdk.GetBitmap(&h, buf.data()) == 0)
+            ++good;
+        overruns += std::count(buf.begin() + size, buf.end(), BYTE(0x5A)) != 4096;
+    }
+    changer.join();
+    EXPECT_EQ(0, overruns);
+    EXPECT_GT(good, 0);
 }
 
 TEST_F(Marrowin, FailedRegisterWriteLeavesAcquisitionStopped)
