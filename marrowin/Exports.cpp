@@ -1,0 +1,212 @@
+// The Pellix_ exports: argument checks in the documented order, then the camera.
+#include "Marrowin.h"
+#include "PellixCamera.h"
+
+namespace {
+
+const BYTE kGreenGain = 0x2B, kBlueGain = 0x2C, kRedGain = 0x2D, kGreen2Gain = 0x2E;
+
+// Runs f on the camera once the library is initialised; nothing is thrown
+// across the interface.
+template <typename F> int Call(F f)
+{
+    CPellixCamera &cam = CPellixCamera::Instance();
+    if (!cam.Initialised())
+        return PELLIX_E_NOT_INITIALIZED;
+    try {
+        return f(cam);
+    } catch (...) {
+        return PELLIX_E_MEMORY;
+    }
+}
+
+int GetProperty(float *value, float *min, float *max, int (CPellixCamera::*get)(float *, float *, float *))
+{
+    return Call([&](CPellixCamera &cam) { return value ? (cam.*get)(value, min, max) : PELLIX_E_ARGUMENT; });
+}
+
+int GetGain(BYTE reg, float *value, float *min, float *max)
+{
+    return Call([&](CPellixCamera &cam) { return value ? cam.GetColourGain(reg, value, min, max) : PELLIX_E_ARGUMENT; });
+}
+
+int SetGain(BYTE reg, const float *value)
+{
+    return Call([&](CPellixCamera &cam) { return value ? cam.SetColourGain(reg, *value) : PELLIX_E_ARGUMENT; });
+}
+
+} // namespace
+
+extern "C" {
+
+int WINAPI Pellix_Initialize(void)
+{
+    try {
+        return CPellixCamera::Instance().Initialize();
+    } catch (...) {
+        return PELLIX_E_MEMORY;
+    }
+}
+
+int WINAPI Pellix_Uninitialize(void)
+{
+    return Call([](CPellixCamera &cam) { return cam.Uninitialize(); });
+}
+
+int WINAPI Pellix_SetFrameFormat(const PellixFrameFormat *format)
+{
+    return Call([&](CPellixCamera &cam) { return format ? cam.SetFrameFormat(*format) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetFrameFormat(PellixFrameFormat *current, PellixFrameFormat *min, PellixFrameFormat *max)
+{
+    return Call([&](CPellixCamera &cam) { return current ? cam.GetFrameFormat(current, min, max) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetFrameRate(float *fps)
+{
+    return Call([&](CPellixCamera &cam) { return fps ? cam.GetFrameRate(fps) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetImageFlip(int *horizontal, int *vertical)
+{
+    return Call([&](CPellixCamera &cam) { return cam.GetImageFlip(horizontal, vertical); });
+}
+
+int WINAPI Pellix_SetImageFlip(int *horizontal, int *vertical)
+{
+    return Call([&](CPellixCamera &cam) { return cam.SetImageFlip(horizontal, vertical); });
+}
+
+int WINAPI Pellix_GetCameraID(int *id, int *a, int *b)
+{
+    return Call([&](CPellixCamera &cam) { return id && a && b ? cam.GetCameraID(id, a, b) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetBitmap(BITMAPINFOHEADER *header, BYTE *pixels)
+{
+    return Call([&](CPellixCamera &cam) { return cam.GetBitmap(header, pixels); });
+}
+
+int WINAPI Pellix_GetExposureTime(float *ms, float *min, float *max)
+{
+    return Call([&](CPellixCamera &cam) {
+        if (!ms)
+            return PELLIX_E_ARGUMENT;
+        double v, lo, hi;
+        const int rc = cam.GetExposure(&v, &lo, &hi);
+        if (rc == 0) {
+            *ms = float(v);
+            if (min)
+                *min = float(lo);
+            if (max)
+                *max = float(hi);
+        }
+        return rc;
+    });
+}
+
+int WINAPI Pellix_SetExposureTime(float *ms)
+{
+    return Call([&](CPellixCamera &cam) { return ms ? cam.SetExposure(*ms) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetGlobalGain(float *value, float *min, float *max)
+{
+    return GetProperty(value, min, max, &CPellixCamera::GetGlobalGain);
+}
+
+int WINAPI Pellix_SetGlobalGain(float *value)
+{
+    return Call([&](CPellixCamera &cam) { return value ? cam.SetGlobalGain(*value) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetGreenGain(float *value, float *min, float *max) { return GetGain(kGreenGain, value, min, max); }
+int WINAPI Pellix_GetBlueGain(float *value, float *min, float *max) { return GetGain(kBlueGain, value, min, max); }
+int WINAPI Pellix_GetRedGain(float *value, float *min, float *max) { return GetGain(kRedGain, value, min, max); }
+
+int WINAPI Pellix_SetGreenGain(float *value)
+{
+    const int rc = SetGain(kGreenGain, value);
+    return rc == 0 ? SetGain(kGreen2Gain, value) : rc;
+}
+
+int WINAPI Pellix_SetBlueGain(float *value) { return SetGain(kBlueGain, value); }
+int WINAPI Pellix_SetRedGain(float *value) { return SetGain(kRedGain, value); }
+
+int WINAPI Pellix_GetSaturation(float *value, float *min, float *max)
+{
+    return GetProperty(value, min, max, &CPellixCamera::GetSaturation);
+}
+
+int WINAPI Pellix_SetSaturation(float *value)
+{
+    return Call([&](CPellixCamera &cam) { return value ? cam.SetSaturation(*value) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetKelvin(float *kelvin, float *min, float *max)
+{
+    return GetProperty(kelvin, min, max, &CPellixCamera::GetKelvin);
+}
+
+int WINAPI Pellix_SetKelvin(float *kelvin)
+{
+    return Call([&](CPellixCamera &cam) { return kelvin ? cam.SetKelvin(*kelvin) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_GetGamma(float *value, float *min, float *max)
+{
+    return GetProperty(value, min, max, &CPellixCamera::GetGamma);
+}
+
+int WINAPI Pellix_SetGamma(float *value)
+{
+    return Call([&](CPellixCamera &cam) { return value ? cam.SetGamma(*value) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_LUT(float xa, float ya, float xb, float yb)
+{
+    return Call([&](CPellixCamera &cam) { return cam.SetCurve(xa, ya, xb, yb); });
+}
+
+int WINAPI Pellix_AutoExposure(int target, RECT *area)
+{
+    return Call([&](CPellixCamera &cam) { return cam.AutoExposure(target, area); });
+}
+
+int WINAPI Pellix_WhiteBalance(RECT *area)
+{
+    return Call([&](CPellixCamera &cam) { return cam.WhiteBalance(area); });
+}
+
+int WINAPI Pellix_GetHistogram(int *bins, int *bytes)
+{
+    return Call([&](CPellixCamera &cam) { return cam.GetHistogram(bins, bytes); });
+}
+
+int WINAPI Pellix_FFC_Memory(int *bytes)
+{
+    return Call([&](CPellixCamera &cam) { return bytes ? cam.FlatFieldMemory(bytes) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_FFC_Create(double *model)
+{
+    return Call([&](CPellixCamera &cam) { return cam.FlatFieldCreate(model); });
+}
+
+int WINAPI Pellix_FFC_Import(double *model)
+{
+    return Call([&](CPellixCamera &cam) { return model ? cam.FlatFieldImport(model) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_FFC_Set(int *on)
+{
+    return Call([&](CPellixCamera &cam) { return on ? cam.FlatFieldSet(*on) : PELLIX_E_ARGUMENT; });
+}
+
+int WINAPI Pellix_FFC_Get(int *on)
+{
+    return Call([&](CPellixCamera &cam) { return on ? cam.FlatFieldGet(on) : PELLIX_E_ARGUMENT; });
+}
+
+} // extern "C"
