@@ -1,0 +1,45 @@
+#include "BoxCatcher.h"
+
+namespace {
+std::vector<CaughtBox> g_boxes;
+HHOOK g_hook;
+} // namespace
+
+CBoxCatcher::CBoxCatcher()
+{
+    g_boxes.clear();
+    m_hook = g_hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+}
+
+CBoxCatcher::~CBoxCatcher()
+{
+    UnhookWindowsHookEx(m_hook);
+}
+
+std::vector<CaughtBox> CBoxCatcher::Take()
+{
+    std::vector<CaughtBox> b;
+    b.swap(g_boxes);
+    return b;
+}
+
+LRESULT CALLBACK CBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND box = (HWND)wParam;
+        char cls[32] = {};
+        GetClassNameA(box, cls, sizeof cls);
+        if (lstrcmpA(cls, "#32770") == 0) {
+            CaughtBox b;
+            char text[512] = {};
+            GetWindowTextA(box, text, sizeof text);
+            b.caption = text;
+            text[0] = 0;
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            b.text = text;
+            g_boxes.push_back(b);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
