@@ -407,7 +407,7 @@ void CCameraCore::SetLightFrequency(int f)
     RecomputeTiming();
 }
 
-void CCameraCore::RecomputeTiming()
+void CCameraCore::UpdateRowLength()
 {
     if (m_mode == 3) {
         WORD r4, r23, r22, r5;
@@ -421,6 +421,11 @@ void CCameraCore::RecomputeTiming()
             rowLength[3] = L + tail[c];
         }
     }
+}
+
+void CCameraCore::RecomputeTiming()
+{
+    UpdateRowLength();
     const int L = rowLength[m_mode];
     clock = frameSpeed ? 48 : 24;
     flickerStep = lightFrequency == 0 ? clock * 10000 / L : clock * 100000 / (12 * L);
@@ -435,7 +440,7 @@ void CCameraCore::SwitchResolution(int mode)
     m_usb->Stream(0);
     SetGeometry(mode);
     SensorWindow(m_mode);
-    RecomputeTiming(); // a region's row length comes from the sensor
+    UpdateRowLength(); // a region's row length comes from the sensor
     exposure = std::max(1, (int)((long long)exposure * oldLength / rowLength[m_mode]));
     RecomputeTiming();
     HestralDefects d;

@@ -72,6 +72,7 @@ public:
     void SetLightFrequency(int f);
     void RequestDefectDetection() { m_detectRequest = true; }
     void RecomputeTiming();
+    void UpdateRowLength();
     static WORD GainRegister(int g);
 
     // Tables, built from the parameters.

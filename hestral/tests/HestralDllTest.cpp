@@ -136,10 +136,10 @@ bool Exists(const std::string& name) { return GetFileAttributesA(name.c_str()) !
 
 // Scene bytes the driver renders, but for the frame stamp and its hot pixels.
 int SceneMismatches(const std::vector<BYTE>& raw, int w, int h, int skip, CZentuSimControl& sim,
-                    unsigned camera = 0)
+                    int exposure = -1)
 {
-    std::vector<unsigned short> regs = sim.Registers(camera);
-    const unsigned long long f = zentu_scene_factor(regs[9], regs[53]);
+    std::vector<unsigned short> regs = sim.Registers();
+    const unsigned long long f = zentu_scene_factor(exposure >= 0 ? exposure : regs[9], regs[53]);
     int bad = 0;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
@@ -577,7 +577,9 @@ TEST_F(Dll, StillFilesReadBack)
     const int w = 1024, h = 768;
     std::vector<BYTE> raw = ReadFile(base + ".raw");
     ASSERT_EQ(raw.size(), (size_t)w * h);
-    EXPECT_EQ(SceneMismatches(raw, w, h, 2, sim), 0);
+    // 200 rows of mode 2 are 200 x 1989 / 2055 = 193 rows of mode 1, whole
+    // 116-row steps: 116.
+    EXPECT_EQ(SceneMismatches(raw, w, h, 2, sim, 116), 0);
     std::vector<BYTE> bmp = ReadFile(base + ".bmp");
     ASSERT_EQ(bmp.size(), (size_t)54 + w * h * 3);
     BITMAPFILEHEADER fh;
@@ -696,10 +698,14 @@ TEST_F(Dll, TeamsInTheRegistry)
     // live camera is left alone.
     ASSERT_TRUE(sim.SetPresent(0x5));
     ASSERT_EQ(Init(2), 1);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tessavin\\KX410\\setupa", 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    v = 3;
+    RegSetValueExA(k, "Resolution", 0, REG_DWORD, (const BYTE*)&v, 4);
+    RegCloseKey(k);
     BYTE count = 0, resolution = 9;
     EXPECT_EQ(H(CameraGetMultiCameraNumber)(&count, &resolution), 1);
     EXPECT_EQ(count, 2);
-    EXPECT_EQ(resolution, 1); // team 0 was saved last in mode 1
+    EXPECT_EQ(resolution, 3);
     EXPECT_EQ(H(CameraPlay)(), 1);
     Pump(500);
     EXPECT_GT(g_notices.ok, 0);
@@ -725,23 +731,30 @@ TEST_F(Dll, LotDateAndDeadPixelDetection)
 
     // Five hot pixels the camera's table does not list (it was read at Init).
     const int hot[5][2] = {{101, 50}, {501, 301}, {700, 600}, {301, 400}, {901, 100}};
-    std::vector<unsigned short> table = {1, 257};
-    ASSERT_TRUE(sim.WriteNv(0x24C4 + 4, {257, 5}));
+    ASSERT_TRUE(sim.WriteNv(0x24C6 + 4, {5}));
     for (int i = 0; i < 5; i++)
         ASSERT_TRUE(sim.WriteNv(0x2500 + 400 + 4 * i, {(unsigned short)hot[i][0], 0, (unsigned short)hot[i][1]}));
     ASSERT_TRUE(sim.SetScene(ZSIM_SCENE_FLAT));
+    H(CameraSetColorEnhancement)(0);
     ASSERT_EQ(H(CameraPlay)(), 1);
     Pump(400);
     const int w = 1024, h = 768;
-    std::vector<BYTE> img((size_t)w * h * 3);
-    auto green = [&](int x, int yy) { return (int)img[((size_t)(h - 1 - yy) * w + x) * 3 + 1]; };
-    ASSERT_EQ(H(CameraSnap)(img.data(), 1), 1);
-    EXPECT_GT(green(101, 50) + green(102, 50) + green(101, 51), green(111, 50) * 3 + 30);
+    std::vector<BYTE> img((size_t)w * h * 3), raw((size_t)w * h + 512);
+    auto sum = [&](int x, int yy) {
+        const BYTE* p = &img[((size_t)(h - 1 - yy) * w + x) * 3];
+        return p[0] + p[1] + p[2];
+    };
+    ASSERT_EQ(H(CameraSnap)(raw.data(), 0), 1);
+    ASSERT_EQ(H(CameraImageProcess)(raw.data(), img.data()), 1);
+    for (auto& p : hot) {
+        EXPECT_EQ(raw[(size_t)p[1] * w + p[0]], 255);
+        EXPECT_GT(sum(p[0], p[1]), sum(p[0] + 10, p[1]) + 30) << p[0];
+    }
     EXPECT_EQ(H(CameraEnableDeadPixelCorrection)(), 1);
     Pump(600);
     ASSERT_EQ(H(CameraStop)(), 1);
     ASSERT_EQ(H(CameraCaptureToBuf)(img.data(), 1), 1);
-    for (auto& p : hot) EXPECT_NEAR(green(p[0], p[1]), green(p[0] + 10, p[1]), 3) << p[0];
+    for (auto& p : hot) EXPECT_NEAR(sum(p[0], p[1]), sum(p[0] + 10, p[1]), 6) << p[0];
 }
 
 TEST_F(Dll, RemovedCameraEndsTheThreads)
