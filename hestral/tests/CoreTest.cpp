@@ -48,6 +48,17 @@ TEST_F(Core, AnalogGainMap)
     EXPECT_EQ(core.analogGain, 86);
 }
 
+TEST_F(Core, RequestsOnAClosedDeviceFail)
+{
+    CCameraCore core;
+    WORD v = 0;
+    EXPECT_EQ(core.Usb().PortByte(0, 0), -1);
+    EXPECT_FALSE(core.Usb().ReadRegister(0, &v));
+    EXPECT_FALSE(core.Usb().ReadNv(0x3FF0, &v));
+    BYTE raw[16];
+    EXPECT_LT(core.Usb().ReadRawFrame(raw), 0);
+}
+
 TEST_F(Core, TimingByModeFrequencyAndClock)
 {
     const struct { int mode, fast, freq, step, rowTime; } cases[] = {

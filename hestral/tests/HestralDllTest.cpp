@@ -284,6 +284,15 @@ TEST_F(Dll, InitFailures)
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(m.wParam, 1u);
+
+    // A chip-version reply whose status is not 8 fails like a wrong chip.
+    ASSERT_TRUE(sim.Reset());
+    ASSERT_TRUE(sim.SetFault(ZSIM_FAULT_STATUS, 3, 3));
+    EXPECT_EQ(H(CameraInit)(OnFrame, 1, nullptr, 1, notify), -1);
+    b = boxes.Take();
+    ASSERT_EQ(b.size(), 2u);
+    EXPECT_EQ(b[0].text, "Sensor Init Failed!");
+    EXPECT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(Dll, BringUpAndTheSensorWindowOfEachMode)
@@ -755,6 +764,36 @@ TEST_F(Dll, LotDateAndDeadPixelDetection)
     ASSERT_EQ(H(CameraStop)(), 1);
     ASSERT_EQ(H(CameraCaptureToBuf)(img.data(), 1), 1);
     for (auto& p : hot) EXPECT_NEAR(sum(p[0], p[1]), sum(p[0] + 10, p[1]), 6) << p[0];
+}
+
+// Auto exposure on live frames of the simulated sensor, whose brightness
+// follows exposure and gain: from the overexposed start (the longest
+// exposure) the picture's luminance comes down and settles near the target.
+TEST_F(Dll, AutoExposureSettlesOnTheTarget)
+{
+    ASSERT_EQ(Init(2), 1);
+    ASSERT_TRUE(sim.SetScene(ZSIM_SCENE_FLAT));
+    H(CameraSetAeTarget)(50);
+    H(CameraSetExposureTime)(960);
+    H(CameraSetAeState)(1);
+    ASSERT_EQ(H(CameraPlay)(), 1);
+    std::vector<BYTE> img((size_t)640 * 480 * 3);
+    int y = 0;
+    for (int k = 0; k < 40; k++) {
+        Pump(250);
+        ASSERT_EQ(H(CameraCaptureToBuf)(img.data(), 1), 1);
+        unsigned long long s[3] = {};
+        for (size_t i = 0; i < img.size(); i += 3)
+            for (int c = 0; c < 3; c++) s[c] += img[i + c];
+        const int n = 640 * 480;
+        y = (int)((s[1] / n * 16425 + s[2] / n * 8432 + s[0] / n * 3176) >> 15);
+        if (k > 8 && std::abs(y - 50) <= 12) break;
+    }
+    int rows = 0;
+    WORD gain = 0;
+    H(CameraGetExposureTime)(&rows);
+    H(CameraGetAnalogGain)(&gain);
+    EXPECT_NEAR(y, 50, 12) << "exposure " << rows << " gain " << gain;
 }
 
 TEST_F(Dll, RemovedCameraEndsTheThreads)
