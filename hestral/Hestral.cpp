@@ -341,7 +341,10 @@ int __cdecl CameraSaveCurrentImage(const char* base, int flags, BYTE quality)
     }
     delete[] raw;
     delete[] image;
+    // The threads run again even when they did not before; a camera never
+    // played would give them no frames, and no stop could end them.
     StartThreads();
+    g_core->Usb().Stream(3);
     return result;
 }
 

@@ -2,12 +2,14 @@
 
 namespace {
 std::vector<CaughtBox> g_boxes;
+std::vector<HWND> g_seen; // a box is activated again when another window took the focus
 HHOOK g_hook;
 } // namespace
 
 CBoxCatcher::CBoxCatcher()
 {
     g_boxes.clear();
+    g_seen.clear();
     m_hook = g_hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
 }
 
@@ -25,11 +27,18 @@ std::vector<CaughtBox> CBoxCatcher::Take()
 
 LRESULT CALLBACK CBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
 {
+    if (code == HCBT_DESTROYWND) {
+        for (HWND& h : g_seen)
+            if (h == (HWND)wParam) h = nullptr;
+    }
     if (code == HCBT_ACTIVATE) {
         HWND box = (HWND)wParam;
         char cls[32] = {};
         GetClassNameA(box, cls, sizeof cls);
-        if (lstrcmpA(cls, "#32770") == 0) {
+        bool seen = false;
+        for (HWND h : g_seen) seen = seen || h == box;
+        if (lstrcmpA(cls, "#32770") == 0 && !seen) {
+            g_seen.push_back(box);
             CaughtBox b;
             char text[512] = {};
             GetWindowTextA(box, text, sizeof text);

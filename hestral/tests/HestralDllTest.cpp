@@ -91,7 +91,8 @@ HWND MakeWindow(int w, int h, bool visible)
     }
     RECT r = {0, 0, w, h};
     AdjustWindowRect(&r, WS_POPUP, FALSE);
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "HestralTestWindow", "hestral", WS_POPUP, 0, 0, r.right - r.left,
+    // Away from the top-left corner, where other test programs' windows open.
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "HestralTestWindow", "hestral", WS_POPUP, 900, 680, r.right - r.left,
                                 r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (visible) {
         ShowWindow(hwnd, SW_SHOW);
