@@ -259,15 +259,14 @@ int __cdecl CameraSnap(BYTE* dst, int kind)
     if (kind == 0) {
         r = ReadFrameTries(dst);
     } else {
-        std::vector<BYTE> raw;
-        try {
-            raw.resize((size_t)g_core->SensorWidth() * g_core->SensorHeight() + 512);
-        } catch (...) {
+        BYTE* raw = new (std::nothrow) BYTE[(size_t)g_core->SensorWidth() * g_core->SensorHeight() + 512];
+        if (!raw) {
             if (wasRunning) StartThreads();
             return -2;
         }
-        r = ReadFrameTries(raw.data());
-        if (r == 1) g_core->Pipeline(raw.data(), dst);
+        r = ReadFrameTries(raw);
+        if (r == 1) g_core->Pipeline(raw, dst);
+        delete[] raw;
     }
     if (wasRunning) StartThreads();
     return r;
@@ -283,8 +282,14 @@ int __cdecl CameraCaptureToBuf(BYTE* dst, int kind)
         std::memcpy(dst, g_lastRaw, frame);
     } else {
         // The pipeline repairs dead pixels in place: the last raw frame stays as read.
-        std::vector<BYTE> raw(g_lastRaw, g_lastRaw + frame);
-        g_core->Pipeline(raw.data(), dst);
+        BYTE* raw = new (std::nothrow) BYTE[frame + 512];
+        if (!raw) {
+            if (wasRunning) StartThreads();
+            return -2;
+        }
+        std::memcpy(raw, g_lastRaw, frame);
+        g_core->Pipeline(raw, dst);
+        delete[] raw;
     }
     if (wasRunning) StartThreads();
     return 1;

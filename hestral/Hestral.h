@@ -51,6 +51,7 @@ HESTRAL_API int __cdecl CameraGetROI(short* x, short* y, short* w, short* h);
 HESTRAL_API int __cdecl CameraGetRowTime(int* us);
 HESTRAL_API int __cdecl CameraGetSaturation(BYTE* saturation);
 HESTRAL_API int __cdecl CameraGetSnapMode(BYTE* mode);
+// Repairs the listed dead pixels of the raw frame in place.
 HESTRAL_API int __cdecl CameraImageProcess(BYTE* raw, BYTE* bgr);
 HESTRAL_API int __cdecl CameraInit(CameraFrameProc callback, int mode, HWND display, int device, HWND notify);
 HESTRAL_API int __cdecl CameraLoadDefault();

@@ -37,7 +37,9 @@ LRESULT CALLBACK CBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
         GetClassNameA(box, cls, sizeof cls);
         bool seen = false;
         for (HWND h : g_seen) seen = seen || h == box;
-        if (lstrcmpA(cls, "#32770") == 0 && !seen) {
+        // Only this thread's boxes: other programs' dialogs can reach the hook too.
+        const bool ours = GetWindowThreadProcessId(box, nullptr) == GetCurrentThreadId();
+        if (lstrcmpA(cls, "#32770") == 0 && !seen && ours) {
             g_seen.push_back(box);
             CaughtBox b;
             char text[512] = {};
@@ -46,6 +48,7 @@ LRESULT CALLBACK CBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
             text[0] = 0;
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
             b.text = text;
+            b.window = box;
             g_boxes.push_back(b);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         }

@@ -7,6 +7,7 @@
 
 struct CaughtBox {
     std::string caption, text;
+    HWND window = nullptr;
 };
 
 class CBoxCatcher {

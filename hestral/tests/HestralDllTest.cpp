@@ -278,7 +278,13 @@ TEST_F(Dll, InitFailures)
     ASSERT_TRUE(sim.SetRegister(0, 0x1500));
     EXPECT_EQ(H(CameraInit)(OnFrame, 1, nullptr, 1, notify), -1);
     std::vector<CaughtBox> b = boxes.Take();
-    ASSERT_EQ(b.size(), 2u);
+    std::string seen;
+    for (auto& x : b) {
+        char hw[16];
+        std::snprintf(hw, sizeof hw, "%p", (void*)x.window);
+        seen += "[" + x.caption + "|" + x.text + "|" + hw + "]";
+    }
+    ASSERT_EQ(b.size(), 2u) << seen;
     EXPECT_EQ(b[0].text, "Sensor Init Failed!");
     EXPECT_EQ(b[1].text, "Init Camera failed!");
     EXPECT_EQ(b[1].caption, "Error");
