@@ -114,6 +114,9 @@ void CSetupPageCore::SetEdit(int id, int value)
 
 void CSetupPageCore::ShowAll()
 {
+    // The spins rewrite their edits too; none of it is a user's change.
+    const bool was = m_quiet;
+    m_quiet = true;
     const Copy& c = m_copy;
     const int values[] = {c.gamma, c.contrast, c.saturation, c.target, c.time, c.gain, c.r, c.g, c.b};
     int k = 0;
@@ -132,6 +135,7 @@ void CSetupPageCore::ShowAll()
     CheckRadioButton(m_dlg, IDC_HZ_50, IDC_HZ_60, c.hz ? IDC_HZ_50 : IDC_HZ_60);
     CheckRadioButton(m_dlg, IDC_GROUP_A, IDC_GROUP_D, IDC_GROUP_A + Clamp(c.paraTeam, 0, 3));
     EnableControls();
+    m_quiet = was;
 }
 
 void CSetupPageCore::EnableControls()

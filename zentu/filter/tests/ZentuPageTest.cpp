@@ -175,6 +175,7 @@ protected:
 
     HWND parent = nullptr, dialog = nullptr;
     TestPageSite site;
+    RecordingZentu z;  // outlives the page, which holds it until TearDown
     IPropertyPage* page = nullptr;
 };
 
@@ -182,7 +183,6 @@ protected:
 
 TEST_F(ZentuPages, SetupPageShowsEverySettingWithItsRangeAndEnabledState)
 {
-    RecordingZentu z;
     z.ae = 0, z.time = 1500, z.gain = 40, z.gamma = 180, z.satOn = 0, z.sat = 90, z.speed = 1, z.hz = 0, z.team = 2;
     z.target = 45;  // stored below the trackbar's range
     Open(CLSID_ZentuSetupPage, &z);
@@ -223,7 +223,6 @@ TEST_F(ZentuPages, SetupPageShowsEverySettingWithItsRangeAndEnabledState)
 
 TEST_F(ZentuPages, EachEditAndTrackbarSendsExactlyItsSetter)
 {
-    RecordingZentu z;
     z.ae = 0;
     Open(CLSID_ZentuSetupPage, &z);
     const struct { int edit; int value; const wchar_t* call; } edits[] = {
@@ -280,7 +279,6 @@ TEST_F(ZentuPages, EachEditAndTrackbarSendsExactlyItsSetter)
 
 TEST_F(ZentuPages, DefaultSendsTheListedValuesInOrder)
 {
-    RecordingZentu z;
     z.gamma = 200, z.speed = 1, z.ae = 0;
     Open(CLSID_ZentuSetupPage, &z);
     Click(IDC_DEFAULT);
@@ -295,7 +293,7 @@ TEST_F(ZentuPages, DefaultSendsTheListedValuesInOrder)
 
 TEST_F(ZentuPages, AwbOnceGivesUpOnAStoppedFilter)
 {
-    RecordingZentu z;  // never measures: the request stays set
+    // The recording stand-in never measures: the request stays set.
     Open(CLSID_ZentuSetupPage, &z);
     const DWORD t0 = GetTickCount();
     Click(IDC_AWB_ONCE);
@@ -388,7 +386,6 @@ TEST_F(ZentuPages, ChineseTextsForAChineseUser)
 {
     if (GetUserDefaultLangID() != 0x0804)
         GTEST_SKIP() << "the user's language is not Chinese here";
-    RecordingZentu z;
     Open(CLSID_ZentuSetupPage, &z);
     EXPECT_EQ(Text(IDC_AE), L"自动曝光");
     EXPECT_EQ(Text(IDC_DEFAULT), L"默认");
@@ -402,7 +399,6 @@ TEST_F(ZentuPages, EnglishTextsOtherwise)
 {
     if (GetUserDefaultLangID() == 0x0804)
         GTEST_SKIP();
-    RecordingZentu z;
     Open(CLSID_ZentuSetupPage, &z);
     EXPECT_EQ(Text(IDC_AE), L"AE");
     EXPECT_EQ(Text(IDC_AWB_ONCE), L"AWB Once");
