@@ -304,6 +304,33 @@ TEST_F(ZentuPages, AwbOnceGivesUpOnAStoppedFilter)
     EXPECT_EQ(Shown(IDC_R_EDIT), 105);
 }
 
+TEST_F(ZentuPages, AwbOnceOnARunningFilterShowsTheMeasuredGains)
+{
+    CZentuSimControl sim;
+    ASSERT_TRUE(sim.IsOpen() && sim.Reset() && sim.SetPeriod(20000));
+    {
+        ZentuGraph graph;
+        ASSERT_EQ(graph.Build(2), S_OK);
+        ASSERT_EQ(graph.Zentu()->SetExposure(0, 100, 300, 20), S_OK);
+        ASSERT_TRUE(SUCCEEDED(graph.Run()));
+        ASSERT_TRUE(graph.WaitFrames(1));
+        Open(CLSID_ZentuSetupPage, graph.Camera());
+        const DWORD t0 = GetTickCount();
+        Click(IDC_AWB_ONCE);
+        EXPECT_LT(GetTickCount() - t0, 1500u);
+        int request = 1;
+        BYTE r = 0, g = 0, b = 0;
+        graph.Zentu()->GetWhiteBalance(&request, &r, &g, &b);
+        EXPECT_EQ(request, 0);
+        EXPECT_EQ(Shown(IDC_R_EDIT), r);
+        EXPECT_EQ(Pos(IDC_B), b);
+        page->Deactivate();
+        page->SetObjects(0, nullptr);
+        EXPECT_EQ(graph.Stop(), S_OK);
+    }
+    sim.Reset();
+}
+
 TEST_F(ZentuPages, ParameterGroupLoadsTheSetIntoTheControls)
 {
     HKEY key;
