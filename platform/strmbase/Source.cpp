@@ -138,8 +138,14 @@ HRESULT CSourceStream::Active()
     if (!Create())
         return E_FAIL;
     hr = Init();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        // The thread could not start streaming: end it, or stopping and
+        // destroying the pin would wait for it for ever.
+        Exit();
+        Close();
+        CBaseOutputPin::Inactive();
         return hr;
+    }
     return Pause();
 }
 

@@ -5,6 +5,7 @@
 namespace {
 
 const WCHAR kDefaultCameras[] = L"Camera-R5V";
+const WCHAR kSimulatedCameraClsid[] = L"{7A3E5B21-4C1D-4E8F-9B2A-6D0C1E2F3A41}";
 
 }  // namespace
 
@@ -32,7 +33,7 @@ ScopedCameras::~ScopedCameras()
         FreeLibrary(m_module);
 }
 
-std::vector<std::wstring> VideoInputNames(HRESULT* phr)
+std::vector<std::wstring> VideoInputNames(HRESULT* phr, bool all)
 {
     std::vector<std::wstring> names;
     Com<ICreateDevEnum> devices;
@@ -53,7 +54,12 @@ std::vector<std::wstring> VideoInputNames(HRESULT* phr)
         VARIANT v;
         VariantInit(&v);
         V_VT(&v) = VT_BSTR;
-        if (SUCCEEDED(bag->Read(L"FriendlyName", &v, nullptr)) && V_VT(&v) == VT_BSTR)
+        bool ours = all;
+        if (!ours && SUCCEEDED(bag->Read(L"CLSID", &v, nullptr)) && V_VT(&v) == VT_BSTR)
+            ours = _wcsicmp(V_BSTR(&v), kSimulatedCameraClsid) == 0;
+        VariantClear(&v);
+        V_VT(&v) = VT_BSTR;
+        if (ours && SUCCEEDED(bag->Read(L"FriendlyName", &v, nullptr)) && V_VT(&v) == VT_BSTR)
             names.push_back(V_BSTR(&v));
         VariantClear(&v);
     }

@@ -57,9 +57,10 @@ private:
 // A file beside the test program.
 std::wstring BesideProgram(LPCWSTR file);
 
-// The video input devices' friendly names in enumeration order; the result
-// of CreateClassEnumerator in *hr.
-std::vector<std::wstring> VideoInputNames(HRESULT* hr = nullptr);
+// The video input devices' friendly names in enumeration order: only the
+// simulated cameras, unless `all` (the prefix holds other capture filters
+// too); the result of CreateClassEnumerator in *hr.
+std::vector<std::wstring> VideoInputNames(HRESULT* hr = nullptr, bool all = false);
 // The device of that name bound to its filter, or null.
 HRESULT BindVideoInput(LPCWSTR name, IBaseFilter** filter);
 

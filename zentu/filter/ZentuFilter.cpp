@@ -1,0 +1,737 @@
+#include "ZentuFilter.h"
+#include "ParameterSet.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+const VIDEOINFOHEADER* Vih(const AM_MEDIA_TYPE& mt)
+{
+    if (mt.formattype != FORMAT_VideoInfo || !mt.pbFormat || mt.cbFormat < sizeof(VIDEOINFOHEADER))
+        return nullptr;
+    return reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat);
+}
+
+// The size index of a width and height (any height sign), or -1.
+int SizeIndexOf(LONG width, LONG height)
+{
+    for (int i = 0; i < 3; ++i) {
+        const ZentuFrameSize fs = ZentuSizeOf(uint32_t(i));
+        if (width == fs.outWidth && std::labs(height) == fs.outHeight)
+            return i;
+    }
+    return -1;
+}
+
+// Video, RGB24, fixed-size samples and a format block: what both
+// SetFormat and SetMediaType look at.
+const VIDEOINFOHEADER* UsableRgb24(const AM_MEDIA_TYPE& mt)
+{
+    if (mt.majortype != MEDIATYPE_Video || mt.subtype != MEDIASUBTYPE_RGB24 || !mt.bFixedSizeSamples)
+        return nullptr;
+    return Vih(mt);
+}
+
+// A test hook: Wine reports every processor of the machine, so the
+// single-processor path can only be had this way.
+bool ForcedSingleProcessor()
+{
+    char value[8];
+    return GetEnvironmentVariableA("ZENTU_SINGLE_PROCESSOR", value, sizeof value) > 0 && value[0] == '1';
+}
+
+class DeviceLock {
+public:
+    explicit DeviceLock(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
+    ~DeviceLock() { LeaveCriticalSection(m_cs); }
+    DeviceLock(const DeviceLock&) = delete;
+    DeviceLock& operator=(const DeviceLock&) = delete;
+
+private:
+    CRITICAL_SECTION* m_cs;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The output pin
+
+CPushPinZentu::CPushPinZentu(HRESULT* phr, CZentu* filter)
+    : CSourceStream(L"Zentu output pin", phr, filter, L"Out"), m_zentu(filter), m_sensor(&m_deviceLock)
+{
+    InitializeCriticalSection(&m_deviceLock);
+    SetPinCategory(PIN_CATEGORY_CAPTURE);
+    m_path = ForcedSingleProcessor() ? CRawFrameReader::Path::Direct : CRawFrameReader::Path::FromSystem;
+    m_owner.sensor = &m_sensor;
+    LoadStartupSettings(m_owner, ParameterFlavour::Filter);
+}
+
+CPushPinZentu::~CPushPinZentu()
+{
+    StopCapture();
+    DeleteCriticalSection(&m_deviceLock);
+}
+
+STDMETHODIMP CPushPinZentu::NonDelegatingQueryInterface(REFIID riid, void** ppv)
+{
+    if (riid == IID_IAMStreamConfig)
+        return GetInterface(static_cast<IAMStreamConfig*>(this), ppv);
+    if (riid == IID_ISpecifyPropertyPages)
+        return GetInterface(static_cast<ISpecifyPropertyPages*>(this), ppv);
+    if (riid == IID_IZentu)
+        return GetInterface(static_cast<IZentu*>(this), ppv);
+    return CSourceStream::NonDelegatingQueryInterface(riid, ppv);
+}
+
+HRESULT CPushPinZentu::SizeType(int index, CMediaType* pmt)
+{
+    const ZentuFrameSize fs = ZentuSizeOf(uint32_t(index));
+    VIDEOINFOHEADER vih = {};
+    vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    vih.bmiHeader.biWidth = fs.outWidth;
+    vih.bmiHeader.biHeight = fs.outHeight;
+    vih.bmiHeader.biPlanes = 1;
+    vih.bmiHeader.biBitCount = 24;
+    vih.bmiHeader.biCompression = BI_RGB;
+    vih.bmiHeader.biSizeImage = DIBSIZE(vih.bmiHeader);
+    pmt->InitMediaType();
+    pmt->SetType(&MEDIATYPE_Video);
+    pmt->SetSubtype(&MEDIASUBTYPE_RGB24);
+    pmt->SetFormatType(&FORMAT_VideoInfo);
+    pmt->SetTemporalCompression(FALSE);
+    pmt->SetSampleSize(vih.bmiHeader.biSizeImage);
+    return pmt->SetFormat(reinterpret_cast<BYTE*>(&vih), sizeof(vih)) ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CPushPinZentu::GetMediaType(int position, CMediaType* pmt)
+{
+    if (position < 0)
+        return E_INVALIDARG;
+    if (position > 2)
+        return VFW_S_NO_MORE_ITEMS;
+    return SizeType(position, pmt);
+}
+
+HRESULT CPushPinZentu::CheckMediaType(const CMediaType* pmt)
+{
+    if (!pmt)
+        return E_POINTER;
+    const VIDEOINFOHEADER* vih = UsableRgb24(*pmt);
+    if (!vih)
+        return E_INVALIDARG;
+    CAutoLock lock(m_pFilter->pStateLock());
+    const ZentuFrameSize fs = ZentuSizeOf(m_owner.settings.sizeIndex);
+    if (vih->bmiHeader.biWidth != fs.outWidth || std::labs(vih->bmiHeader.biHeight) != fs.outHeight)
+        return E_INVALIDARG;
+    return S_OK;
+}
+
+HRESULT CPushPinZentu::SetMediaType(const CMediaType* pmt)
+{
+    if (!pmt)
+        return E_POINTER;
+    const VIDEOINFOHEADER* vih = Vih(*pmt);
+    if (!vih || vih->bmiHeader.biBitCount != 24)
+        return E_INVALIDARG;
+    const int index = SizeIndexOf(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight);
+    if (index < 0)
+        return E_INVALIDARG;
+    CAutoLock lock(m_pFilter->pStateLock());
+    if (IsConnected() && uint32_t(index) != m_owner.settings.sizeIndex)
+        return E_INVALIDARG;
+    HRESULT hr = CSourceStream::SetMediaType(pmt);
+    if (SUCCEEDED(hr))
+        m_owner.settings.sizeIndex = uint32_t(index);
+    return hr;
+}
+
+HRESULT CPushPinZentu::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* request)
+{
+    if (!alloc || !request)
+        return E_POINTER;
+    CAutoLock lock(m_pFilter->pStateLock());
+    const VIDEOINFOHEADER* vih = Vih(m_mt);
+    if (!vih)
+        return E_FAIL;
+    if (request->cBuffers == 0)
+        request->cBuffers = 3;
+    request->cbBuffer = LONG(DIBSIZE(vih->bmiHeader));
+    ALLOCATOR_PROPERTIES actual = {};
+    HRESULT hr = alloc->SetProperties(request, &actual);
+    if (FAILED(hr))
+        return hr;
+    if (actual.cbBuffer < request->cbBuffer || actual.cBuffers < request->cBuffers)
+        return E_FAIL;
+    return S_OK;
+}
+
+bool CPushPinZentu::StartCapture()
+{
+    StopCapture();
+    {
+        DeviceLock lock(&m_deviceLock);
+        m_transport = StartCaptureSequence(m_owner);
+        m_sensor.SetTransport(m_transport);
+    }
+    if (!m_transport)
+        return false;
+    if (!m_reader.Start(m_transport, m_path)) {
+        StopCapture();
+        return false;
+    }
+    return true;
+}
+
+void CPushPinZentu::StopCapture()
+{
+    m_reader.Stop();
+    DeviceLock lock(&m_deviceLock);
+    if (m_transport) {
+        UsbStopStream(m_transport);
+        FreeTransport(m_transport);  // writes 7 := 0 and closes the device
+    }
+    m_transport = nullptr;
+    m_sensor.SetTransport(nullptr);
+    m_streaming = false;
+}
+
+HRESULT CPushPinZentu::OnThreadCreate()
+{
+    m_sampleTime = 0;
+    if (!StartCapture())
+        return E_FAIL;
+    m_startTick = GetTickCount();
+    return S_OK;
+}
+
+HRESULT CPushPinZentu::OnThreadDestroy()
+{
+    StopCapture();
+    return S_OK;
+}
+
+HRESULT CPushPinZentu::OnThreadStartPlay()
+{
+    if (!m_transport)
+        return E_FAIL;
+    if (!m_streaming) {
+        UsbStartStream(m_transport);
+        m_streaming = true;
+    }
+    return S_OK;
+}
+
+void CPushPinZentu::ReleaseRaw(void* self)
+{
+    CPushPinZentu* pin = static_cast<CPushPinZentu*>(self);
+    if (pin->m_heldRaw)
+        pin->m_reader.Release(pin->m_heldRaw);
+    pin->m_heldRaw = nullptr;
+}
+
+HRESULT CPushPinZentu::FillBuffer(IMediaSample* sample)
+{
+    if (!m_transport)
+        return E_FAIL;
+    if (!sample)
+        return E_POINTER;
+    const VIDEOINFOHEADER* vih = Vih(m_mt);
+    if (!vih)
+        return E_FAIL;
+    const ZentuSettings& s = m_owner.settings;
+    const ZentuFrameSize fs = ZentuSizeOf(s.sizeIndex);
+    // The pipeline writes a frame of the settings' size: never more than the
+    // sample holds.
+    const LONG need = LONG(DIBSIZE(vih->bmiHeader));
+    if (sample->GetSize() < need || need < fs.outWidth * fs.outHeight * 3)
+        return E_FAIL;
+    BYTE* out = nullptr;
+    if (FAILED(sample->GetPointer(&out)) || !out)
+        return E_FAIL;
+
+    BYTE* raw = nullptr;
+    // A short wait, so that the loop sees the thread's commands in time.
+    const int got = m_reader.Acquire(&raw, nullptr, 40);
+    if (got < 0)
+        return E_FAIL;
+    if (got == 0)
+        return S_FALSE;
+    m_heldRaw = raw;
+    RunPipeline(m_owner, raw, out, ReleaseRaw, this);
+    ReleaseRaw(this);
+
+    const LONGLONG line = (s.speed ? 512 : 256) + (fs.outWidth == 1280 ? 1280 : fs.outWidth == 1024 ? 2048 : 1920);
+    const LONGLONG rows = std::max<LONGLONG>(fs.outHeight + 25, s.exposureTime);
+    const LONGLONG clockKHz = s.speed ? 48000 : 24000;
+    REFERENCE_TIME start = m_sampleTime;
+    REFERENCE_TIME end = start + line * rows / clockKHz * 10000;
+    m_sampleTime = end;
+    sample->SetTime(&start, &end);
+    sample->SetSyncPoint(TRUE);
+    return S_OK;
+}
+
+// As the base loop, except that "no frame yet" (S_FALSE) goes on streaming
+// instead of ending the stream.
+HRESULT CPushPinZentu::DoBufferProcessingLoop()
+{
+    OnThreadStartPlay();
+    for (;;) {
+        DWORD com;
+        while (!CheckRequest(&com)) {
+            IMediaSample* sample = nullptr;
+            HRESULT hr = GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+            if (FAILED(hr)) {
+                Sleep(1);
+                continue;
+            }
+            hr = FillBuffer(sample);
+            if (hr == S_OK) {
+                hr = Deliver(sample);
+                sample->Release();
+                if (hr != S_OK)
+                    return S_OK;
+            } else if (hr == S_FALSE) {
+                sample->Release();
+            } else {
+                sample->Release();
+                DeliverEndOfStream();
+                m_zentu->NotifyEvent(EC_ERRORABORT, hr, 0);
+                return hr;
+            }
+        }
+        if (com == CMD_RUN || com == CMD_PAUSE) {
+            GetRequest();
+            Reply(DWORD(S_OK));
+        } else {
+            // Stop and exit are the thread's own to answer.
+            return S_FALSE;
+        }
+    }
+}
+
+STDMETHODIMP CPushPinZentu::SetFormat(AM_MEDIA_TYPE* pmt)
+{
+    if (!pmt)
+        return E_POINTER;
+    const VIDEOINFOHEADER* vih = UsableRgb24(*pmt);
+    const int index = vih ? SizeIndexOf(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight) : -1;
+    if (index < 0)
+        return E_INVALIDARG;
+    CAutoLock lock(m_pFilter->pStateLock());
+    if (IsConnected())
+        return m_pFilter->IsStopped() ? S_OK : VFW_E_WRONG_STATE;
+    m_owner.settings.sizeIndex = uint32_t(index);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetFormat(AM_MEDIA_TYPE** ppmt)
+{
+    if (!ppmt)
+        return E_POINTER;
+    CAutoLock lock(m_pFilter->pStateLock());
+    CMediaType mt;
+    HRESULT hr = SizeType(int(m_owner.settings.sizeIndex), &mt);
+    if (FAILED(hr))
+        return hr;
+    *ppmt = CreateMediaType(&mt);
+    return *ppmt ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP CPushPinZentu::GetNumberOfCapabilities(int* count, int* size)
+{
+    if (!count || !size)
+        return E_POINTER;
+    *count = 3;
+    *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetStreamCaps(int index, AM_MEDIA_TYPE** ppmt, BYTE* pSCC)
+{
+    if (index < 0)
+        return E_INVALIDARG;
+    if (index > 2)
+        return S_FALSE;
+    if (!ppmt || !pSCC)
+        return E_POINTER;
+    CMediaType mt;
+    HRESULT hr = SizeType(index, &mt);
+    if (FAILED(hr))
+        return hr;
+    *ppmt = CreateMediaType(&mt);
+    if (!*ppmt)
+        return E_OUTOFMEMORY;
+    const ZentuFrameSize fs = ZentuSizeOf(uint32_t(index));
+    const SIZE frame = {fs.outWidth, fs.outHeight};
+    VIDEO_STREAM_CONFIG_CAPS caps = {};
+    caps.guid = FORMAT_VideoInfo;
+    caps.InputSize = frame;
+    caps.MinCroppingSize = caps.MaxCroppingSize = frame;
+    caps.MinOutputSize = caps.MaxOutputSize = frame;
+    caps.MinFrameInterval = 1;
+    caps.MaxFrameInterval = 30;
+    caps.MinBitsPerSecond = LONG(mt.GetSampleSize() * 8);
+    caps.MaxBitsPerSecond = LONG(mt.GetSampleSize() * 240);
+    CopyMemory(pSCC, &caps, sizeof caps);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetPages(CAUUID* pages)
+{
+    if (!pages)
+        return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = CLSID_ZentuSizePage;
+    return S_OK;
+}
+
+// IZentu on the pin: a null out pointer gives E_FAIL.
+
+STDMETHODIMP CPushPinZentu::GetSize(int* index)
+{
+    if (!index)
+        return E_FAIL;
+    *index = int(m_owner.settings.sizeIndex);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetSize(int index)
+{
+    if (IsConnected())
+        return VFW_E_ALREADY_CONNECTED;
+    if (index < 0 || index > 2)
+        return E_INVALIDARG;
+    CAutoLock lock(m_pFilter->pStateLock());
+    m_owner.settings.sizeIndex = uint32_t(index);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
+{
+    if (!request || !r || !g || !b)
+        return E_FAIL;
+    DeviceLock lock(&m_deviceLock);
+    const ZentuSettings& s = m_owner.settings;
+    *request = int(s.whiteBalanceRequest);
+    *r = BYTE(s.gainR);
+    *g = BYTE(s.gainG);
+    *b = BYTE(s.gainB);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetWhiteBalance(int request, BYTE r, BYTE g, BYTE b)
+{
+    DeviceLock lock(&m_deviceLock);
+    ZentuSettings& s = m_owner.settings;
+    s.gainR = r;
+    s.gainG = g;
+    s.gainB = b;
+    UpdateChannelTables(m_owner);
+    s.whiteBalanceRequest = uint32_t(request);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetExposure(int* autoExposure, BYTE* target, WORD* time, WORD* gain)
+{
+    if (!autoExposure || !target || !time || !gain)
+        return E_FAIL;
+    DeviceLock lock(&m_deviceLock);
+    const ZentuSettings& s = m_owner.settings;
+    *autoExposure = int(s.autoExposure);
+    *target = BYTE(s.aeTarget);
+    *time = WORD(s.exposureTime);
+    *gain = WORD(s.gain);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
+{
+    DeviceLock lock(&m_deviceLock);
+    ZentuSettings& s = m_owner.settings;
+    s.autoExposure = uint32_t(autoExposure);
+    s.aeTarget = target;
+    s.exposureTime = time;
+    s.gain = gain;
+    if (m_transport && m_transport->open && autoExposure == 0) {
+        WriteSensorRegister(m_transport, time, 9);
+        SetSensorGain(m_transport, gain);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetSpeed(BYTE* speed)
+{
+    if (!speed)
+        return E_FAIL;
+    *speed = BYTE(m_owner.settings.speed);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetSpeed(BYTE speed)
+{
+    DeviceLock lock(&m_deviceLock);
+    m_owner.settings.speed = speed;
+    if (m_transport && m_transport->open) {
+        WriteSensorRegister(m_transport, WORD(speed ? 0x8000 : 0x8001), 10);
+        WriteSensorRegister(m_transport, 336, 5);
+        ComputeExposureLimits(m_owner);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetGamma(BYTE* gamma)
+{
+    if (!gamma)
+        return E_FAIL;
+    *gamma = BYTE(m_owner.settings.gamma);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetGamma(BYTE gamma)
+{
+    DeviceLock lock(&m_deviceLock);
+    m_owner.settings.gamma = gamma;
+    BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetContrast(BYTE* contrast)
+{
+    if (!contrast)
+        return E_FAIL;
+    DeviceLock lock(&m_deviceLock);
+    *contrast = BYTE(m_owner.settings.contrast);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetContrast(BYTE contrast)
+{
+    DeviceLock lock(&m_deviceLock);
+    m_owner.settings.contrast = contrast;
+    BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetSaturation(int* enable, BYTE* value)
+{
+    if (!enable || !value)
+        return E_FAIL;
+    DeviceLock lock(&m_deviceLock);
+    *enable = int(m_owner.settings.enableSaturation);
+    *value = BYTE(m_owner.settings.saturation);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetSaturation(int enable, BYTE value)
+{
+    DeviceLock lock(&m_deviceLock);
+    m_owner.settings.enableSaturation = uint32_t(enable);
+    m_owner.settings.saturation = value;
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetWhiteBlack(int* mono)
+{
+    if (!mono)
+        return E_FAIL;
+    *mono = int(m_owner.settings.mono);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetWhiteBlack(int mono)
+{
+    m_owner.settings.mono = uint32_t(mono);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetVFlip(int* flip)
+{
+    if (!flip)
+        return E_FAIL;
+    *flip = int(m_owner.settings.vFlip);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetVFlip(int flip)
+{
+    m_owner.settings.vFlip = uint32_t(flip);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetHZ(int fiftyHz)
+{
+    DeviceLock lock(&m_deviceLock);
+    m_owner.settings.hz = uint32_t(fiftyHz);
+    ComputeExposureLimits(m_owner);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetHZ(int* fiftyHz)
+{
+    if (!fiftyHz)
+        return E_FAIL;
+    *fiftyHz = int(m_owner.settings.hz);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SaveParaTeam()
+{
+    DeviceLock lock(&m_deviceLock);
+    SaveParameterSet(m_owner.settings, ParameterFlavour::Filter);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetParaTeam(BYTE set)
+{
+    CAutoLock state(m_pFilter->pStateLock());
+    DeviceLock lock(&m_deviceLock);
+    const uint32_t size = m_owner.settings.sizeIndex;
+    if (::SetParaTeam(m_owner.settings, set, ParameterFlavour::Filter)) {
+        // A connected pin keeps its size: its samples hold only that.
+        if (IsConnected())
+            m_owner.settings.sizeIndex = size;
+        BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
+        UpdateChannelTables(m_owner);
+        ComputeExposureLimits(m_owner);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetParaTeam(BYTE* set)
+{
+    if (!set)
+        return E_FAIL;
+    *set = BYTE(m_owner.settings.paraTeam);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetHFlip(int* mirror)
+{
+    if (!mirror)
+        return E_FAIL;
+    *mirror = int(m_owner.settings.hFlip);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::SetHFlip(int mirror)
+{
+    m_owner.settings.hFlip = uint32_t(mirror);
+    return S_OK;
+}
+
+STDMETHODIMP CPushPinZentu::GetExposureUnit(int* microseconds)
+{
+    if (!microseconds)
+        return E_FAIL;
+    DeviceLock lock(&m_deviceLock);
+    *microseconds = int(m_owner.pipe.exposureUnit);
+    return S_OK;
+}
+
+// ---------------------------------------------------------------------------
+// The filter
+
+CUnknown* WINAPI CZentu::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
+{
+    CZentu* filter = new (std::nothrow) CZentu(pUnk, phr);
+    if (!filter) {
+        *phr = E_OUTOFMEMORY;
+        return nullptr;
+    }
+    if (FAILED(*phr)) {
+        delete filter;
+        return nullptr;
+    }
+    return filter;
+}
+
+CZentu::CZentu(LPUNKNOWN pUnk, HRESULT* phr) : CSource(ZENTU_FILTER_NAME, pUnk, CLSID_Zentu, phr)
+{
+    m_pin = new (std::nothrow) CPushPinZentu(phr, this);
+    if (!m_pin)
+        *phr = E_OUTOFMEMORY;
+}
+
+CZentu::~CZentu() = default;
+
+STDMETHODIMP CZentu::NonDelegatingQueryInterface(REFIID riid, void** ppv)
+{
+    if (riid == IID_IZentu)
+        return GetInterface(static_cast<IZentu*>(this), ppv);
+    if (riid == IID_ISpecifyPropertyPages)
+        return GetInterface(static_cast<ISpecifyPropertyPages*>(this), ppv);
+    if (riid == IID_IAMFilterMiscFlags)
+        return GetInterface(static_cast<IAMFilterMiscFlags*>(this), ppv);
+    return CSource::NonDelegatingQueryInterface(riid, ppv);
+}
+
+STDMETHODIMP CZentu::GetState(DWORD ms, FILTER_STATE* state)
+{
+    HRESULT hr = CSource::GetState(ms, state);
+    if (hr == S_OK && *state == State_Paused)
+        return VFW_S_CANT_CUE;
+    return hr;
+}
+
+STDMETHODIMP CZentu::GetPages(CAUUID* pages)
+{
+    if (!pages)
+        return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = CLSID_ZentuSetupPage;
+    return S_OK;
+}
+
+// The forwarders check the out pointers themselves (E_POINTER); setters pass
+// the pin's result on, so a refused size is not reported as done.
+#define ZENTU_NEED(p) \
+    if (!(p))         \
+        return E_POINTER
+STDMETHODIMP CZentu::GetSize(int* i) { ZENTU_NEED(i); return m_pin->GetSize(i); }
+STDMETHODIMP CZentu::SetSize(int i) { return m_pin->SetSize(i); }
+STDMETHODIMP CZentu::GetWhiteBalance(int* q, BYTE* r, BYTE* g, BYTE* b)
+{
+    ZENTU_NEED(q && r && g && b);
+    return m_pin->GetWhiteBalance(q, r, g, b);
+}
+STDMETHODIMP CZentu::SetWhiteBalance(int q, BYTE r, BYTE g, BYTE b) { return m_pin->SetWhiteBalance(q, r, g, b); }
+STDMETHODIMP CZentu::GetExposure(int* a, BYTE* t, WORD* e, WORD* g)
+{
+    ZENTU_NEED(a && t && e && g);
+    return m_pin->GetExposure(a, t, e, g);
+}
+STDMETHODIMP CZentu::SetExposure(int a, BYTE t, WORD e, WORD g) { return m_pin->SetExposure(a, t, e, g); }
+STDMETHODIMP CZentu::GetSpeed(BYTE* v) { ZENTU_NEED(v); return m_pin->GetSpeed(v); }
+STDMETHODIMP CZentu::SetSpeed(BYTE v) { return m_pin->SetSpeed(v); }
+STDMETHODIMP CZentu::GetGamma(BYTE* v) { ZENTU_NEED(v); return m_pin->GetGamma(v); }
+STDMETHODIMP CZentu::SetGamma(BYTE v) { return m_pin->SetGamma(v); }
+STDMETHODIMP CZentu::GetContrast(BYTE* v) { ZENTU_NEED(v); return m_pin->GetContrast(v); }
+STDMETHODIMP CZentu::SetContrast(BYTE v) { return m_pin->SetContrast(v); }
+STDMETHODIMP CZentu::GetSaturation(int* e, BYTE* v) { ZENTU_NEED(e && v); return m_pin->GetSaturation(e, v); }
+STDMETHODIMP CZentu::SetSaturation(int e, BYTE v) { return m_pin->SetSaturation(e, v); }
+STDMETHODIMP CZentu::GetWhiteBlack(int* v) { ZENTU_NEED(v); return m_pin->GetWhiteBlack(v); }
+STDMETHODIMP CZentu::SetWhiteBlack(int v) { return m_pin->SetWhiteBlack(v); }
+STDMETHODIMP CZentu::GetVFlip(int* v) { ZENTU_NEED(v); return m_pin->GetVFlip(v); }
+STDMETHODIMP CZentu::SetVFlip(int v) { return m_pin->SetVFlip(v); }
+STDMETHODIMP CZentu::SetHZ(int v) { return m_pin->SetHZ(v); }
+STDMETHODIMP CZentu::GetHZ(int* v) { ZENTU_NEED(v); return m_pin->GetHZ(v); }
+STDMETHODIMP CZentu::SaveParaTeam() { return m_pin->SaveParaTeam(); }
+STDMETHODIMP CZentu::SetParaTeam(BYTE v) { return m_pin->SetParaTeam(v); }
+STDMETHODIMP CZentu::GetParaTeam(BYTE* v) { ZENTU_NEED(v); return m_pin->GetParaTeam(v); }
+STDMETHODIMP CZentu::GetHFlip(int* v) { ZENTU_NEED(v); return m_pin->GetHFlip(v); }
+STDMETHODIMP CZentu::SetHFlip(int v) { return m_pin->SetHFlip(v); }
+STDMETHODIMP CZentu::GetExposureUnit(int* v) { ZENTU_NEED(v); return m_pin->GetExposureUnit(v); }
+#undef ZENTU_NEED

@@ -1,0 +1,61 @@
+// Resource ids of the Zentu capture filter's pages.
+#pragma once
+
+#define IDD_SIZE_ZH 103
+#define IDD_SIZE_EN 104
+#define IDD_SETUP_EN 142
+#define IDD_SETUP_ZH 143
+#define IDS_SIZE_TITLE_ZH 113
+#define IDS_SIZE_TITLE_EN 114
+#define IDS_SETUP_TITLE_EN 119
+#define IDS_SETUP_TITLE_ZH 120
+
+// Size page
+#define IDC_SIZE_1280 1001
+#define IDC_SIZE_1024 1002
+#define IDC_SIZE_640 1003
+
+// Setup page
+#define IDC_COLOR_ENHANCE 1002
+#define IDC_AE 1003
+#define IDC_GAMMA_EDIT 1004
+#define IDC_GAMMA_SPIN 1005
+#define IDC_CONTRAST_EDIT 1006
+#define IDC_CONTRAST_SPIN 1007
+#define IDC_VFLIP 1008
+#define IDC_HFLIP 1009
+#define IDC_MONO 1010
+#define IDC_GAMMA 1011
+#define IDC_CONTRAST 1012
+#define IDC_SATURATION 1013
+#define IDC_SATURATION_EDIT 1014
+#define IDC_SATURATION_SPIN 1015
+#define IDC_TARGET_EDIT 1016
+#define IDC_TARGET 1017
+#define IDC_EXPTIME 1018
+#define IDC_GAIN 1019
+#define IDC_DEFAULT 1020
+#define IDC_TARGET_SPIN 1021
+#define IDC_EXPTIME_EDIT 1022
+#define IDC_AWB_ONCE 1023
+#define IDC_EXPTIME_SPIN 1024
+#define IDC_GAIN_EDIT 1025
+#define IDC_GAIN_SPIN 1026
+#define IDC_R_EDIT 1027
+#define IDC_SPEED_NORMAL 1028
+#define IDC_SPEED_HIGH 1029
+#define IDC_HZ_50 1030
+#define IDC_HZ_60 1031
+#define IDC_R_SPIN 1032
+#define IDC_R 1033
+#define IDC_G 1034
+#define IDC_B 1035
+#define IDC_G_EDIT 1036
+#define IDC_G_SPIN 1037
+#define IDC_B_EDIT 1038
+#define IDC_B_SPIN 1039
+#define IDC_GROUP_A 1045
+#define IDC_GROUP_B 1046
+#define IDC_GROUP_C 1047
+#define IDC_GROUP_D 1048
+#define IDC_SAVE 1049
