@@ -2,39 +2,11 @@
 // around ours.
 #pragma once
 
+#include "Com.h"
 #include "Strmbase.h"
 #include "TestSource.h"
 
 #include <vector>
-
-// Holds one COM reference.
-template <class T>
-class Com {
-public:
-    Com() = default;
-    explicit Com(T* p) : m_p(p) {}
-    ~Com() { Reset(); }
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // The first pin of the given direction, or null.
 IPin* FindPin(IBaseFilter* filter, PIN_DIRECTION dir, int skip = 0);

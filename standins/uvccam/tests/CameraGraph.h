@@ -4,38 +4,12 @@
 // Null Renderer) around one camera.
 #pragma once
 
+#include "Com.h"
 #include "Strmbase.h"
 #include "UvcCamInstall.h"
 
 #include <string>
 #include <vector>
-
-template <class T>
-class Com {
-public:
-    Com() = default;
-    ~Com() { Reset(); }
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // Installs the cameras named ("a;b"), and the plug-in's default set again
 // when it goes: the set the prefix is installed with, so that a test run

@@ -3,6 +3,7 @@
 // Graph Builder 2, Smart Tee, Sample Grabber, Null Renderer), and the frame
 // the pipeline makes of the simulated driver's scene.
 #pragma once
+#include "Com.h"
 #include "Strmbase.h"
 #include "IZentu.h"
 #include "Pipeline.h"
@@ -10,33 +11,6 @@
 
 #include <string>
 #include <vector>
-
-template <class T>
-class Com {
-public:
-    Com() = default;
-    ~Com() { Reset(); }
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-
-private:
-    T* m_p = nullptr;
-};
 
 std::vector<std::wstring> VideoInputNames();
 HRESULT BindVideoInput(LPCWSTR name, IBaseFilter** filter);
