@@ -375,12 +375,14 @@ public:
     static CBCGPToolbarCustomize* GetActive() { return s_pActive; }
     void PostNcDestroy() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     afx_msg void OnClose();
 protected:
     void Fill();
     CFrameWnd* m_pParentFrame;
     BOOL m_bAutoSetFromMenus;
     UINT m_uiFlags;
+    BOOL m_bFilling;
     CFont m_font;
     static CBCGPToolbarCustomize* s_pActive;
 };

@@ -91,6 +91,8 @@ public:
     afx_msg void OnDestroy();
     afx_msg LRESULT OnCheckActiveChild(WPARAM, LPARAM);
     afx_msg void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
+    // Over a bar: the toolbars to show or hide, and customization.
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
 
     // Called by the toolkit's MDI child.
     void AddTabbedChild(CBCGPMDIChildWnd* pChild);

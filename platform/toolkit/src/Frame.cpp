@@ -19,6 +19,7 @@ BEGIN_MESSAGE_MAP(CBCGPMDIFrameWnd, CMDIFrameWnd)
     ON_WM_DESTROY()
     ON_MESSAGE(WM_TK_CHECKACTIVE, OnCheckActiveChild)
     ON_UPDATE_COMMAND_UI_RANGE(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
+    ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 CBCGPMDIFrameWnd::CBCGPMDIFrameWnd()
@@ -490,6 +491,41 @@ BOOL CBCGPMDIFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) 
 void CBCGPMDIFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
     int vk = pCmdUI->m_nID == ID_INDICATOR_CAPS ? VK_CAPITAL : pCmdUI->m_nID == ID_INDICATOR_NUM ? VK_NUMLOCK : VK_SCROLL;
     pCmdUI->Enable(::GetKeyState(vk) & 1);
+}
+
+void CBCGPMDIFrameWnd::OnContextMenu(CWnd* pWnd, CPoint point) {
+    CBCGPBaseControlBar* over = pWnd ? DYNAMIC_DOWNCAST(CBCGPBaseControlBar, CWnd::FromHandlePermanent(pWnd->m_hWnd)) : nullptr;
+    if (!m_uiControlBarMenuCmd || !over) {
+        Default();
+        return;
+    }
+    std::vector<CBCGPToolBar*> bars;
+    HMENU menu = ::CreatePopupMenu();
+    for (POSITION pos = m_bars.GetHeadPosition(); pos;) {
+        CObject* obj = m_bars.GetNext(pos);
+        CBCGPToolBar* bar = DYNAMIC_DOWNCAST(CBCGPToolBar, obj);
+        if (!bar || !bar->m_hWnd) continue;
+        CString title;
+        bar->GetWindowText(title);
+        if (title.IsEmpty()) title.Format(ToolkitLoadString(IDS_TK_TOOLBAR_NAME), bar->GetDlgCtrlID());
+        bars.push_back(bar);
+        ::AppendMenuW(menu, MF_STRING | (bar->IsWindowVisible() ? MF_CHECKED : 0), bars.size(), title);
+    }
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, m_uiControlBarMenuCmd, m_strCustomizeText);
+    if (point.x == -1 && point.y == -1) {
+        CRect rc;
+        over->GetWindowRect(&rc);
+        point = rc.TopLeft();
+    }
+    UINT id = (UINT)::TrackPopupMenuEx(menu, TPM_RETURNCMD, point.x, point.y, m_hWnd, nullptr);
+    ::DestroyMenu(menu);
+    if (id >= 1 && id <= bars.size()) {
+        CBCGPToolBar* bar = bars[id - 1];
+        ShowControlBar(bar, !bar->IsWindowVisible(), FALSE, FALSE);
+    } else if (id == m_uiControlBarMenuCmd) {
+        SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    }
 }
 
 void CBCGPMDIFrameWnd::OnClose() {

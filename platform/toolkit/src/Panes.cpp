@@ -570,7 +570,7 @@ CBCGPToolbarCustomize* CBCGPToolbarCustomize::s_pActive = nullptr;
 
 CBCGPToolbarCustomize::CBCGPToolbarCustomize(CFrameWnd* pWndParentFrame, BOOL bAutoSetFromMenus, UINT uiFlags,
                                              CList<CRuntimeClass*, CRuntimeClass*>*)
-    : m_pParentFrame(pWndParentFrame), m_bAutoSetFromMenus(bAutoSetFromMenus), m_uiFlags(uiFlags) {}
+    : m_pParentFrame(pWndParentFrame), m_bAutoSetFromMenus(bAutoSetFromMenus), m_uiFlags(uiFlags), m_bFilling(FALSE) {}
 
 CBCGPToolbarCustomize::~CBCGPToolbarCustomize() {
     if (s_pActive == this) s_pActive = nullptr;
@@ -615,6 +615,7 @@ BOOL CBCGPToolbarCustomize::Create() {
 
 void CBCGPToolbarCustomize::Fill() {
     HWND list = ::GetDlgItem(m_hWnd, IDC_TOOLBARS);
+    m_bFilling = TRUE;
     ListView_DeleteAllItems(list);
     const CObList& bars = CBCGPToolBar::GetAllToolbars();
     int i = 0;
@@ -633,6 +634,22 @@ void CBCGPToolbarCustomize::Fill() {
         ListView_SetCheckState(list, i, bar->IsWindowVisible());
         ++i;
     }
+    m_bFilling = FALSE;
+}
+
+BOOL CBCGPToolbarCustomize::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    NMLISTVIEW* nm = reinterpret_cast<NMLISTVIEW*>(lParam);
+    if (nm && nm->hdr.idFrom == IDC_TOOLBARS && nm->hdr.code == LVN_ITEMCHANGED && !m_bFilling &&
+        (nm->uChanged & LVIF_STATE) && ((nm->uNewState ^ nm->uOldState) & LVIS_STATEIMAGEMASK)) {
+        // A check shows the bar, a cleared one hides it.
+        CBCGPToolBar* bar = reinterpret_cast<CBCGPToolBar*>(nm->lParam);
+        BOOL show = ((nm->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        if (CBCGPToolBar::GetAllToolbars().Find(bar) && bar->m_hWnd && bar->IsWindowVisible() != show)
+            bar->ShowControlBar(show);
+        if (pResult) *pResult = 0;
+        return TRUE;
+    }
+    return CWnd::OnNotify(wParam, lParam, pResult);
 }
 
 BOOL CBCGPToolbarCustomize::OnCommand(WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,7 @@
 #include "ToolkitTestRes.h"
 #include <shlwapi.h>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,7 @@ protected:
         DockControlBarLeftOf(&m_wndToolBarB, &m_wndToolBarA);
         DockControlBar(&m_wndTasks);
         EnableFullScreenMode(32907);
+        EnableControlBarMenu(TRUE, 32770, L"Customize...", 32771);
         CBCGPMDITabParams params;
         params.m_style = CBCGPTabWnd::STYLE_3D_ONENOTE;
         EnableMDITabbedGroups(TRUE, params);
@@ -152,6 +154,7 @@ protected:
     afx_msg void OnDisabled() { g_log.push_back("frame:disabled"); }
     afx_msg void OnCheck() { g_log.push_back("frame:check"); }
     afx_msg void OnTask() { g_log.push_back("frame:task"); }
+    afx_msg void OnCustomize() { g_log.push_back("frame:customize"); }
     afx_msg void OnDrop(UINT id) { g_log.push_back("frame:drop:" + std::to_string(id)); }
     afx_msg void OnUpdateState(CCmdUI* p) { p->SetText(m_stateText); }
     afx_msg LRESULT OnChangeActiveTab(WPARAM, LPARAM) { ++g_changeActiveTab; return 0; }
@@ -164,6 +167,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBCGPMDIFrameWnd)
     ON_COMMAND(ID_TOOL_CHECK, OnCheck)
     ON_COMMAND(ID_TOOL_DISABLED, OnDisabled)
     ON_COMMAND(ID_TASK_RUN, OnTask)
+    ON_COMMAND(32770, OnCustomize)
     ON_COMMAND_RANGE(ID_DROP_ONE, ID_DROP_TWO, OnDrop)
     ON_UPDATE_COMMAND_UI(ID_TOOL_CHECK, OnUpdateCheck)
     ON_UPDATE_COMMAND_UI(ID_TOOL_DISABLED, OnUpdateDisabled)
@@ -246,12 +250,18 @@ void ClickToolbarButton(CBCGPToolBar& bar, int index) {
     Pump();
 }
 
+// Keys posted to the thread reach the open menu whichever window has the focus.
+void PostKeys(std::initializer_list<WPARAM> keys) {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    HWND to = popup ? popup : g_frame->m_hWnd;
+    for (WPARAM vk : keys) {
+        PostMessageW(to, WM_KEYDOWN, vk, 1);
+        PostMessageW(to, WM_KEYUP, vk, 0xC0000001);
+    }
+}
 void CALLBACK ChooseSecondItem(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    for (BYTE vk : {VK_DOWN, VK_DOWN, VK_RETURN}) {
-        keybd_event(vk, 0, 0, 0);
-        keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
-    }
+    PostKeys({VK_DOWN, VK_DOWN, VK_RETURN});
 }
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
@@ -620,6 +630,11 @@ TEST(ToolkitCustomize, ResetRestoresTheBarAndTellsTheFrame) {
     EXPECT_EQ(g_resetToolbarId, (UINT)IDR_TOOLBAR_B);
     // The menu button is back to a plain one, as the resource has it.
     EXPECT_FALSE(bar.GetButton(0)->GetDropMenu());
+    // Clearing a bar's check hides it, checking shows it again.
+    ListView_SetCheckState(list, found, FALSE);
+    EXPECT_FALSE(bar.IsWindowVisible());
+    ListView_SetCheckState(list, found, TRUE);
+    EXPECT_TRUE(bar.IsWindowVisible());
     SendMessageW(GetDlgItem(dlg->m_hWnd, CBCGPToolbarCustomize::IDC_CLOSEBTN), BM_CLICK, 0, 0);
     // Put the menu button back for the screenshot.
     CMenu menu;
