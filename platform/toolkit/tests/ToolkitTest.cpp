@@ -158,6 +158,15 @@ protected:
     afx_msg void OnDrop(UINT id) { g_log.push_back("frame:drop:" + std::to_string(id)); }
     afx_msg void OnUpdateState(CCmdUI* p) { p->SetText(m_stateText); }
     afx_msg LRESULT OnChangeActiveTab(WPARAM, LPARAM) { ++g_changeActiveTab; return 0; }
+    BOOL OnShowMDITabContextMenu(CPoint, DWORD dwAllowedItems, BOOL bTabDrop) override {
+        g_log.push_back("tabmenu:" + std::to_string(dwAllowedItems) + (bTabDrop ? ":drop" : ""));
+        return TRUE;
+    }
+    CBCGPMDIChildWnd* CreateDocumentWindow(LPCWSTR lpcszDocName, CObject*) override {
+        std::wstring name = lpcszDocName;
+        g_log.push_back("restore:" + std::string(name.begin(), name.end()));
+        return nullptr;
+    }
     afx_msg LRESULT OnToolbarReset(WPARAM w, LPARAM) { g_resetToolbarId = (UINT)w; return 0; }
     DECLARE_MESSAGE_MAP()
 };
@@ -509,6 +518,13 @@ TEST(ToolkitTabs, ActiveTabFollowsTheActiveChildAndIsReportedOnce) {
     EXPECT_EQ(g_frame->MDIGetActive(), g_frame->GetTabbedChild(1));
     EXPECT_EQ(g_changeActiveTab, 1);
 
+    // A right click on the strip asks the frame for the tab menu.
+    g_log.clear();
+    NMHDR rclick = {tabs, (UINT_PTR)GetDlgCtrlID(tabs), (UINT)NM_RCLICK};
+    g_frame->SendMessage(WM_NOTIFY, rclick.idFrom, (LPARAM)&rclick);
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0], "tabmenu:" + std::to_string(BCGP_MDI_CREATE_VERT_GROUP | BCGP_MDI_CREATE_HORZ_GROUP));
+
     // Closing both: once per change, the last one to no active child.
     g_changeActiveTab = 0;
     d2->OnCloseDocument();
@@ -540,6 +556,14 @@ TEST(ToolkitWorkspace, StateIsWrittenUnderTheBaseAndCleanStateRemovesIt) {
     bar.Format(L"%sControlBar-%u", (LPCWSTR)section, 32826u);
     EXPECT_EQ(ReadDword(bar, L"Visible"), 1u);
     EXPECT_EQ(ReadDword(section + L"MDIState", L"Count"), 1u);
+    EXPECT_EQ(ReadDword(section + L"MDIState", L"Active"), 0u);
+    // Restoring asks the frame to open each saved document.
+    g_log.clear();
+    EXPECT_TRUE(g_frame->LoadMDIState(section));
+    ASSERT_EQ(g_log.size(), 1u);
+    std::wstring title = (LPCWSTR)doc->GetTitle();
+    EXPECT_EQ(g_log[0], "restore:" + std::string(title.begin(), title.end()));
+    EXPECT_FALSE(g_frame->LoadMDIState(L"Software\\Veltrane Toolkit Test\\Nowhere"));
     doc->OnCloseDocument();
     Pump();
 
@@ -575,6 +599,24 @@ TEST(ToolkitLook, VisualManagerChoiceIsObservable) {
     CBCGPDockManager::SetDockMode(BCGP_DT_SMART);
     EXPECT_EQ(CBCGPDockManager::GetDockMode(), 128u);
     CBCGPVisualManager::SetDefaultManager(RUNTIME_CLASS(CBCGPVisualManager2007));
+}
+
+TEST(ToolkitWorkspace, ManagersComeAndGoWithCleanUp) {
+    ASSERT_TRUE(theApp.GetContextMenuManager());
+    EXPECT_TRUE(theApp.GetContextMenuManager()->AddMenu(L"Drop", IDR_DROPMENU));
+    EXPECT_FALSE(theApp.GetContextMenuManager()->AddMenu(L"Missing", 9999));
+    EXPECT_TRUE(theApp.GetContextMenuManager()->GetMenuByName(L"Drop"));
+    EXPECT_FALSE(theApp.GetContextMenuManager()->GetMenuByName(L"Missing"));
+    EXPECT_EQ(theApp.GetTooltipManager()->GetTooltipClass(), RUNTIME_CLASS(CBCGPToolTipCtrl));
+    EXPECT_TRUE(theApp.GetTooltipManager()->GetParams().m_bVislManagerTheme);
+    BCGCBProCleanUp();
+    BCGCBProCleanUp();   // twice is harmless
+    EXPECT_FALSE(g_pContextMenuManager);
+    EXPECT_FALSE(g_pTooltipManager);
+    // The look falls back to the plain manager.
+    EXPECT_EQ(CBCGPVisualManager::GetInstance()->GetRuntimeClass(), RUNTIME_CLASS(CBCGPVisualManager));
+    EXPECT_TRUE(theApp.InitContextMenuManager());
+    EXPECT_TRUE(g_pContextMenuManager);
 }
 
 TEST(ToolkitLanguage, LanguageLibraryTextsReachTheCustomizeDialog) {
