@@ -749,6 +749,8 @@ TEST(ToolkitControls, ButtonsAndDialogColours) {
 TEST(ToolkitScreenshot, SampleFrameIsLaidOutSensibly) {
     CDocument* doc = g_template->OpenDocumentFile(nullptr);
     ASSERT_TRUE(doc);
+    // Other programs share the display: the frame stays above them while it is read.
+    SetWindowPos(g_frame->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     g_frame->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     Pump();
     CRect wr;
@@ -766,6 +768,7 @@ TEST(ToolkitScreenshot, SampleFrameIsLaidOutSensibly) {
     HGDIOBJ old = SelectObject(mem, bmp);
     BitBlt(mem, 0, 0, wr.Width(), wr.Height(), screen, wr.left, wr.top, SRCCOPY);
     SelectObject(mem, old);
+    SetWindowPos(g_frame->m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     auto pixel = [&](POINT clientPt) {
         POINT p = clientPt;
         ClientToScreen(g_frame->m_hWnd, &p);
