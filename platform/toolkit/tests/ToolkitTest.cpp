@@ -388,6 +388,23 @@ TEST(ToolkitFrame, MenuButtonDropsItsOwnCopyOfTheMenu) {
     EXPECT_EQ(g_log[0], "frame:drop:" + std::to_string(ID_DROP_TWO));
 }
 
+TEST(ToolkitFrame, PopupMenuRunsTheChosenCommandAndDestroysItsMenu) {
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_DROPMENU));
+    HMENU popup = GetSubMenu(menu.m_hMenu, 0);
+    RemoveMenu(menu.m_hMenu, 0, MF_BYPOSITION);   // the popup now belongs to the toolkit
+    SetTimer(nullptr, 0, 200, ChooseSecondItem);
+    SetTimer(nullptr, 0, 3000, CloseMenu);
+    g_log.clear();
+    CBCGPPopupMenu* pm = new CBCGPPopupMenu;   // deletes itself
+    EXPECT_TRUE(pm->Create(g_frame, 100, 100, popup, FALSE, TRUE, TRUE));
+    Pump();
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0], "frame:drop:" + std::to_string(ID_DROP_TWO));
+    EXPECT_FALSE(IsMenu(popup));
+    EXPECT_FALSE((new CBCGPPopupMenu)->Create(g_frame, 0, 0, nullptr));
+}
+
 TEST(ToolkitFrame, BarsShareAnIdAndUncreatedBarsAreHarmless) {
     EXPECT_EQ(g_frame->m_wndMenuBar.GetDlgCtrlID(), 0xE806);
     EXPECT_EQ(g_frame->m_wndToolBarB.GetDlgCtrlID(), 0xE806);
