@@ -5,6 +5,8 @@ namespace {
 const UINT WM_TK_CHECKACTIVE = WM_USER + 0x3A0;
 const UINT kTabStripId = 0xE8F0;
 const int kTabStripHeight = 24;
+// Ids of the bar menu's toolbar items, clear of the program's commands.
+const UINT kBarMenuFirst = 0xE880;
 }
 
 CBCGPMDITabParams::CBCGPMDITabParams()
@@ -509,7 +511,7 @@ void CBCGPMDIFrameWnd::OnContextMenu(CWnd* pWnd, CPoint point) {
         bar->GetWindowText(title);
         if (title.IsEmpty()) title.Format(ToolkitLoadString(IDS_TK_TOOLBAR_NAME), bar->GetDlgCtrlID());
         bars.push_back(bar);
-        ::AppendMenuW(menu, MF_STRING | (bar->IsWindowVisible() ? MF_CHECKED : 0), bars.size(), title);
+        ::AppendMenuW(menu, MF_STRING | (bar->IsWindowVisible() ? MF_CHECKED : 0), kBarMenuFirst + bars.size() - 1, title);
     }
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, m_uiControlBarMenuCmd, m_strCustomizeText);
@@ -520,8 +522,8 @@ void CBCGPMDIFrameWnd::OnContextMenu(CWnd* pWnd, CPoint point) {
     }
     UINT id = (UINT)::TrackPopupMenuEx(menu, TPM_RETURNCMD, point.x, point.y, m_hWnd, nullptr);
     ::DestroyMenu(menu);
-    if (id >= 1 && id <= bars.size()) {
-        CBCGPToolBar* bar = bars[id - 1];
+    if (id >= kBarMenuFirst && id < kBarMenuFirst + bars.size()) {
+        CBCGPToolBar* bar = bars[id - kBarMenuFirst];
         ShowControlBar(bar, !bar->IsWindowVisible(), FALSE, FALSE);
     } else if (id == m_uiControlBarMenuCmd) {
         SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
