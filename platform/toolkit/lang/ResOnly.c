@@ -1,0 +1,7 @@
+/* The toolkit's language libraries hold resources only. */
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID reserved) {
+    (void)hInstance; (void)reason; (void)reserved;
+    return TRUE;
+}

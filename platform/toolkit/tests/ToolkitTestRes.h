@@ -1,0 +1,21 @@
+// Resource ids of the toolkit's sample application.
+#define IDR_MAINFRAME     128
+#define IDR_DOCTYPE       129
+#define IDR_TOOLBAR_A     200
+#define IDR_TOOLBAR_B     201
+#define IDB_ICONS         202
+#define IDR_DROPMENU      300
+#define IDD_SLIDERDLG     400
+#define IDC_SLIDER        401
+#define IDC_VALUE         402
+#define ID_TOOL_CHECK     32801
+#define ID_TOOL_DISABLED  32802
+#define ID_TOOL_PLAIN     32803
+#define ID_TOOL_COMBO     32804
+#define ID_TOOL_NOHANDLER 32805
+#define ID_TOOL_MENU      32806
+#define ID_TOOL_B2        32807
+#define ID_TASK_RUN       32808
+#define ID_DROP_ONE       32809
+#define ID_DROP_TWO       32810
+#define ID_INDICATOR_STATE 59402
