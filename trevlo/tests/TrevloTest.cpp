@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <psapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -654,6 +655,82 @@ TEST_F(Trevlo, ForwardersReachSorvane)
     s->Release();
     g.TearDownGraph();
     EXPECT_EQ(g.get_Gray(&b), E_POINTER);
+    g.ClearGraph();
+}
+
+struct PageWatch {
+    std::wstring caption;
+    bool flipBox = false;
+    std::atomic<bool> closed{false};
+};
+
+BOOL CALLBACK FindFlipBox(HWND hwnd, LPARAM p)
+{
+    WCHAR text[64] = {}, cls[64] = {};
+    GetWindowTextW(hwnd, text, 64);
+    GetClassNameW(hwnd, cls, 64);
+    if (wcscmp(text, L"Flip") == 0 && _wcsicmp(cls, L"Button") == 0) {
+        *reinterpret_cast<bool*>(p) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindFrame(HWND hwnd, LPARAM p)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    WCHAR text[128] = {};
+    GetWindowTextW(hwnd, text, 128);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && wcsstr(text, L"Kelm Sorvane")) {
+        *reinterpret_cast<HWND*>(p) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Finds the property frame, looks for the page's Flip box and cancels it.
+DWORD WINAPI WatchPages(LPVOID p)
+{
+    PageWatch* watch = static_cast<PageWatch*>(p);
+    for (int i = 0; i < 200 && !watch->closed; ++i) {
+        Sleep(50);
+        HWND frame = nullptr;
+        EnumWindows(FindFrame, LPARAM(&frame));
+        if (!frame)
+            continue;
+        WCHAR text[128] = {};
+        GetWindowTextW(frame, text, 128);
+        watch->caption = text;
+        Sleep(200);
+        EnumChildWindows(frame, FindFlipBox, LPARAM(&watch->flipBox));
+        PostMessageW(frame, WM_COMMAND, IDCANCEL, 0);
+        watch->closed = true;
+    }
+    return 0;
+}
+
+// The processing filter's page opens in a frame named after the filter in
+// the graph; Trevlo returns when it is closed.
+TEST_F(Trevlo, SorvanePropertyPagesOpenUnderTheGraphName)
+{
+    Cameras cameras(L"Vantor-T4M");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    HostWindow host(160, 120);
+    CXGraphDll g;
+    EXPECT_EQ(g.ShowSorvanePropertyPages(), E_FAIL);
+    ASSERT_EQ(g.InitGraph(), S_OK);
+    ASSERT_EQ(g.MakeGraph(), S_OK);
+    g.SetParentWnd(host.Get(), 0, 0, 160, 120);
+    PageWatch watch;
+    HANDLE watcher = CreateThread(nullptr, 0, WatchPages, &watch, 0, nullptr);
+    EXPECT_EQ(g.ShowSorvanePropertyPages(), S_OK);
+    watch.closed = true;
+    WaitForSingleObject(watcher, 15000);
+    CloseHandle(watcher);
+    EXPECT_NE(watch.caption.find(L"Kelm Sorvane"), std::wstring::npos);
+    EXPECT_TRUE(watch.flipBox) << "the page's controls are not in the frame";
+    g.TearDownGraph();
     g.ClearGraph();
 }
 
