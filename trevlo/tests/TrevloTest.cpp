@@ -658,82 +658,6 @@ TEST_F(Trevlo, ForwardersReachSorvane)
     g.ClearGraph();
 }
 
-struct PageWatch {
-    std::wstring caption;
-    bool flipBox = false;
-    std::atomic<bool> closed{false};
-};
-
-BOOL CALLBACK FindFlipBox(HWND hwnd, LPARAM p)
-{
-    WCHAR text[64] = {}, cls[64] = {};
-    GetWindowTextW(hwnd, text, 64);
-    GetClassNameW(hwnd, cls, 64);
-    if (wcscmp(text, L"Flip") == 0 && _wcsicmp(cls, L"Button") == 0) {
-        *reinterpret_cast<bool*>(p) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK FindFrame(HWND hwnd, LPARAM p)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    WCHAR text[128] = {};
-    GetWindowTextW(hwnd, text, 128);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && wcsstr(text, L"Kelm Sorvane")) {
-        *reinterpret_cast<HWND*>(p) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Finds the property frame, looks for the page's Flip box and cancels it.
-DWORD WINAPI WatchPages(LPVOID p)
-{
-    PageWatch* watch = static_cast<PageWatch*>(p);
-    for (int i = 0; i < 200 && !watch->closed; ++i) {
-        Sleep(50);
-        HWND frame = nullptr;
-        EnumWindows(FindFrame, LPARAM(&frame));
-        if (!frame)
-            continue;
-        WCHAR text[128] = {};
-        GetWindowTextW(frame, text, 128);
-        watch->caption = text;
-        Sleep(200);
-        EnumChildWindows(frame, FindFlipBox, LPARAM(&watch->flipBox));
-        PostMessageW(frame, WM_COMMAND, IDCANCEL, 0);
-        watch->closed = true;
-    }
-    return 0;
-}
-
-// The processing filter's page opens in a frame named after the filter in
-// the graph; Trevlo returns when it is closed.
-TEST_F(Trevlo, SorvanePropertyPagesOpenUnderTheGraphName)
-{
-    Cameras cameras(L"Vantor-T4M");
-    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
-    HostWindow host(160, 120);
-    CXGraphDll g;
-    EXPECT_EQ(g.ShowSorvanePropertyPages(), E_FAIL);
-    ASSERT_EQ(g.InitGraph(), S_OK);
-    ASSERT_EQ(g.MakeGraph(), S_OK);
-    g.SetParentWnd(host.Get(), 0, 0, 160, 120);
-    PageWatch watch;
-    HANDLE watcher = CreateThread(nullptr, 0, WatchPages, &watch, 0, nullptr);
-    EXPECT_EQ(g.ShowSorvanePropertyPages(), S_OK);
-    watch.closed = true;
-    WaitForSingleObject(watcher, 15000);
-    CloseHandle(watcher);
-    EXPECT_NE(watch.caption.find(L"Kelm Sorvane"), std::wstring::npos);
-    EXPECT_TRUE(watch.flipBox) << "the page's controls are not in the frame";
-    g.TearDownGraph();
-    g.ClearGraph();
-}
-
 // The single-frame BMP, parsed byte by byte, and the buffer the caller owns.
 TEST_F(Trevlo, FrameGrabsIntoMemoryAndIntoABitmapFile)
 {
@@ -900,6 +824,83 @@ TEST_F(Trevlo, TearDownReleasesEverythingAndRepeatsWithoutLeaks)
     EXPECT_LT(mb, wineMb + 10.0);
     EXPECT_EQ(ModuleCanUnload(L"Sorvane.ax"), S_OK);
     EXPECT_EQ(ModuleCanUnload(L"UvcCam.ax"), S_OK);
+}
+
+struct PageWatch {
+    std::wstring caption;
+    bool flipBox = false;
+    std::atomic<bool> closed{false};
+};
+
+BOOL CALLBACK FindFlipBox(HWND hwnd, LPARAM p)
+{
+    WCHAR text[64] = {}, cls[64] = {};
+    GetWindowTextW(hwnd, text, 64);
+    GetClassNameW(hwnd, cls, 64);
+    if (wcscmp(text, L"Flip") == 0 && _wcsicmp(cls, L"Button") == 0) {
+        *reinterpret_cast<bool*>(p) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindFrame(HWND hwnd, LPARAM p)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    WCHAR text[128] = {};
+    GetWindowTextW(hwnd, text, 128);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && wcsstr(text, L"Kelm Sorvane")) {
+        *reinterpret_cast<HWND*>(p) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Finds the property frame, looks for the page's Flip box and cancels it.
+DWORD WINAPI WatchPages(LPVOID p)
+{
+    PageWatch* watch = static_cast<PageWatch*>(p);
+    for (int i = 0; i < 200 && !watch->closed; ++i) {
+        Sleep(50);
+        HWND frame = nullptr;
+        EnumWindows(FindFrame, LPARAM(&frame));
+        if (!frame)
+            continue;
+        WCHAR text[128] = {};
+        GetWindowTextW(frame, text, 128);
+        watch->caption = text;
+        Sleep(200);
+        EnumChildWindows(frame, FindFlipBox, LPARAM(&watch->flipBox));
+        PostMessageW(frame, WM_COMMAND, IDCANCEL, 0);
+        watch->closed = true;
+    }
+    return 0;
+}
+
+// The processing filter's page opens in a frame named after the filter in
+// the graph; Trevlo returns when it is closed. Runs last: after the frame
+// closes, Sorvane's module still reports an object alive.
+TEST_F(Trevlo, SorvanePropertyPagesOpenUnderTheGraphName)
+{
+    Cameras cameras(L"Vantor-T4M");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    HostWindow host(160, 120);
+    CXGraphDll g;
+    EXPECT_EQ(g.ShowSorvanePropertyPages(), E_FAIL);
+    ASSERT_EQ(g.InitGraph(), S_OK);
+    ASSERT_EQ(g.MakeGraph(), S_OK);
+    g.SetParentWnd(host.Get(), 0, 0, 160, 120);
+    PageWatch watch;
+    HANDLE watcher = CreateThread(nullptr, 0, WatchPages, &watch, 0, nullptr);
+    EXPECT_EQ(g.ShowSorvanePropertyPages(), S_OK);
+    watch.closed = true;
+    WaitForSingleObject(watcher, 15000);
+    CloseHandle(watcher);
+    EXPECT_NE(watch.caption.find(L"Kelm Sorvane"), std::wstring::npos);
+    EXPECT_TRUE(watch.flipBox) << "the page's controls are not in the frame";
+    g.TearDownGraph();
+    g.ClearGraph();
 }
 
 }  // namespace
