@@ -1,0 +1,51 @@
+// What the two halves of CXGraphDll share: an owning interface pointer and
+// the graph routines.
+#pragma once
+
+#include "Trevlo.h"
+
+template <class T>
+class Ptr {
+public:
+    Ptr() = default;
+    ~Ptr() { Reset(); }
+    Ptr(const Ptr&) = delete;
+    Ptr& operator=(const Ptr&) = delete;
+    void Reset()
+    {
+        if (m_p)
+            m_p->Release();
+        m_p = nullptr;
+    }
+    T** Out()
+    {
+        Reset();
+        return &m_p;
+    }
+    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+    T* operator->() const { return m_p; }
+    T* Get() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+
+private:
+    T* m_p = nullptr;
+};
+
+template <class T>
+void SafeRelease(T*& p)
+{
+    if (p)
+        p->Release();
+    p = nullptr;
+}
+
+void FreeMediaTypeBlock(AM_MEDIA_TYPE& mt);
+void DeleteMediaTypeBlock(AM_MEDIA_TYPE* pmt);
+// The VIDEOINFOHEADER of a media type, or null when it carries none.
+const VIDEOINFOHEADER* VideoInfo(const AM_MEDIA_TYPE* pmt);
+
+// The first pin of `filter` in `dir`; with `unconnected` the first one not
+// yet connected.
+HRESULT FirstPin(IBaseFilter* filter, PIN_DIRECTION dir, bool unconnected, IPin** ppPin);
+// The first interface `iid` on a filter of the graph, or on one of its pins.
+HRESULT FindInGraph(IGraphBuilder* graph, REFIID iid, void** ppv);
