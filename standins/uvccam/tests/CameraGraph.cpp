@@ -36,62 +36,10 @@ ScopedCameras::~ScopedCameras()
 std::vector<std::wstring> VideoInputNames(HRESULT* phr, bool all)
 {
     std::vector<std::wstring> names;
-    Com<ICreateDevEnum> devices;
-    HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                  devices.OutVoid());
-    Com<IEnumMoniker> monikers;
-    if (SUCCEEDED(hr))
-        hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Out(), 0);
-    if (phr)
-        *phr = hr;
-    if (hr != S_OK || !monikers)
-        return names;
-    Com<IMoniker> moniker;
-    while (monikers->Next(1, moniker.Out(), nullptr) == S_OK) {
-        Com<IPropertyBag> bag;
-        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid())))
-            continue;
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = VT_BSTR;
-        bool ours = all;
-        if (!ours && SUCCEEDED(bag->Read(L"CLSID", &v, nullptr)) && V_VT(&v) == VT_BSTR)
-            ours = _wcsicmp(V_BSTR(&v), kSimulatedCameraClsid) == 0;
-        VariantClear(&v);
-        V_VT(&v) = VT_BSTR;
-        if (ours && SUCCEEDED(bag->Read(L"FriendlyName", &v, nullptr)) && V_VT(&v) == VT_BSTR)
-            names.push_back(V_BSTR(&v));
-        VariantClear(&v);
-    }
+    for (const VideoInput& input : VideoInputs(phr))
+        if (all || _wcsicmp(input.clsid.c_str(), kSimulatedCameraClsid) == 0)
+            names.push_back(input.name);
     return names;
-}
-
-HRESULT BindVideoInput(LPCWSTR name, IBaseFilter** filter)
-{
-    *filter = nullptr;
-    Com<ICreateDevEnum> devices;
-    HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                  devices.OutVoid());
-    Com<IEnumMoniker> monikers;
-    if (SUCCEEDED(hr))
-        hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Out(), 0);
-    if (hr != S_OK)
-        return E_FAIL;
-    Com<IMoniker> moniker;
-    while (monikers->Next(1, moniker.Out(), nullptr) == S_OK) {
-        Com<IPropertyBag> bag;
-        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid())))
-            continue;
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = VT_BSTR;
-        const bool match = SUCCEEDED(bag->Read(L"FriendlyName", &v, nullptr)) && V_VT(&v) == VT_BSTR &&
-                           wcscmp(V_BSTR(&v), name) == 0;
-        VariantClear(&v);
-        if (match)
-            return moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(filter));
-    }
-    return E_FAIL;
 }
 
 void Frame::Pixel(int x, int y, int rgb[3]) const

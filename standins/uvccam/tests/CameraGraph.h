@@ -7,6 +7,7 @@
 #include "Com.h"
 #include "Strmbase.h"
 #include "UvcCamInstall.h"
+#include "VideoInputs.h"
 
 #include <string>
 #include <vector>
@@ -35,8 +36,6 @@ std::wstring BesideProgram(LPCWSTR file);
 // simulated cameras, unless `all` (the prefix holds other capture filters
 // too); the result of CreateClassEnumerator in *hr.
 std::vector<std::wstring> VideoInputNames(HRESULT* hr = nullptr, bool all = false);
-// The device of that name bound to its filter, or null.
-HRESULT BindVideoInput(LPCWSTR name, IBaseFilter** filter);
 
 // One frame, top row first, as (R, G, B).
 struct Frame {

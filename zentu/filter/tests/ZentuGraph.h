@@ -7,13 +7,13 @@
 #include "Strmbase.h"
 #include "IZentu.h"
 #include "Pipeline.h"
+#include "VideoInputs.h"
 #include "ZentuSimControl.h"
 
 #include <string>
 #include <vector>
 
 std::vector<std::wstring> VideoInputNames();
-HRESULT BindVideoInput(LPCWSTR name, IBaseFilter** filter);
 
 // Removes every parameter set, so the filter starts from its initial values.
 void ClearZentuRegistry();
