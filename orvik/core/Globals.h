@@ -1,0 +1,58 @@
+// Orvik's process-wide state: settled once at start-up and read everywhere
+// else. One definition each, in Globals.cpp; all zero at load.
+#pragma once
+
+#include <AfxCore.h>
+
+// [Camera] CamType 0..6 and, for type 2, the DirectShow model CamSubType 0..7.
+extern int g_CamType;
+extern int g_CamSubType;
+
+// Program folder (with its trailing backslash) and folder + "setting.ini".
+extern CString g_strAppFolder;
+extern CString g_strSettingsPath;
+
+// [Gerneral] LogoTitle: the caption of the main frame and the About box.
+extern WCHAR g_szLogoTitle[256];
+
+// [Camera] bHorizontal / bVertical, 0 or 1.
+extern int g_HorizontalFlip;
+extern int g_VerticalFlip;
+
+// [Camera] bTolmira, the raw value (0 off, 1 on and closed with the frame,
+// anything else on).
+extern int g_bTolmira;
+
+// Pixel width chosen for the Hestral camera types.
+extern int g_HestralFrameWidth;
+
+// Set for CamType 3..6 before the probe: the probe then checks presence only.
+extern BYTE g_HestralMode;
+
+// Language flags; exactly one is 1 after start-up. Arabic means right-to-left.
+extern int g_bLangArabic;
+extern int g_bLangChinese;
+extern int g_bLangEnglish;
+extern int g_bLangFrench;
+extern int g_bLangGerman;
+extern int g_bLangJapanese;
+extern int g_bLangKorean;
+extern int g_bLangPolish;
+
+// Set by the language commands; shut-down then starts the program again.
+extern int g_bRestart;
+
+extern HANDLE g_hInstanceMutex;
+
+// 1 once the UVC property library attached a device.
+extern int g_bUvcAttached;
+
+// Live-preview state shared by the frame, the views and the camera dialogs.
+extern int g_bPreviewOpen;     // a live preview is open (or being opened)
+extern int g_bPreviewRunning;  // its picture is running
+extern int g_bPreviewStopped;  // a Hestral camera was stopped by Pause
+extern int g_bOpeningPreview;  // a live preview is being created
+
+// MB_RTLREADING while the Arabic flag is set, else 0: every message box that
+// Orvik shows itself adds it.
+UINT OrvikRtlFlag();
