@@ -169,6 +169,47 @@ bool SameObject(IUnknown* a, IUnknown* b)
     return ua.Get() == ub.Get();
 }
 
+// Handles the thread's messages for a while, as the program's loop would.
+void Pump(DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    } while (LONG(end - GetTickCount()) > 0);
+}
+
+std::vector<std::wstring> FilterNames(IGraphBuilder* graph)
+{
+    std::vector<std::wstring> names;
+    ComPtr<IEnumFilters> filters;
+    if (!graph || FAILED(graph->EnumFilters(filters.Out())))
+        return names;
+    for (;;) {
+        ComPtr<IBaseFilter> filter;
+        if (filters->Next(1, filter.Out(), nullptr) != S_OK)
+            break;
+        FILTER_INFO info = {};
+        filter->QueryFilterInfo(&info);
+        names.push_back(info.achName);
+        if (info.pGraph)
+            info.pGraph->Release();
+    }
+    return names;
+}
+
+bool Has(const std::vector<std::wstring>& names, LPCWSTR name)
+{
+    for (const auto& n : names)
+        if (n == name)
+            return true;
+    return false;
+}
+
 class Probe : public ::testing::Test {
 protected:
     void SetUp() override
@@ -340,6 +381,41 @@ TEST_F(Probe, WithoutAGraphBuilderTheGraphIsRefusedNotUsed)
     // With the builder back the same probe builds its graph.
     EXPECT_HRESULT_SUCCEEDED(probe.CreateProbeGraph());
     probe.Release();
+}
+
+// The preview player that nothing in the program calls, run once over a
+// camera: grabber graph, frame sizes, stop, tear-down back to the camera.
+TEST_F(Probe, ThePlayerPreviewsThroughTheGrabberAndTearsDownToTheCamera)
+{
+    ScopedCameras cameras(L"Camera-R5V");
+    HWND owner = CreateWindowExW(0, L"STATIC", L"Probe player", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    {
+        CDeviceProbe probe(L"Camera-R5V");
+        ASSERT_HRESULT_SUCCEEDED(probe.CreateProbeGraph());
+        EXPECT_EQ(probe.BuildGrabberGraph(owner), S_OK);
+        EXPECT_EQ(Record(), L"");
+        const auto running = FilterNames(probe.GetGraph());
+        EXPECT_TRUE(Has(running, L"Cap"));
+        EXPECT_TRUE(Has(running, L"Grabber"));
+        EXPECT_GT(running.size(), 2u);
+        Pump(300);
+
+        probe.ListFrameSizes();
+        const LONG heights[] = {480, 600, 768, 1024, 1200};
+        ASSERT_EQ(probe.GetFrameSizes().GetSize(), 5);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(static_cast<FrameSizeRecord*>(probe.GetFrameSizes().GetAt(i))->height, heights[i]);
+
+        probe.StopPreview(TRUE);
+        probe.TearDownGraph();
+        EXPECT_EQ(FilterNames(probe.GetGraph()), std::vector<std::wstring>{L"Cap"});
+        probe.Release();
+        EXPECT_EQ(Record(), L"");
+    }
+    Pump(100);
+    DestroyWindow(owner);
 }
 
 TEST_F(Probe, TheDeviceTableNeverGrowsPastItsSlots)
