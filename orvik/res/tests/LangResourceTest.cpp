@@ -9,6 +9,7 @@
 #include "Resource.h"
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,29 @@ const struct { UINT id; std::vector<UINT> controls; bool child; } kDialogs[] = {
                           1102, 1103}, true},
 };
 
+// The combo-box items of a dialog's initial data (RT_DLGINIT), by control.
+std::vector<std::pair<UINT, std::string>> DialogInitData(HMODULE h, UINT dialog) {
+    std::vector<std::pair<UINT, std::string>> items;
+    HRSRC r = FindResourceW(h, MAKEINTRESOURCEW(dialog), MAKEINTRESOURCEW(240));
+    if (!r) return items;
+    const BYTE* p = static_cast<const BYTE*>(LockResource(LoadResource(h, r)));
+    const BYTE* end = p + SizeofResource(h, r);
+    while (p + 2 <= end && *reinterpret_cast<const WORD*>(p)) {
+        if (p + 8 > end) break;
+        WORD id = *reinterpret_cast<const WORD*>(p);
+        WORD msg = *reinterpret_cast<const WORD*>(p + 2);
+        DWORD len = *reinterpret_cast<const DWORD*>(p + 4);
+        p += 8;
+        if (msg != 0x0403 || len == 0 || p + len > end || p[len - 1] != 0) {
+            items.push_back({0, "malformed"});
+            break;
+        }
+        items.push_back({id, std::string(reinterpret_cast<const char*>(p), len - 1)});
+        p += len;
+    }
+    return items;
+}
+
 class LangResources : public ::testing::TestWithParam<Language> {
 protected:
     void SetUp() override {
@@ -344,6 +368,20 @@ TEST_P(LangResources, DialogsCreateWithTheirControls) {
         DestroyWindow(dlg);
     }
     DestroyWindow(parent);
+}
+
+TEST_P(LangResources, ComboItemsOfTheDialogs) {
+    using Items = std::vector<std::pair<UINT, std::string>>;
+    EXPECT_EQ(DialogInitData(h, IDD_CAPTURE_BOX), (Items{{IDC_CAP_TYPE, ".bmp"}, {IDC_CAP_TYPE, ".jpg"}}));
+    Items set = DialogInitData(h, IDD_CAPTURE_SET);
+    // Index n of each combo is the reduction factor 2n (1 for index 0).
+    Items x = {{0, "2592X1944(100%)"}, {0, "1296X972(50%)"}};
+    Items y = {{0, "1944px(100%)"}, {0, "972px(50%)"}, {0, "486px(25%)"}};
+    Items want;
+    for (auto [id, texts] : {std::make_pair(IDC_CS_SINGLE_X, x), std::make_pair(IDC_CS_SINGLE_Y, y),
+                             std::make_pair(IDC_CS_MULTI_X, x), std::make_pair(IDC_CS_MULTI_Y, y)})
+        for (auto& t : texts) want.push_back({(UINT)id, t.second});
+    EXPECT_EQ(set, want);
 }
 
 TEST_P(LangResources, TextsInTheirLanguage) {
