@@ -306,6 +306,15 @@ TEST_P(LangResources, MenusHoldTheirCommands) {
     // Sub-menu 0 of the drop-down menus holds only the drop-down's command.
     EXPECT_EQ(MenuItems(h, IDR_REALTIME_MENU, 0).size(), 1u);
     EXPECT_EQ(MenuItems(h, IDR_LOGIC_MENU, 0).size(), 1u);
+    // The keys the still-image menu names.
+    HACCEL acc = LoadAcceleratorsW(h, MAKEINTRESOURCEW(IDR_STILLTYPE));
+    ASSERT_TRUE(acc);
+    ACCEL keys[8] = {};
+    int n = CopyAcceleratorTableW(acc, keys, 8);
+    ASSERT_EQ(n, 2);
+    EXPECT_TRUE(keys[0].key == 'S' && keys[0].cmd == ID_FILE_SAVE && (keys[0].fVirt & FCONTROL));
+    EXPECT_TRUE(keys[1].key == 'Z' && keys[1].cmd == ID_EDIT_UNDO && (keys[1].fVirt & FCONTROL));
+    DestroyAcceleratorTable(acc);
     // Each language is named in its own script everywhere.
     std::vector<Item> items = MenuItems(h, IDR_MAINFRAME);
     const wchar_t* names[] = {L"中文", L"English", L"Deutsch", L"Français", L"日本語", L"العربية", L"Polski"};
