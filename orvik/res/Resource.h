@@ -27,7 +27,6 @@
 #define IDB_TASKPANE_ICONS       153  // 16 px, magenta key
 #define IDB_SPLASH               194
 
-
 // Control ids of the bars (the menu bar shares 0xE806 with the Logic toolbar).
 #define ID_BAR_CAMERA            0xE800
 #define ID_BAR_STATUS            0xE801
