@@ -27,6 +27,7 @@
 #define IDB_TASKPANE_ICONS       153  // 16 px, magenta key
 #define IDB_SPLASH               194
 
+
 // Control ids of the bars (the menu bar shares 0xE806 with the Logic toolbar).
 #define ID_BAR_CAMERA            0xE800
 #define ID_BAR_STATUS            0xE801
@@ -38,12 +39,150 @@
 
 // ---------------------------------------------------------------- dialogs
 #define IDD_ABOUTBOX             100
+#define IDD_PELLIX_ADJUST        160  // Marrowin adjust panel
+#define IDD_CAPTURE_BOX          161  // capture panel
+#define IDD_VIDEO_BOX            162  // video control panel
+#define IDD_CAPTURE_SET          179  // capture settings
+#define IDD_UVC_PANEL            185  // UVC camera-control panel (shares 185 with a menu)
+#define IDD_HESTRAL_ADJUST       217  // Hestral adjust panel
+
+// About box
+#define IDC_ABOUT_LINK           1041
+#define IDC_ABOUT_TITLE          1088
+
+// Slider rows shared by the adjust panels: slider, value, minimum, maximum label
+#define IDC_SLD_EXPOSURE         1004
+#define IDC_SLD_GAIN             1008
+#define IDC_SLD_RED              1012
+#define IDC_SLD_GREEN            1016
+#define IDC_SLD_BLUE             1020
+#define IDC_SLD_WB_EXPOSURE      1021  // UVC: white balance (R5V) or exposure (P8Z)
+#define IDC_SLD_GAMMA            1024
+#define IDC_SLD_SATURATION       1028
+#define IDC_SLD_CONTRAST         1080
+#define IDC_SLD_BRIGHTNESS       1076
+#define IDC_SLD_SHARPNESS        1085
+#define IDC_SLD_AE_TARGET        1098
+#define IDC_SLD_EXPOSURE_TIME    1094
+#define IDC_LBL_EXPOSURE_MIN     1026
+#define IDC_LBL_EXPOSURE_VAL     1027
+#define IDC_LBL_EXPOSURE_MAX     1029
+#define IDC_LBL_GAIN_MIN         1030
+#define IDC_LBL_GAIN_VAL         1031
+#define IDC_LBL_GAIN_MAX         1033
+#define IDC_LBL_RED_MIN          1034
+#define IDC_LBL_RED_VAL          1035
+#define IDC_LBL_RED_MAX          1038
+#define IDC_LBL_GREEN_MIN        1039
+#define IDC_LBL_GREEN_VAL        1040
+#define IDC_LBL_GREEN_MAX        1041
+#define IDC_LBL_BLUE_MIN         1042
+#define IDC_LBL_BLUE_VAL         1043
+#define IDC_LBL_BLUE_MAX         1044
+#define IDC_LBL_GAMMA_MIN        1036
+#define IDC_LBL_GAMMA_VAL        1045
+#define IDC_LBL_GAMMA_MAX        1047
+#define IDC_LBL_SATURATION_MIN   1037
+#define IDC_LBL_SATURATION_VAL   1046
+#define IDC_LBL_SATURATION_MAX   1048
+#define IDC_LBL_CONTRAST_MIN     1081
+#define IDC_LBL_CONTRAST_VAL     1082
+#define IDC_LBL_CONTRAST_MAX     1083
+#define IDC_LBL_BRIGHTNESS_VAL   1077
+#define IDC_LBL_BRIGHTNESS_MIN   1078
+#define IDC_LBL_BRIGHTNESS_MAX   1079
+#define IDC_LBL_SHARPNESS_VAL    1049
+#define IDC_LBL_SHARPNESS_MIN    1050
+#define IDC_LBL_SHARPNESS_MAX    1051
+#define IDC_LBL_WB_MIN           1053
+#define IDC_LBL_WB_VAL           1055
+#define IDC_LBL_WB_MAX           1056
+#define IDC_LBL_AE_TARGET_MIN    1091
+#define IDC_LBL_AE_TARGET_VAL    1092
+#define IDC_LBL_AE_TARGET_MAX    1093
+#define IDC_LBL_EXPTIME_MIN      1095
+#define IDC_LBL_EXPTIME_VAL      1096
+#define IDC_LBL_EXPTIME_MAX      1097
+
+// Marrowin adjust panel (160)
+#define IDC_PX_DEFAULT           1054
+#define IDC_PX_COLOR_SCHEME      1063
+#define IDC_PX_WHITE_BALANCE     1082
+#define IDC_PX_AUTO_EXPOSURE     1090
+#define IDC_PX_CONTINUOUS_AE     1052
+
+// Hestral adjust panel (217)
+#define IDC_HS_COLOR_ENHANCE     1088
+#define IDC_HS_AUTO_EXPOSURE     1090
+#define IDC_HS_WHITE_BALANCE     1054
+#define IDC_HS_DEFAULT           1102
+#define IDC_HS_COLOR_SCHEME      1103
+
+// UVC camera panel (185): row captions, check boxes, buttons
+#define IDC_UVC_CAP_WB_EXPOSURE  1113
+#define IDC_UVC_CAP_BLUE         1114
+#define IDC_UVC_CAP_GREEN        1115
+#define IDC_UVC_CAP_RED          1116
+#define IDC_UVC_CAP_SHARPNESS    1117
+#define IDC_UVC_CAP_GAMMA        1118
+#define IDC_UVC_CAP_CONTRAST     1119
+#define IDC_UVC_CAP_SATURATION   1120
+#define IDC_UVC_CAP_BRIGHTNESS   1121
+#define IDC_UVC_AUTO_WB          1084
+#define IDC_UVC_AUTO_EXPOSURE    1128
+#define IDC_UVC_DEFAULT          1054
+#define IDC_UVC_COLOR_SCHEME     1063
+
+// Capture panel (161)
+#define IDC_CAP_BROWSE           1054
+#define IDC_CAP_FOLDER           1053
+#define IDC_CAP_TYPE             1057
+#define IDC_CAP_WAIT             1083
+#define IDC_CAP_INTERVAL         1084
+#define IDC_CAP_IMAGES           1085
+#define IDC_CAP_SPIN_WAIT        1086
+#define IDC_CAP_SPIN_INTERVAL    1087
+#define IDC_CAP_SPIN_IMAGES      1088
+#define IDC_CAP_PREFIX           1089
+#define IDC_CAP_NUMBER           1090
+#define IDC_CAP_REMAINING        1091
+#define IDC_CAP_CURRENT_NAME     1092
+#define IDC_CAP_CURRENT_INDEX    1093
+#define IDC_CAP_START            1094
+#define IDC_CAP_STOP             1095
+#define IDC_CAP_RESOLUTION_LABEL 1122
+#define IDC_CAP_RESOLUTION       1123
+#define IDC_CAP_CAPTURE          1124
+#define IDC_CAP_RECORD           1125
+#define IDC_CAP_RECORD_GROUP     1126
+#define IDC_CAP_CAPTURE_GROUP    1127
+
+// Video control panel (162)
+#define IDC_VID_HFLIP            1000
+#define IDC_VID_VFLIP            1001
+#define IDC_VID_LIVE             1054
+#define IDC_VID_PAUSE            1055
+#define IDC_VID_HIGH_RES         1099
+#define IDC_VID_LOW_RES          1100
+#define IDC_VID_LED              1104
+#define IDC_VID_HALOGEN          1105
+#define IDC_VID_RES_GROUP        1106
+#define IDC_VID_LIGHT_GROUP      1107
+
+// Capture settings (179)
+#define IDC_CS_SINGLE_X          1060
+#define IDC_CS_SINGLE_Y          1061
+#define IDC_CS_MULTI_X           1062
+#define IDC_CS_MULTI_Y           1063
+#define IDC_CS_SAVE_TIME         1073
+#define IDC_CS_SAVE_MARKER       1074
 
 // ---------------------------------------------------------------- commands
 #define ID_VIEW_CUSTOMIZE        32770
 #define ID_VIEW_TOOLBARS         32771
 #define ID_WINDOW_MANAGER        32823
 #define ID_VIEW_CAMPANE          32826
+#define ID_SAVE_STILL            32827  // Capture button of the toolbar
 #define ID_VIEW_APPLOOK_2000     32833
 #define ID_VIEW_APPLOOK_XP       32834
 #define ID_VIEW_APPLOOK_2003     32835
@@ -62,8 +201,36 @@
 #define ID_AUTO_FOCUS            32860
 #define ID_PREVIEW_CAMERA        32861
 #define ID_CAPTURE               32862
-#define ID_REALTIME_DROPDOWN     32874
-#define ID_LOGIC_DROPDOWN        32886
+#define ID_FLIP_HORIZONTAL       32863
+#define ID_FLIP_VERTICAL         32864
+#define ID_RELOAD_CAMERA         32865
+#define ID_ZOOM_SUITABLE         32866
+#define ID_ZOOM_REAL             32867
+#define ID_OVERLAY_RULER         32869
+#define ID_OVERLAY_SQUARE        32870
+#define ID_OVERLAY_CIRCLE        32871
+#define ID_MARKER_SETTING        32872
+#define ID_FILTER_GRAY           32873
+#define ID_REALTIME_DROPDOWN     32874  // "Binary" filter, drops down the Realtime menu
+#define ID_FILTER_BINARY         32874
+#define ID_FILTER_INVERT         32875
+#define ID_FILTER_SHARPNESS      32876
+#define ID_FILTER_EMBOSS         32877
+#define ID_FILTER_CLEAR_NOISE    32878
+#define ID_FILTER_EQUALIZE       32879
+#define ID_MASK_AND              32881
+#define ID_MASK_OR               32882
+#define ID_MASK_XOR              32883
+#define ID_MASK_ADD              32884
+#define ID_MASK_SUB              32885
+#define ID_LOGIC_DROPDOWN        32886  // "MULTIPLY" mask, drops down the Logic menu
+#define ID_MASK_MULTIPLY         32886
+#define ID_MASK_DIVIDE           32887
+#define ID_MASK_LOAD             32888
+#define ID_THRESHOLD             32889
+#define ID_RATIO                 32890
+#define ID_MEASURE_POINT         32893
+#define ID_MEASURE_LINE          32894
 #define ID_VIEW_FULLSCREEN       32907
 #define ID_RECORD                32909
 #define ID_CAPTURE_TO_VIEW       32920
@@ -76,6 +243,41 @@
 #define ID_LANG_POLISH           32935
 #define ID_RESOLUTION_COMBO      32944
 #define ID_HELP_MANUAL           32945
+#define ID_CAPTURE_SETTING       33829
+
+// Still-image commands
+#define ID_IMG_AVERAGE           32772
+#define ID_IMG_MEDIAN            32774
+#define ID_IMG_SHARPEN           32775
+#define ID_IMG_EMBOSS            32776
+#define ID_IMG_REVERSE           32777
+#define ID_IMG_FLIP              32778
+#define ID_IMG_ROTATE_90         32779
+#define ID_IMG_ROTATE_180        32780
+#define ID_IMG_ROTATE_270        32781
+#define ID_IMG_ROTATE_ANY        32782
+#define ID_IMG_ZOOM_IN           32783
+#define ID_IMG_ZOOM_OUT          32784
+#define ID_MEAS_LINE             32786
+#define ID_MEAS_ANGLE            32788
+#define ID_MEAS_RECTANGLE        32789
+#define ID_MEAS_ROUND            32790
+#define ID_MEAS_MOVE             32791
+#define ID_VIEW_WORKSPACE2       32792
+#define ID_IMG_ZOOM_1_1          32799
+#define ID_MEAS_DELETE_ONE       32824
+#define ID_MEAS_DELETE_ALL       32825
+#define ID_IMG_INVERT            32911
+#define ID_IMG_BRIGHTNESS        32912
+#define ID_IMG_CONTRAST          32913
+#define ID_IMG_SATURATION        32914
+#define ID_MEAS_MERGE            32915
+#define ID_MEAS_GENERATE_DATA    32916
+#define ID_MEAS_CALIBRATION      32918
+#define ID_MEAS_TOOL_SET         32919
+#define ID_MEAS_SHOW_RULER       32925
+#define ID_MEAS_TEXT             32927
+#define ID_MEAS_POLYGON          32928
 
 // ---------------------------------------------------------------- status-bar indicators
 #define ID_INDICATOR_MEMORY      59402  // image size in memory
@@ -88,6 +290,10 @@
 #define IDS_NO_CAPTURE_HARDWARE  59435  // "Sorry, you have no video capture hardware. ..."
 #define IDS_DB_CONNECT_FAILED    59436  // "connect database failed, please check the file of data.mdb."
 #define IDS_HINT                 59441  // "Hint"
+#define IDS_GROUP_VIDEO          59444  // "Video"
+#define IDS_GROUP_ADJUST         59445  // "Adjust"
+#define IDS_GROUP_CAPTURE        59446  // "Capture"
+#define IDS_TASK_CAPTURE_SETTING 59447  // "Capture setting"
 #define IDS_CAMERA_PANE          59449  // "Camera Pane"
 #define IDS_TOOLBAR_REALTIME     59450  // "Realtime"
 #define IDS_TOOLBAR_CAMERA       59451  // "Camera"
