@@ -1,0 +1,511 @@
+// Orvik started as a user starts it, under Wine on the virtual display: a
+// copy of its folder with a prepared setting.ini, the simulated cameras that
+// the test installs, scripted message-box answers; observed from outside.
+#include <gtest/gtest.h>
+#include "OrvikHarness.h"
+#include "Tolmira.h"
+#include "UvcCamInstall.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <map>
+#include <set>
+
+using namespace orvik_test;
+
+namespace {
+
+const std::wstring kBin = ORVIK_BIN_DIR;
+
+// Installs the simulated cameras by name, and the default camera again afterwards.
+class Cameras {
+public:
+    explicit Cameras(LPCWSTR names) {
+        m_module = LoadLibraryW(UVCCAM_AX);
+        if (m_module)
+            m_install = reinterpret_cast<InstallCamerasFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "InstallCameras")));
+        m_hr = m_install ? m_install(names) : E_FAIL;
+    }
+    ~Cameras() {
+        if (m_install) m_install(L"Camera-R5V");
+        if (m_module) FreeLibrary(m_module);
+    }
+    HRESULT Result() const { return m_hr; }
+private:
+    HMODULE m_module = nullptr;
+    InstallCamerasFn m_install = nullptr;
+    HRESULT m_hr = E_FAIL;
+};
+
+// A string or a menu text of one of the language libraries, read as data.
+class LangLibrary {
+public:
+    explicit LangLibrary(const std::wstring& path)
+        : m_h(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~LangLibrary() { if (m_h) FreeLibrary(m_h); }
+    bool Loaded() const { return m_h != nullptr; }
+    std::wstring String(UINT id) const {
+        wchar_t buf[512] = {};
+        LoadStringW(m_h, id, buf, 512);
+        return buf;
+    }
+    std::wstring MenuText(UINT menuId, int pos) const {
+        HMENU m = LoadMenuW(m_h, MAKEINTRESOURCEW(menuId));
+        std::wstring text = ItemText(m, pos);
+        if (m) DestroyMenu(m);
+        return text;
+    }
+    static std::wstring ItemText(HMENU m, int pos) {
+        wchar_t buf[256] = {};
+        if (m) GetMenuStringW(m, pos, buf, 256, MF_BYPOSITION);
+        return buf;
+    }
+private:
+    HMODULE m_h;
+};
+
+std::wstring Settings(const std::wstring& camera, const std::wstring& general) {
+    return L"[Camera]\r\n" + camera + L"[Gerneral]\r\nLogoTitle=Orvik Test\r\n" + general;
+}
+
+struct Child { HWND hwnd; int id; std::wstring cls; std::wstring text; };
+
+BOOL CALLBACK CollectChild(HWND h, LPARAM lp) {
+    wchar_t cls[64] = {}, text[128] = {};
+    GetClassNameW(h, cls, 64);
+    GetWindowTextW(h, text, 128);
+    reinterpret_cast<std::vector<Child>*>(lp)->push_back({h, GetDlgCtrlID(h), cls, text});
+    return TRUE;
+}
+
+// Direct children of the frame (its bars, the task pane and the MDI client).
+std::vector<Child> BarsOf(HWND frame) {
+    std::vector<Child> all, direct;
+    EnumChildWindows(frame, CollectChild, reinterpret_cast<LPARAM>(&all));
+    for (const Child& c : all)
+        if (GetParent(c.hwnd) == frame) direct.push_back(c);
+    return direct;
+}
+
+HWND Bar(HWND frame, int id, const std::wstring& cls) {
+    for (const Child& c : BarsOf(frame))
+        if (c.id == id && Lower(c.cls) == Lower(cls)) return c.hwnd;
+    return nullptr;
+}
+
+int MdiChildren(HWND frame) {
+    HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
+    int n = 0;
+    for (HWND c = client ? GetWindow(client, GW_CHILD) : nullptr; c; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_MDICHILD) ++n;
+    return n;
+}
+
+bool NoWindowsLeft(DWORD pid) { return TopLevelWindows(pid).empty(); }
+
+std::wstring BoxField(const std::wstring& box, int field) {
+    size_t start = 0;
+    for (int i = 0; i < field; ++i) start = box.find(L'|', start) + 1;
+    size_t end = box.find(L'|', start);
+    return box.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+}
+UINT BoxFlags(const std::wstring& box) { return (UINT)wcstoul(BoxField(box, 3).c_str(), nullptr, 16); }
+
+// Waits until the window's toolbars have had their idle update.
+void Settle(HWND frame) {
+    DWORD_PTR r;
+    for (int i = 0; i < 5; ++i) {
+        SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r);
+        Sleep(100);
+    }
+}
+
+// ---------------------------------------------------------------- camera types
+struct CameraCase {
+    const char* name;
+    const wchar_t* cameraKeys;    // [Camera] lines
+    const wchar_t* installed;     // simulated cameras registered
+    const wchar_t* removeFile;    // taken out of the copy
+    bool window;                  // main window (else the "Hint" box and the end)
+    int previews;                 // MDI children once up
+    bool logicBars;               // Logic and Realtime toolbars
+    const wchar_t* loaded;        // a camera library that must be mapped, or null
+    const wchar_t* notLoaded;     // one that must not be
+};
+
+const CameraCase kCameraCases[] = {
+    {"DefaultsWithCameraR5V", L"bTolmira=0\r\n", L"Camera-R5V", nullptr, true, 1, false, L"hestral.dll", L"marrowin.dll"},
+    {"DefaultsWithoutDevice", L"bTolmira=0\r\n", L"", nullptr, false, 0, false, nullptr, L"marrowin.dll"},
+    {"SubstringMatches", L"bTolmira=0\r\nCamType=2\r\nCamSubType=2\r\n", L"Camera-R5V Pro", nullptr, true, 1, false, nullptr, nullptr},
+    {"NameIsCaseSensitive", L"bTolmira=0\r\nCamType=2\r\nCamSubType=2\r\n", L"camera-r5v", nullptr, false, 0, false, nullptr, nullptr},
+    {"OtherSubType", L"bTolmira=0\r\nCamType=2\r\nCamSubType=1\r\n", L"Hollin W8K", nullptr, true, 1, false, nullptr, L"marrowin.dll"},
+    {"UnknownSubTypeProbesNothing", L"bTolmira=0\r\nCamType=2\r\nCamSubType=9\r\n", L"", nullptr, true, 1, false, nullptr, nullptr},
+    {"StillImagesOnly", L"bTolmira=0\r\nCamType=1\r\n", L"", nullptr, true, 0, false, nullptr, L"marrowin.dll"},
+    {"NegativeTypeIsStillImagesOnly", L"bTolmira=0\r\nCamType=-1\r\n", L"", nullptr, true, 0, false, nullptr, nullptr},
+    {"TypeOutOfRange", L"bTolmira=0\r\nCamType=9\r\n", L"", nullptr, true, 0, false, nullptr, nullptr},
+    {"Marrowin", L"bTolmira=0\r\nCamType=0\r\n", L"Camera-S3K", nullptr, true, 1, true, L"marrowin.dll", nullptr},
+    {"MarrowinWithoutDevice", L"bTolmira=0\r\nCamType=0\r\n", L"", nullptr, false, 0, false, nullptr, nullptr},
+    {"MarrowinLibraryMissing", L"bTolmira=0\r\nCamType=0\r\n", L"Camera-S3K", L"Marrowin.dll", false, 0, false, nullptr, nullptr},
+    {"HestralPresent", L"bTolmira=0\r\nCamType=4\r\n", L"Vantor-T4M", nullptr, true, 1, false, L"hestral.dll", L"marrowin.dll"},
+    {"HestralAbsent", L"bTolmira=0\r\nCamType=6\r\n", L"", nullptr, false, 0, false, nullptr, nullptr},
+};
+
+class CameraTypes : public ::testing::TestWithParam<CameraCase> {};
+
+TEST_P(CameraTypes, StartUpAndBars) {
+    const CameraCase& c = GetParam();
+    Cameras cameras(c.installed);
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    OrvikFolder folder(kBin);
+    ASSERT_GT(folder.Copied(), 5);
+    folder.WriteSettings(Settings(c.cameraKeys, L""));
+    if (c.removeFile) folder.Remove(c.removeFile);
+    LangLibrary en(folder.Path(L"LangEn.dll"));
+    OrvikRun run(folder);
+    ASSERT_TRUE(run.Started());
+
+    if (!c.window) {
+        DWORD code = run.WaitExit();
+        ASSERT_NE(code, (DWORD)STILL_ACTIVE) << "the program did not end";
+        EXPECT_LT(code, 0x80000000u) << "ended by a fault, not by start-up";
+        std::vector<std::wstring> boxes = run.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(BoxField(boxes[0], 1), en.String(59441));
+        EXPECT_EQ(BoxField(boxes[0], 2), en.String(59473));
+        EXPECT_EQ(BoxField(boxes[0], 2), L"Cannot preview successfully.Please check your camera.");
+        EXPECT_TRUE(NoWindowsLeft(run.Pid()));
+        return;
+    }
+    HWND frame = run.WaitMainWindow();
+    ASSERT_NE(frame, nullptr) << "no main window; boxes: " << run.Boxes().size();
+    Settle(frame);
+    EXPECT_TRUE(IsZoomed(frame));
+    EXPECT_TRUE(run.Boxes().empty()) << Narrow(run.Boxes()[0]);
+    EXPECT_EQ(MdiChildren(frame), c.previews);
+
+    // Bars: Camera, Image Processing, Image Measurement always; Logic and Realtime only for type 0.
+    EXPECT_NE(Bar(frame, 0xE800, TOOLBARCLASSNAMEW), nullptr);
+    EXPECT_NE(Bar(frame, 0xE812, TOOLBARCLASSNAMEW), nullptr);
+    EXPECT_NE(Bar(frame, 0xE813, TOOLBARCLASSNAMEW), nullptr);
+    EXPECT_EQ(Bar(frame, 0xE806, TOOLBARCLASSNAMEW) != nullptr, c.logicBars);
+    EXPECT_EQ(Bar(frame, 0xE807, TOOLBARCLASSNAMEW) != nullptr, c.logicBars);
+    EXPECT_NE(Bar(frame, 0xE801, STATUSCLASSNAMEW), nullptr);
+    HWND pane = nullptr;
+    for (const Child& ch : BarsOf(frame))
+        if (ch.id == 32826) pane = ch.hwnd;
+    ASSERT_NE(pane, nullptr);
+    wchar_t paneText[64] = {};
+    GetWindowTextW(pane, paneText, 64);
+    EXPECT_STREQ(paneText, L"Cam Pane");
+    if (c.logicBars) {
+        // The Realtime bar's drop-down button.
+        HWND realtime = Bar(frame, 0xE807, TOOLBARCLASSNAMEW);
+        int index = (int)SendMessageW(realtime, TB_COMMANDTOINDEX, 32874, 0);
+        if (index >= 0) {
+            TBBUTTON b = {};
+            SendMessageW(realtime, TB_GETBUTTON, index, (LPARAM)&b);
+            EXPECT_TRUE(b.fsStyle & (BTNS_DROPDOWN | BTNS_WHOLEDROPDOWN));
+        }
+    }
+
+    // New preview is offered only while no live preview is open.
+    HWND camera = Bar(frame, 0xE800, TOOLBARCLASSNAMEW);
+    const WPARAM kFileNew = 0xE100;
+    if (SendMessageW(camera, TB_COMMANDTOINDEX, kFileNew, 0) >= 0) {
+        EXPECT_EQ(SendMessageW(camera, TB_ISBUTTONENABLED, kFileNew, 0) != 0, c.previews == 0);
+    }
+
+    std::vector<std::wstring> modules = ModulesOf(run.Pid());
+    if (c.loaded) {
+        EXPECT_TRUE(HasModule(modules, c.loaded));
+    }
+    if (c.notLoaded) {
+        EXPECT_FALSE(HasModule(modules, c.notLoaded));
+    }
+    EXPECT_EQ(run.Close(), 0ul);
+    EXPECT_TRUE(NoWindowsLeft(run.Pid()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Orvik, CameraTypes, ::testing::ValuesIn(kCameraCases),
+                         [](const ::testing::TestParamInfo<CameraCase>& i) { return std::string(i.param.name); });
+
+// The UVC property library is attached only to a device of the model's exact name.
+TEST(OrvikUvc, AttachesOnlyAnExactName) {
+    const struct { const wchar_t* installed; bool attached; } cases[] = {
+        {L"Camera-J40", true},
+        {L"Camera-J40 Pro", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.installed));
+        Cameras cameras(c.installed);
+        OrvikFolder folder(kBin);
+        folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=2\r\nCamSubType=6\r\n", L""));
+        OrvikRun run(folder);
+        HWND frame = run.WaitMainWindow();
+        ASSERT_NE(frame, nullptr);
+        std::wstring log = ReadTextFile(folder.Path(L"uvclib.log"));
+        EXPECT_EQ(log.find(L"AttachUVCDeviceByIndex") != std::wstring::npos, c.attached) << Narrow(log);
+        EXPECT_EQ(run.Close(), 0ul);
+        log = ReadTextFile(folder.Path(L"uvclib.log"));
+        EXPECT_NE(log.find(L"DetachUVCDeviceALL"), std::wstring::npos) << "shut-down detaches the UVC devices";
+    }
+}
+
+// ---------------------------------------------------------------- the caption
+TEST(OrvikFrame, CaptionIsAlwaysTheLogoTitle) {
+    OrvikFolder folder(kBin);
+    folder.WriteSettings(L"[Camera]\r\nbTolmira=0\r\nCamType=1\r\n[Gerneral]\r\nLogoTitle=Microscope \x00e9\x4e2d\r\n");
+    OrvikRun run(folder);
+    HWND frame = run.WaitMainWindow();
+    ASSERT_NE(frame, nullptr);
+    wchar_t text[256] = {};
+    GetWindowTextW(frame, text, 256);
+    EXPECT_STREQ(text, L"Microscope \x00e9\x4e2d");
+    SetWindowTextW(frame, L"anything");
+    GetWindowTextW(frame, text, 256);
+    EXPECT_STREQ(text, L"Microscope \x00e9\x4e2d");
+    EXPECT_EQ(run.Close(), 0ul);
+}
+
+// ---------------------------------------------------------------- languages
+struct LanguageCase {
+    const char* name;
+    int lang;
+    const wchar_t* orvikLib;
+    const wchar_t* toolkitLib;   // null: none of the toolkit's libraries
+    bool rtl;
+};
+
+const LanguageCase kLanguageCases[] = {
+    {"English", 1033, L"LangEn.dll", nullptr, false},
+    {"EnglishUK", 2057, L"LangEn.dll", nullptr, false},
+    {"Korean", 1042, L"LangEn.dll", L"BCGCBProResKOR.dll", false},
+    {"ChineseTaiwanIsEnglish", 1028, L"LangEn.dll", nullptr, false},
+    {"Chinese", 2052, L"LangZh.dll", L"BCGCBProResCHS.dll", false},
+    {"German", 1031, L"LangDe.dll", L"BCGCBProResDEU.dll", false},
+    {"GermanAustria", 3079, L"LangDe.dll", L"BCGCBProResDEU.dll", false},
+    {"French", 1036, L"LangFr.dll", L"BCGCBProResFRA.dll", false},
+    {"Japanese", 1041, L"LangJa.dll", L"BCGCBProResJPN.dll", false},
+    {"Polish", 1045, L"LangPl.dll", L"BCGCBProResPLK.dll", false},
+    {"Arabic", 1025, L"LangAr.dll", nullptr, true},
+    {"ArabicAlgeria", 0x1401, L"LangAr.dll", nullptr, true},
+    {"OtherIsEnglish", 1049, L"LangEn.dll", nullptr, false},
+};
+
+class Languages : public ::testing::TestWithParam<LanguageCase> {};
+
+// Each language loads its libraries; the menus come from Orvik's library; Arabic
+// lays the frame out right to left and reads its message boxes right to left.
+TEST_P(Languages, LoadsItsLibraries) {
+    const LanguageCase& c = GetParam();
+    OrvikFolder folder(kBin);
+    folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=1\r\n", L"Lang=" + std::to_wstring(c.lang) + L"\r\n"));
+    // Without the database the program says so in the chosen language.
+    folder.Remove(L"data.mdb");
+    OrvikRun run(folder);
+    HWND frame = run.WaitMainWindow();
+    ASSERT_NE(frame, nullptr);
+    std::vector<std::wstring> modules = ModulesOf(run.Pid());
+    static const wchar_t* kAllOrvik[] = {L"LangEn.dll", L"LangZh.dll", L"LangFr.dll", L"LangDe.dll",
+                                         L"LangJa.dll", L"LangPl.dll", L"LangAr.dll"};
+    static const wchar_t* kAllToolkit[] = {L"BCGCBProResCHS.dll", L"BCGCBProResKOR.dll", L"BCGCBProResFRA.dll",
+                                           L"BCGCBProResDEU.dll", L"BCGCBProResJPN.dll", L"BCGCBProResPLK.dll"};
+    for (const wchar_t* lib : kAllOrvik)
+        EXPECT_EQ(HasModule(modules, lib), Lower(lib) == Lower(c.orvikLib)) << Narrow(lib);
+    for (const wchar_t* lib : kAllToolkit)
+        EXPECT_EQ(HasModule(modules, lib), c.toolkitLib && Lower(lib) == Lower(c.toolkitLib)) << Narrow(lib);
+
+    LangLibrary lang(folder.Path(c.orvikLib));
+    ASSERT_TRUE(lang.Loaded());
+    std::wstring expected = lang.MenuText(128, 0);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(LangLibrary::ItemText(GetMenu(frame), 0), expected);
+    EXPECT_EQ((GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, c.rtl);
+
+    std::vector<std::wstring> boxes = run.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(BoxField(boxes[0], 2), lang.String(59436));
+    EXPECT_EQ((BoxFlags(boxes[0]) & MB_RTLREADING) != 0, c.rtl);
+    EXPECT_EQ(run.Close(), 0ul);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orvik, Languages, ::testing::ValuesIn(kLanguageCases),
+                         [](const ::testing::TestParamInfo<LanguageCase>& i) { return std::string(i.param.name); });
+
+// The languages that have a library of their own read differently from English.
+TEST(OrvikLanguages, LibrariesAreTranslated) {
+    OrvikFolder folder(kBin);
+    LangLibrary en(folder.Path(L"LangEn.dll"));
+    for (const wchar_t* lib : {L"LangZh.dll", L"LangFr.dll", L"LangDe.dll", L"LangJa.dll", L"LangPl.dll", L"LangAr.dll"}) {
+        LangLibrary other(folder.Path(lib));
+        ASSERT_TRUE(other.Loaded()) << Narrow(lib);
+        EXPECT_NE(other.String(59473), en.String(59473)) << Narrow(lib);
+    }
+}
+
+// A language command writes the language and starts the program again in it.
+TEST(OrvikLanguages, MenuCommandRestartsInTheNewLanguage) {
+    OrvikFolder folder(kBin);
+    folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=1\r\n", L"Lang=1033\r\nAppName=Orvik.exe\r\n"));
+    OrvikRun run(folder);
+    HWND frame = run.WaitMainWindow();
+    ASSERT_NE(frame, nullptr);
+    PostMessageW(frame, WM_COMMAND, MAKEWPARAM(32931, 0), 0);
+    EXPECT_EQ(run.WaitExit(), 0u);
+    EXPECT_EQ(GetPrivateProfileIntW(L"Gerneral", L"Lang", 0, folder.Path(L"setting.ini").c_str()), 1031u);
+
+    // The new copy: another process with the same title.
+    HWND second = nullptr;
+    DWORD secondPid = 0;
+    for (DWORD start = GetTickCount(); !second && GetTickCount() - start < 30000; Sleep(50)) {
+        HWND w = FindWindowW(nullptr, L"Orvik Test");
+        if (w && IsWindowVisible(w) && GetMenu(w)) {
+            GetWindowThreadProcessId(w, &secondPid);
+            if (secondPid != run.Pid()) second = w;
+        }
+    }
+    ASSERT_NE(second, nullptr) << "no second copy came up";
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, secondPid);
+    std::vector<std::wstring> modules = ModulesOf(secondPid);
+    EXPECT_TRUE(HasModule(modules, L"LangDe.dll"));
+    EXPECT_FALSE(HasModule(modules, L"LangEn.dll"));
+    PostMessageW(second, WM_CLOSE, 0, 0);
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+    CloseHandle(process);
+}
+
+// ---------------------------------------------------------------- the database
+TEST(OrvikDatabase, MissingFileIsReportedOnceAndTheProgramRuns) {
+    const struct { bool present; } cases[] = {{true}, {false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.present ? "data.mdb present" : "data.mdb missing");
+        OrvikFolder folder(kBin);
+        folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=1\r\n", L"Lang=1033\r\n"));
+        if (!c.present) folder.Remove(L"data.mdb");
+        OrvikRun run(folder);
+        ASSERT_NE(run.WaitMainWindow(), nullptr);
+        std::vector<std::wstring> boxes = run.Boxes();
+        if (c.present) {
+            EXPECT_TRUE(boxes.empty());
+        } else {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(BoxField(boxes[0], 1), L"");
+            EXPECT_EQ(BoxField(boxes[0], 2), L"connect database failed, please check the file of data.mdb.");
+        }
+        EXPECT_EQ(run.Close(), 0ul);
+    }
+}
+
+// ---------------------------------------------------------------- two copies
+TEST(OrvikInstances, SecondCopyStartsLikeTheFirst) {
+    OrvikFolder folder(kBin);
+    folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=1\r\n", L""));
+    OrvikRun first(folder);
+    ASSERT_NE(first.WaitMainWindow(), nullptr);
+    OrvikRun second(folder);
+    ASSERT_NE(second.WaitMainWindow(), nullptr);
+    EXPECT_TRUE(first.Running());
+    EXPECT_EQ(second.Close(), 0u);
+    EXPECT_EQ(first.Close(), 0u);
+}
+
+// ---------------------------------------------------------------- the auto-focus program
+std::vector<std::wstring> TolmiraLog(const OrvikFolder& folder) {
+    std::vector<std::wstring> lines;
+    std::wstringstream in(ReadTextFile(folder.Path(L"tolmira.log")));
+    std::wstring line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == L'\r' || line.back() == L' ')) line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(OrvikTolmira, StartedAndClosedAsSet) {
+    const struct { int setting; bool started; bool closed; } cases[] = {
+        {0, false, false}, {1, true, true}, {2, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        OrvikFolder folder(kBin);
+        folder.WriteSettings(Settings(L"CamType=1\r\nbTolmira=" + std::to_wstring(c.setting) + L"\r\n", L""));
+        OrvikRun run(folder);
+        ASSERT_NE(run.WaitMainWindow(), nullptr);
+        HWND focus = nullptr;
+        for (DWORD start = GetTickCount(); c.started && !focus && GetTickCount() - start < 10000; Sleep(50))
+            focus = FindWindowW(nullptr, TOLMIRA_WINDOW_TITLE);
+        EXPECT_EQ(focus != nullptr, c.started);
+        DWORD focusPid = 0;
+        if (focus) GetWindowThreadProcessId(focus, &focusPid);
+
+        DWORD start = GetTickCount();
+        EXPECT_EQ(run.Close(), 0ul);
+        // Shut-down does not hang on a program it did not ask to close.
+        EXPECT_LT(GetTickCount() - start, 10000u);
+        std::vector<std::wstring> log = TolmiraLog(folder);
+        if (!c.started) {
+            EXPECT_TRUE(log.empty());
+            continue;
+        }
+        ASSERT_GE(log.size(), 1u);
+        EXPECT_EQ(log[0], L"start " + std::to_wstring(focusPid));
+        EXPECT_EQ(log.size() == 2 && log[1] == L"close " + std::to_wstring(focusPid), c.closed);
+        if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, focusPid)) {
+            TerminateProcess(p, 0);
+            CloseHandle(p);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- the toolkit's registry state
+bool KeyExists(LPCWSTR path) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+TEST(OrvikRegistry, ToolkitKeysAreWipedAtStartAndTheLookLastsOneRun) {
+    HKEY h = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BCGSoft\\x", 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
+    RegCloseKey(h);
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BCGP AppWizard-Generated Applications\\y", 0, nullptr, 0, KEY_WRITE,
+                    nullptr, &h, nullptr);
+    RegCloseKey(h);
+    ASSERT_TRUE(KeyExists(L"Software\\BCGSoft\\x"));
+
+    OrvikFolder folder(kBin);
+    folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=1\r\n", L""));
+    OrvikRun run(folder);
+    HWND frame = run.WaitMainWindow();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(KeyExists(L"Software\\BCGSoft\\x"));
+    EXPECT_FALSE(KeyExists(L"Software\\BCGP AppWizard-Generated Applications\\y"));
+
+    // A look chosen from the menu is kept in the workspace's section while the program runs.
+    PostMessageW(frame, WM_COMMAND, MAKEWPARAM(32835, 0), 0);
+    Settle(frame);
+    HKEY app = nullptr;
+    DWORD look = 0, size = sizeof look;
+    bool found = false;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\BCGP AppWizard-Generated Applications", 0, KEY_READ, &app) ==
+        ERROR_SUCCESS) {
+        wchar_t sub[256];
+        for (DWORD i = 0; !found; ++i) {
+            DWORD n = 256;
+            if (RegEnumKeyExW(app, i, sub, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            std::wstring path = std::wstring(sub) + L"\\Settings";
+            size = sizeof look;
+            found = RegGetValueW(app, path.c_str(), L"ApplicationLook", RRF_RT_REG_DWORD, nullptr, &look, &size) ==
+                    ERROR_SUCCESS;
+        }
+        RegCloseKey(app);
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(look, 32835u);
+    EXPECT_EQ(run.Close(), 0ul);
+}
+
+}  // namespace
