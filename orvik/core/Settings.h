@@ -28,3 +28,20 @@ double ReadIniFloat(LPCWSTR section, LPCWSTR key, LPCWSTR def);
 void WriteIniInt(LPCWSTR section, LPCWSTR key, int value);     // "%d"
 void WriteIniFloat1(LPCWSTR section, LPCWSTR key, double value);  // "%.1f"
 void WriteIniStr(LPCWSTR section, LPCWSTR key, LPCWSTR value);
+
+// ---------------------------------------------------------------- every key of the file
+// How a key is read: "int" keys with GetPrivateProfileIntW, "string" keys
+// into a buffer of `size` characters (then converted by the reader as its
+// own code says: _wtol, a fraction, or text).
+enum IniType { kIniInt, kIniString };
+
+struct IniKey {
+    LPCWSTR section;
+    LPCWSTR key;
+    IniType type;
+    DWORD size;   // buffer in characters for string keys, 0 for int keys
+    LPCWSTR def;  // the default as text (decimal for int keys); null for a key only ever written
+};
+
+extern const IniKey kIniKeys[];
+extern const size_t kIniKeyCount;

@@ -1,0 +1,10 @@
+// The two message boxes of the camera probe and of start-up: texts from the
+// current language library, right-to-left reading under Arabic.
+#pragma once
+
+#include <windows.h>
+
+// "Cannot preview successfully.Please check your camera." / "Hint", no owner.
+void ShowNoCameraMessage();
+// The given text under the caption "Error!", no owner.
+void ShowErrorBox(LPCWSTR text);
