@@ -10,6 +10,7 @@
 #include <AfxTestScript.h>
 #include <CameraSdk.h>
 #include <DeviceProbe.h>
+#include <Messages.h>
 #include <Globals.h>
 #include <Imaging.h>
 #include <ROREREverizaZizidodu.h>
@@ -282,8 +283,8 @@ void COrvikApp::AttachUvcDevice(LPCWSTR name) {
         std::memset(narrow, 0, sizeof narrow);
         GetDevFriendlyNameByIndex(i, narrow, (int)sizeof narrow);
         narrow[sizeof narrow - 1] = 0;
-        wchar_t wide[sizeof narrow];
-        ::wsprintfW(wide, L"%S", narrow);
+        wchar_t wide[sizeof narrow] = {};
+        ::MultiByteToWideChar(CP_ACP, 0, narrow, -1, wide, (int)(sizeof wide / sizeof wide[0]));
         if (std::wcscmp(wide, name) == 0) match = i;
     }
     if (match >= 0 && AttachUVCDeviceByIndex(match)) g_bUvcAttached = 1;
