@@ -169,10 +169,15 @@ public:
     HANDLE Process() const { return m_pi.hProcess; }
     bool Running() const { return m_started && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
 
-    // The main frame once it is shown, or null when the process ended or time ran out.
+    // The main frame once start-up has finished (the frame is shown before the
+    // first preview opens), or null when the process ended or time ran out.
     HWND WaitMainWindow(DWORD timeoutMs = 30000) const {
         for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
-            if (HWND w = MainWindowOf(m_pi.dwProcessId)) return w;
+            if (HWND w = MainWindowOf(m_pi.dwProcessId)) {
+                DWORD_PTR r;
+                SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &r);
+                return w;
+            }
             if (!Running()) return nullptr;
             Sleep(20);
         }
