@@ -76,6 +76,17 @@ public:
             mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, m_instance.c_str(), kNoServer);
     }
     HRESULT Result() const { return m_hr; }
+    // Leaves the entry without a name to read.
+    bool ForgetName()
+    {
+        const std::wstring key = L"CLSID\\{860BB310-5D01-11d0-BD3B-00A0C911CE86}\\Instance\\" + m_instance;
+        HKEY h = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS)
+            return false;
+        const bool done = RegDeleteValueW(h, L"FriendlyName") == ERROR_SUCCESS;
+        RegCloseKey(h);
+        return done;
+    }
 
 private:
     std::wstring m_instance;
@@ -107,6 +118,18 @@ private:
         return fn ? fn() : E_FAIL;
     }
     HMODULE m_module = nullptr;
+    HRESULT m_hr = E_FAIL;
+};
+
+// The capture graph builder made uncreatable for a while: its class treated
+// as one with no server.
+class BuilderAway {
+public:
+    BuilderAway() { m_hr = CoTreatAsClass(CLSID_CaptureGraphBuilder2, kNoServer); }
+    ~BuilderAway() { CoTreatAsClass(CLSID_CaptureGraphBuilder2, CLSID_NULL); }
+    HRESULT Result() const { return m_hr; }
+
+private:
     HRESULT m_hr = E_FAIL;
 };
 
@@ -144,6 +167,47 @@ bool SameObject(IUnknown* a, IUnknown* b)
     if (!a || !b || FAILED(ua.QueryFrom(a, IID_IUnknown)) || FAILED(ub.QueryFrom(b, IID_IUnknown)))
         return false;
     return ua.Get() == ub.Get();
+}
+
+// Handles the thread's messages for a while, as the program's loop would.
+void Pump(DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    } while (LONG(end - GetTickCount()) > 0);
+}
+
+std::vector<std::wstring> FilterNames(IGraphBuilder* graph)
+{
+    std::vector<std::wstring> names;
+    ComPtr<IEnumFilters> filters;
+    if (!graph || FAILED(graph->EnumFilters(filters.Out())))
+        return names;
+    for (;;) {
+        ComPtr<IBaseFilter> filter;
+        if (filters->Next(1, filter.Out(), nullptr) != S_OK)
+            break;
+        FILTER_INFO info = {};
+        filter->QueryFilterInfo(&info);
+        names.push_back(info.achName);
+        if (info.pGraph)
+            info.pGraph->Release();
+    }
+    return names;
+}
+
+bool Has(const std::vector<std::wstring>& names, LPCWSTR name)
+{
+    for (const auto& n : names)
+        if (n == name)
+            return true;
+    return false;
 }
 
 class Probe : public ::testing::Test {
@@ -298,6 +362,62 @@ TEST_F(Probe, BuildsTheProbeGraphAndReleaseDropsIt)
     EXPECT_EQ(Record(), L"");
 }
 
+TEST_F(Probe, WithoutAGraphBuilderTheGraphIsRefusedNotUsed)
+{
+    ScopedCameras cameras(L"Camera-R5V");
+    CDeviceProbe probe(L"Camera-R5V");
+    ASSERT_TRUE(probe.m_bFound);
+    {
+        BuilderAway away;
+        ASSERT_HRESULT_SUCCEEDED(away.Result());
+        ComPtr<ICaptureGraphBuilder2> builder;
+        ASSERT_HRESULT_FAILED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                                               IID_ICaptureGraphBuilder2, builder.OutVoid()));
+        EXPECT_EQ(probe.CreateProbeGraph(), E_FAIL);
+    }
+    EXPECT_EQ(Record(), L"msgbox|Error!|Could not create filter graph|0x12000|unanswered\n");
+    probe.Release();
+    EXPECT_EQ(probe.GetGraph(), nullptr);
+    // With the builder back the same probe builds its graph.
+    EXPECT_HRESULT_SUCCEEDED(probe.CreateProbeGraph());
+    probe.Release();
+}
+
+// The preview player that nothing in the program calls, run once over a
+// camera: grabber graph, frame sizes, stop, tear-down back to the camera.
+TEST_F(Probe, ThePlayerPreviewsThroughTheGrabberAndTearsDownToTheCamera)
+{
+    ScopedCameras cameras(L"Camera-R5V");
+    HWND owner = CreateWindowExW(0, L"STATIC", L"Probe player", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    {
+        CDeviceProbe probe(L"Camera-R5V");
+        ASSERT_HRESULT_SUCCEEDED(probe.CreateProbeGraph());
+        EXPECT_EQ(probe.BuildGrabberGraph(owner), S_OK);
+        EXPECT_EQ(Record(), L"");
+        const auto running = FilterNames(probe.GetGraph());
+        EXPECT_TRUE(Has(running, L"Cap"));
+        EXPECT_TRUE(Has(running, L"Grabber"));
+        EXPECT_GT(running.size(), 2u);
+        Pump(300);
+
+        probe.ListFrameSizes();
+        const LONG heights[] = {480, 600, 768, 1024, 1200};
+        ASSERT_EQ(probe.GetFrameSizes().GetSize(), 5);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(static_cast<FrameSizeRecord*>(probe.GetFrameSizes().GetAt(i))->height, heights[i]);
+
+        probe.StopPreview(TRUE);
+        probe.TearDownGraph();
+        EXPECT_EQ(FilterNames(probe.GetGraph()), std::vector<std::wstring>{L"Cap"});
+        probe.Release();
+        EXPECT_EQ(Record(), L"");
+    }
+    Pump(100);
+    DestroyWindow(owner);
+}
+
 TEST_F(Probe, TheDeviceTableNeverGrowsPastItsSlots)
 {
     OtherDevicesAway away;
@@ -331,6 +451,28 @@ TEST_F(Probe, TheDeviceTableNeverGrowsPastItsSlots)
     EXPECT_STREQ(slots[2], L"Dev-02");
     for (int i = 0; i < 10; ++i)
         CDeviceProbe::ReleaseInterface(monikers[i]);
+}
+
+TEST_F(Probe, ADeviceWithoutANameLeavesItsSlotEmpty)
+{
+    OtherDevicesAway away;
+    ASSERT_HRESULT_SUCCEEDED(away.Result());
+    ScopedCameras cameras(L"Dev-00;Dev-01;Dev-02");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    // Listed between the first and the second camera.
+    FakeDevice nameless(L"Nameless", L"Veltrane UVC camera 00a");
+    ASSERT_HRESULT_SUCCEEDED(nameless.Result());
+    ASSERT_TRUE(nameless.ForgetName());
+
+    CDeviceProbe probe(L"Dev-01");
+    EXPECT_TRUE(probe.m_bFound);
+    probe.EnumerateDevices();
+    const LPCWSTR expected[] = {L"Dev-00", L"", L"Dev-01", L"Dev-02", L"", L"", L"", L"", L"", L""};
+    for (int i = 0; i < CDeviceProbe::kDeviceSlots; ++i) {
+        EXPECT_STREQ(probe.GetDeviceName(i), expected[i]) << i;
+        EXPECT_EQ(probe.GetDeviceMoniker(i) != nullptr, *expected[i] != 0) << i;
+    }
+    EXPECT_EQ(Record(), L"");
 }
 
 // ---------------------------------------------------------------- frame sizes
