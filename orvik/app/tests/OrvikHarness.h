@@ -141,7 +141,9 @@ inline bool HasModule(const std::vector<std::wstring>& modules, const std::wstri
 // One started Orvik.exe: its process, its windows, its end.
 class OrvikRun {
 public:
-    OrvikRun(const OrvikFolder& folder, const std::wstring& script = L"") : m_folder(folder) {
+    // Started in its folder, or in the working directory cwd when given.
+    OrvikRun(const OrvikFolder& folder, const std::wstring& script = L"", const std::wstring& cwd = L"")
+        : m_folder(folder) {
         std::ofstream(folder.Path(L"script.txt").c_str(), std::ios::binary) << Narrow(script);
         SetEnvironmentVariableW(L"VELTRANE_AFX_SCRIPT", folder.Path(L"script.txt").c_str());
         SetEnvironmentVariableW(L"VELTRANE_AFX_RECORD", folder.Path(L"record.txt").c_str());
@@ -151,8 +153,9 @@ public:
         si.cb = sizeof si;
         std::wstring exe = folder.Path(L"Orvik.exe");
         std::wstring cmd = L"\"" + exe + L"\"";
-        m_started = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder.Dir().c_str(), &si,
-                                   &m_pi) != FALSE;
+        std::wstring dir = cwd.empty() ? folder.Dir() : cwd;
+        m_started = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &m_pi) !=
+                    FALSE;
         m_startTick = GetTickCount();
     }
     ~OrvikRun() {

@@ -316,6 +316,151 @@ TEST(OrvikFrame, CaptionIsAlwaysTheLogoTitle) {
     EXPECT_EQ(run.Close(), 0ul);
 }
 
+// The user manual opens from the program folder, whatever the working directory.
+class PdfVerb {
+public:
+    explicit PdfVerb(const std::wstring& command) {
+        Set(L"Software\\Classes\\.pdf", L"OrvikTest.pdf");
+        Set(L"Software\\Classes\\OrvikTest.pdf\\shell\\open\\command", command);
+    }
+    ~PdfVerb() {
+        SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\OrvikTest.pdf");
+        SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\.pdf");
+    }
+private:
+    static void Set(LPCWSTR key, const std::wstring& value) {
+        HKEY h = nullptr;
+        RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
+        RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       (DWORD)((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(h);
+    }
+};
+
+TEST(OrvikFrame, HelpOpensTheManualBesideTheProgram) {
+    const struct { const wchar_t* lang; const wchar_t* manual; } cases[] = {
+        {L"1033", L"User Manual_English.pdf"},
+        {L"2052", L"User Manual_Chinese.pdf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.manual));
+        OrvikFolder folder(kBin);
+        folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=1\r\n", std::wstring(L"Lang=") + c.lang + L"\r\n"));
+        for (const wchar_t* name : {L"User Manual_English.pdf", L"User Manual_Chinese.pdf"})
+            std::ofstream(folder.Path(name).c_str()) << "%PDF-1.4\n";
+        PdfVerb verb(L"C:\\windows\\system32\\cmd.exe /c echo %1>\"" + folder.Path(L"opened.txt") + L"\"");
+        wchar_t windows[MAX_PATH];
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        OrvikRun run(folder, L"", windows);
+        HWND frame = run.WaitMainWindow();
+        ASSERT_NE(frame, nullptr);
+        PostMessageW(frame, WM_COMMAND, MAKEWPARAM(32945, 0), 0);
+        std::wstring opened;
+        for (DWORD start = GetTickCount(); opened.empty() && GetTickCount() - start < 15000; Sleep(100))
+            opened = ReadTextFile(folder.Path(L"opened.txt"));
+        EXPECT_NE(Lower(opened).find(Lower(folder.Path(c.manual))), std::wstring::npos) << Narrow(opened);
+        EXPECT_EQ(run.Close(), 0ul);
+    }
+}
+
+// ---------------------------------------------------------------- debugger traces
+// Runs Orvik under this process as its debugger, collecting what it writes
+// with OutputDebugStringW, until the main window is up; then closes it.
+class TracedRun {
+public:
+    explicit TracedRun(const OrvikFolder& folder) : m_folder(folder) {
+        m_thread = CreateThread(nullptr, 0, &TracedRun::Debug, this, 0, nullptr);
+    }
+    ~TracedRun() {
+        WaitForSingleObject(m_thread, 60000);
+        CloseHandle(m_thread);
+    }
+    // Waits for the end of the run (the test closes the window through the pid).
+    std::vector<std::string> Traces() {
+        WaitForSingleObject(m_thread, 60000);
+        return m_traces;
+    }
+    DWORD Pid() {
+        for (int i = 0; i < 500 && !m_pid; ++i) Sleep(10);
+        return m_pid;
+    }
+private:
+    static DWORD WINAPI Debug(void* p) {
+        TracedRun* self = static_cast<TracedRun*>(p);
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        std::wstring exe = self->m_folder.Path(L"Orvik.exe");
+        std::wstring cmd = L"\"" + exe + L"\"";
+        if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                            self->m_folder.Dir().c_str(), &si, &pi))
+            return 1;
+        self->m_pid = pi.dwProcessId;
+        for (;;) {
+            DEBUG_EVENT ev = {};
+            if (!WaitForDebugEvent(&ev, 60000)) break;
+            DWORD status = DBG_CONTINUE;
+            if (ev.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
+                const OUTPUT_DEBUG_STRING_INFO& s = ev.u.DebugString;
+                std::vector<char> buf(s.nDebugStringLength * (s.fUnicode ? 2 : 1) + 2, 0);
+                ReadProcessMemory(pi.hProcess, s.lpDebugStringData, buf.data(), buf.size() - 2, nullptr);
+                self->m_traces.push_back(s.fUnicode ? Narrow(reinterpret_cast<const wchar_t*>(buf.data())) : buf.data());
+            } else if (ev.dwDebugEventCode == EXCEPTION_DEBUG_EVENT) {
+                // Only the loader's breakpoint is ours; the program handles its own exceptions.
+                if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) status = DBG_EXCEPTION_NOT_HANDLED;
+            } else if (ev.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT) {
+                if (ev.u.LoadDll.hFile) CloseHandle(ev.u.LoadDll.hFile);
+            } else if (ev.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT) {
+                if (ev.u.CreateProcessInfo.hFile) CloseHandle(ev.u.CreateProcessInfo.hFile);
+            }
+            ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
+            if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) break;
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return 0;
+    }
+    const OrvikFolder& m_folder;
+    HANDLE m_thread = nullptr;
+    volatile DWORD m_pid = 0;
+    std::vector<std::string> m_traces;
+};
+
+// Start-up in its order: the application, the probe's device names, then the frame.
+TEST(OrvikTraces, StartUpInOrder) {
+    OrvikFolder folder(kBin);
+    folder.WriteSettings(Settings(L"bTolmira=0\r\n", L""));
+    std::ofstream(folder.Path(L"script.txt").c_str()) << "";
+    SetEnvironmentVariableW(L"VELTRANE_AFX_SCRIPT", folder.Path(L"script.txt").c_str());
+    TracedRun run(folder);
+    DWORD pid = run.Pid();
+    ASSERT_NE(pid, 0u);
+    HWND frame = nullptr;
+    for (DWORD start = GetTickCount(); !frame && GetTickCount() - start < 30000; Sleep(50)) frame = MainWindowOf(pid);
+    ASSERT_NE(frame, nullptr);
+    DWORD_PTR r;
+    SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    std::vector<std::string> traces = run.Traces();
+    auto at = [&](const std::string& text) {
+        for (size_t i = 0; i < traces.size(); ++i)
+            if (traces[i].find(text) != std::string::npos) return (int)i;
+        return -1;
+    };
+    int app = at("COrvikApp::InitInstance"), device = at("Camera-R5V"), frameStart = -1, frameEnd = at("CMainFrame::OnCreate///");
+    for (size_t i = 0; i < traces.size(); ++i)
+        if (traces[i] == "CMainFrame::OnCreate" || (traces[i].rfind("CMainFrame::OnCreate", 0) == 0 && traces[i].find("///") == std::string::npos)) {
+            frameStart = (int)i;
+            break;
+        }
+    int child = at("dkkkkkkk");
+    ASSERT_GE(app, 0);
+    EXPECT_GT(device, app);
+    EXPECT_GT(frameStart, device);
+    EXPECT_GT(frameEnd, frameStart);
+    EXPECT_GT(child, frameEnd) << "the first preview's child frame comes last";
+}
+
 // ---------------------------------------------------------------- languages
 struct LanguageCase {
     const char* name;
