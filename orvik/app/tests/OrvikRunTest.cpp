@@ -317,24 +317,36 @@ TEST(OrvikFrame, CaptionIsAlwaysTheLogoTitle) {
 }
 
 // The user manual opens from the program folder, whatever the working directory.
+// An "open" verb for .pdf files that runs a given command, for the length of a test.
 class PdfVerb {
 public:
     explicit PdfVerb(const std::wstring& command) {
-        Set(L"Software\\Classes\\.pdf", L"OrvikTest.pdf");
-        Set(L"Software\\Classes\\OrvikTest.pdf\\shell\\open\\command", command);
+        m_hadPdf = Get(L".pdf", m_oldPdf);
+        Set(L".pdf", L"OrvikTest.pdf");
+        Set(L"OrvikTest.pdf\\shell\\open\\command", command);
     }
     ~PdfVerb() {
-        SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\OrvikTest.pdf");
-        SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\.pdf");
+        SHDeleteKeyW(HKEY_CLASSES_ROOT, L"OrvikTest.pdf");
+        if (m_hadPdf) Set(L".pdf", m_oldPdf);
+        else SHDeleteKeyW(HKEY_CLASSES_ROOT, L".pdf");
     }
 private:
+    static bool Get(LPCWSTR key, std::wstring& value) {
+        wchar_t buf[256] = {};
+        DWORD size = sizeof buf;
+        if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS) return false;
+        value = buf;
+        return true;
+    }
     static void Set(LPCWSTR key, const std::wstring& value) {
         HKEY h = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
         RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                        (DWORD)((value.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(h);
     }
+    bool m_hadPdf = false;
+    std::wstring m_oldPdf;
 };
 
 TEST(OrvikFrame, HelpOpensTheManualBesideTheProgram) {
