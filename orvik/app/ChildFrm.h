@@ -9,4 +9,7 @@ public:
     CChildFrame();
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     void ActivateFrame(int nCmdShow = -1) override;
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    DECLARE_MESSAGE_MAP()
 };

@@ -84,6 +84,11 @@ HWND Bar(HWND frame, int id, const std::wstring& cls) {
     return nullptr;
 }
 
+HWND ActiveMdiChild(HWND frame) {
+    HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
+    return client ? (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0) : nullptr;
+}
+
 int MdiChildren(HWND frame) {
     HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
     int n = 0;
@@ -208,6 +213,13 @@ TEST_P(CameraTypes, StartUpAndBars) {
     EXPECT_TRUE(IsZoomed(frame));
     EXPECT_TRUE(run.Boxes().empty()) << Narrow(run.Boxes()[0]);
     EXPECT_EQ(MdiChildren(frame), c.previews);
+    if (c.previews) {
+        // The preview's child frame: maximised, without a system menu.
+        HWND child = ActiveMdiChild(frame);
+        ASSERT_NE(child, nullptr);
+        EXPECT_TRUE(IsZoomed(child));
+        EXPECT_FALSE(GetWindowLongW(child, GWL_STYLE) & WS_SYSMENU);
+    }
 
     // Bars: Camera, Image Processing, Image Measurement always; Logic and Realtime only for type 0.
     EXPECT_NE(Bar(frame, 0xE800, TOOLBARCLASSNAMEW), nullptr);
