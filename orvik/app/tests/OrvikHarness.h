@@ -50,10 +50,12 @@ public:
     explicit OrvikFolder(const std::wstring& binDir) {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
+        // A folder no earlier run left behind (process ids repeat under Wine).
         static int serial = 0;
-        m_dir = std::wstring(temp) + L"orvik-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++serial) + L"\\";
-        CreateDirectoryW(m_dir.c_str(), nullptr);
+        do {
+            m_dir = std::wstring(temp) + L"orvik-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++serial) + L"\\";
+        } while (!CreateDirectoryW(m_dir.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
         std::wstring from = binDir;
         if (!from.empty() && from.back() != L'\\' && from.back() != L'/') from += L'\\';
         WIN32_FIND_DATAW fd;
@@ -61,8 +63,10 @@ public:
         if (h == INVALID_HANDLE_VALUE) return;
         do {
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            // The program and what it loads; no settings or logs of earlier runs.
             std::wstring name = Lower(fd.cFileName);
-            if (name == L"setting.ini" || name.size() < 4) continue;
+            std::wstring ext = name.size() > 4 ? name.substr(name.size() - 4) : L"";
+            if (ext != L".exe" && ext != L".dll" && ext != L".mdb") continue;
             CopyFileW((from + fd.cFileName).c_str(), (m_dir + fd.cFileName).c_str(), FALSE);
             ++m_copied;
         } while (FindNextFileW(h, &fd));
@@ -121,6 +125,19 @@ inline HWND MainWindowOf(DWORD pid) {
     for (HWND h : TopLevelWindows(pid))
         if (IsWindowVisible(h) && GetMenu(h)) return h;
     return nullptr;
+}
+
+// Ends every running copy of a program found by its window title.
+inline void EndProgramsTitled(LPCWSTR title) {
+    while (HWND w = FindWindowW(nullptr, title)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!p) break;
+        TerminateProcess(p, 0);
+        WaitForSingleObject(p, 5000);
+        CloseHandle(p);
+    }
 }
 
 inline std::vector<std::wstring> ModulesOf(DWORD pid) {

@@ -19,6 +19,12 @@ namespace {
 
 const std::wstring kBin = ORVIK_BIN_DIR;
 
+// No auto-focus program outlives a test, whatever its end.
+struct NoTolmiraLeft {
+    NoTolmiraLeft() { EndProgramsTitled(TOLMIRA_WINDOW_TITLE); }
+    ~NoTolmiraLeft() { EndProgramsTitled(TOLMIRA_WINDOW_TITLE); }
+};
+
 // Installs the simulated cameras by name, and the default camera again afterwards.
 class Cameras {
 public:
@@ -269,6 +275,7 @@ INSTANTIATE_TEST_SUITE_P(Orvik, CameraTypes, ::testing::ValuesIn(kCameraCases),
 // No setting.ini at all: the DirectShow camera "Camera-R5V", a live preview,
 // the auto-focus program started and not waited for at exit.
 TEST(OrvikDefaults, NoSettingsFile) {
+    NoTolmiraLeft guard;
     OrvikFolder folder(kBin);
     OrvikRun run(folder);
     HWND frame = run.WaitMainWindow();
@@ -284,10 +291,6 @@ TEST(OrvikDefaults, NoSettingsFile) {
     GetWindowThreadProcessId(focus, &focusPid);
     EXPECT_EQ(run.Close(), 0ul);
     EXPECT_TRUE(IsWindow(focus)) << "not asked to close";
-    if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, focusPid)) {
-        TerminateProcess(p, 0);
-        CloseHandle(p);
-    }
 }
 
 // The UVC property library is attached only to a device of the model's exact name.
@@ -658,6 +661,7 @@ TEST(OrvikTolmira, StartedAndClosedAsSet) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting);
+        NoTolmiraLeft guard;
         OrvikFolder folder(kBin);
         folder.WriteSettings(Settings(L"CamType=1\r\nbTolmira=" + std::to_wstring(c.setting) + L"\r\n", L""));
         OrvikRun run(folder);
@@ -681,10 +685,6 @@ TEST(OrvikTolmira, StartedAndClosedAsSet) {
         ASSERT_GE(log.size(), 1u);
         EXPECT_EQ(log[0], L"start " + std::to_wstring(focusPid));
         EXPECT_EQ(log.size() == 2 && log[1] == L"close " + std::to_wstring(focusPid), c.closed);
-        if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, focusPid)) {
-            TerminateProcess(p, 0);
-            CloseHandle(p);
-        }
     }
 }
 
