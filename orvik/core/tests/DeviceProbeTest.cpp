@@ -121,15 +121,15 @@ private:
     HRESULT m_hr = E_FAIL;
 };
 
-// The capture graph builder made uncreatable for a while: its class treated
-// as one with no server.
-class BuilderAway {
+// A system class made uncreatable for a while: treated as one with no server.
+class ClassAway {
 public:
-    BuilderAway() { m_hr = CoTreatAsClass(CLSID_CaptureGraphBuilder2, kNoServer); }
-    ~BuilderAway() { CoTreatAsClass(CLSID_CaptureGraphBuilder2, CLSID_NULL); }
+    explicit ClassAway(REFCLSID clsid) : m_clsid(clsid) { m_hr = CoTreatAsClass(clsid, kNoServer); }
+    ~ClassAway() { CoTreatAsClass(m_clsid, CLSID_NULL); }
     HRESULT Result() const { return m_hr; }
 
 private:
+    CLSID m_clsid;
     HRESULT m_hr = E_FAIL;
 };
 
@@ -368,7 +368,7 @@ TEST_F(Probe, WithoutAGraphBuilderTheGraphIsRefusedNotUsed)
     CDeviceProbe probe(L"Camera-R5V");
     ASSERT_TRUE(probe.m_bFound);
     {
-        BuilderAway away;
+        ClassAway away(CLSID_CaptureGraphBuilder2);
         ASSERT_HRESULT_SUCCEEDED(away.Result());
         ComPtr<ICaptureGraphBuilder2> builder;
         ASSERT_HRESULT_FAILED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
@@ -416,6 +416,21 @@ TEST_F(Probe, ThePlayerPreviewsThroughTheGrabberAndTearsDownToTheCamera)
     }
     Pump(100);
     DestroyWindow(owner);
+}
+
+TEST_F(Probe, WithoutTheDeviceEnumeratorNothingIsFoundAndTheTableSaysSo)
+{
+    ScopedCameras cameras(L"Camera-R5V");
+    ClassAway away(CLSID_SystemDeviceEnum);
+    ASSERT_HRESULT_SUCCEEDED(away.Result());
+    CDeviceProbe probe(L"Camera-R5V");
+    EXPECT_FALSE(probe.m_bFound);
+    EXPECT_EQ(Record(), L"");
+    probe.EnumerateDevices();
+    // No application here, so the framework's own caption.
+    EXPECT_EQ(Record(), L"msgbox|Error|Error Creating Device Enumerator|0x0|unanswered\n");
+    for (int i = 0; i < CDeviceProbe::kDeviceSlots; ++i)
+        EXPECT_EQ(probe.GetDeviceMoniker(i), nullptr);
 }
 
 TEST_F(Probe, TheDeviceTableNeverGrowsPastItsSlots)
