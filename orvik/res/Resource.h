@@ -27,7 +27,6 @@
 #define IDB_TASKPANE_ICONS       153  // 16 px, magenta key
 #define IDB_SPLASH               194
 
-
 // Control ids of the bars (the menu bar shares 0xE806 with the Logic toolbar).
 #define ID_BAR_CAMERA            0xE800
 #define ID_BAR_STATUS            0xE801
@@ -287,13 +286,43 @@
 #define ID_INDICATOR_FILE        59406  // file name with path
 
 // ---------------------------------------------------------------- strings
+#define IDS_IMAGE_CONTRAST       59400  // "ImageConstrast"
+#define IDS_EXPOSURE             59407  // slider names and button captions of the camera panels
+#define IDS_GAIN                 59408
+#define IDS_RED                  59409
+#define IDS_GREEN                59410
+#define IDS_BLUE                 59411
+#define IDS_GAMMA                59412
+#define IDS_SATURATION           59413
+#define IDS_AUTO_EXP             59415
+#define IDS_AUTO_WB              59416
+#define IDS_DATABASE             59417
+#define IDS_DEFAULT              59418
+#define IDS_TIP_AUTO_EXPOSURE    59419
+#define IDS_TIP_AUTO_WB          59420
+#define IDS_TIP_DATABASE         59421
+#define IDS_TIP_DEFAULT          59422
+#define IDS_MULTI_CAPTURE        59423
+#define IDS_RECORD_VIDEO         59425
+#define IDS_STOP                 59427
+#define IDS_PAUSE                59431
+#define IDS_TIP_PAUSE            59432
+#define IDS_LIVE                 59433
+#define IDS_TIP_LIVE             59434
 #define IDS_NO_CAPTURE_HARDWARE  59435  // "Sorry, you have no video capture hardware. ..."
 #define IDS_DB_CONNECT_FAILED    59436  // "connect database failed, please check the file of data.mdb."
+#define IDS_MASK_DEPTH           59437  // "Only support 24-bit or 32-bit images!"
+#define IDS_OK                   59438
+#define IDS_CANCEL               59439
+#define IDS_ENTER_ITEM_NAME      59440
 #define IDS_HINT                 59441  // "Hint"
+#define IDS_TIP_APPLY            59442
+#define IDS_TIP_EXIT             59443
 #define IDS_GROUP_VIDEO          59444  // "Video"
 #define IDS_GROUP_ADJUST         59445  // "Adjust"
 #define IDS_GROUP_CAPTURE        59446  // "Capture"
 #define IDS_TASK_CAPTURE_SETTING 59447  // "Capture setting"
+#define IDS_CAPTURE              59448
 #define IDS_CAMERA_PANE          59449  // "Camera Pane"
 #define IDS_TOOLBAR_REALTIME     59450  // "Realtime"
 #define IDS_TOOLBAR_CAMERA       59451  // "Camera"
@@ -301,6 +330,17 @@
 #define IDS_TOOLBAR_PROCESSING   59453  // "Image Processing"
 #define IDS_TOOLBAR_MEASUREMENT  59454  // "Image Measurement"
 #define IDS_TOOLBAR_CUSTOMIZE    59455  // "Customize..."
+#define IDS_TIP_BROWSE           59456
+#define IDS_START                59457
+#define IDS_SELECT_PATH_FIRST    59458
+#define IDS_TIP_DELETE           59459
+#define IDS_TIP_ADD              59460
+#define IDS_CONFIRM_DELETE       59461
+#define IDS_CONFIRM              59462
+#define IDS_NAME_EXISTS          59463
+#define IDS_CONFIRM_APPLY        59464
 #define IDS_SAVE_IMAGE_PROMPT    59470  // "Do you want to save Image?"
+#define IDS_DELETE_ALL_MEASURES  59471
+#define IDS_SAVE_MEASURES        59472
 #define IDS_CANNOT_PREVIEW       59473  // "Cannot preview successfully.Please check your camera."
 #define IDS_ABOUT_ITEM           59474  // About item text, followed by the logo title

@@ -9,6 +9,7 @@
 #include "Resource.h"
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,25 @@ const struct { UINT id; const wchar_t* text; } kEnglish[] = {
     {ID_INDICATOR_NUM, L"NUM"},
     {ID_INDICATOR_SCRL, L"SCRL"},
     {AFX_IDS_IDLEMESSAGE, L"Ready"},
+    {IDS_IMAGE_CONTRAST, L"ImageConstrast"},
+    {IDS_EXPOSURE, L"Exposure"}, {IDS_GAIN, L"Gain"}, {IDS_RED, L"Red"}, {IDS_GREEN, L"Green"},
+    {IDS_BLUE, L"Blue"}, {IDS_GAMMA, L"Gamma"}, {IDS_SATURATION, L"Saturation"},
+    {IDS_AUTO_EXP, L"AutoExp"}, {IDS_AUTO_WB, L"Auto white balance"}, {IDS_DATABASE, L"Database"},
+    {IDS_DEFAULT, L"Default"}, {IDS_TIP_AUTO_EXPOSURE, L"Auto exposure"},
+    {IDS_TIP_AUTO_WB, L"Auto white balance"}, {IDS_TIP_DATABASE, L"Manage camera param"},
+    {IDS_TIP_DEFAULT, L"Recover default value"}, {IDS_MULTI_CAPTURE, L"MultiCapture"},
+    {IDS_RECORD_VIDEO, L"RecordVideo"}, {IDS_STOP, L"Stop"}, {IDS_PAUSE, L"Pause"},
+    {IDS_TIP_PAUSE, L"Pause video"}, {IDS_LIVE, L"Live"}, {IDS_TIP_LIVE, L"Resume video"},
+    {IDS_MASK_DEPTH, L"Only support 24-bit or 32-bit images!"}, {IDS_OK, L"OK"}, {IDS_CANCEL, L"Cancel"},
+    {IDS_ENTER_ITEM_NAME, L"Please input the itemname."},
+    {IDS_TIP_APPLY, L"Apply the selected item to the camera"}, {IDS_TIP_EXIT, L"Close this dialog"},
+    {IDS_CAPTURE, L"Capture"}, {IDS_TIP_BROWSE, L"Select path"}, {IDS_START, L"Start"},
+    {IDS_SELECT_PATH_FIRST, L"Please select path first"}, {IDS_TIP_DELETE, L"Delete the selected item"},
+    {IDS_TIP_ADD, L"Add the current params to the item list"}, {IDS_CONFIRM_DELETE, L"Delete the item ?"},
+    {IDS_CONFIRM, L"Confirm"}, {IDS_NAME_EXISTS, L"Item name already exists."},
+    {IDS_CONFIRM_APPLY, L"Apply the selected item ?"},
+    {IDS_DELETE_ALL_MEASURES, L"Do you want to delete all Measures?"},
+    {IDS_SAVE_MEASURES, L"Do you want to save measurement data to image?"},
     {ID_RELOAD_CAMERA, L"Reload camera"},
     {ID_MASK_DIVIDE, L"Divide"},
     {ID_MEASURE_POINT, L"Point"},
@@ -195,7 +215,9 @@ const UINT kTranslated[] = {
     IDS_GROUP_CAPTURE, IDS_TASK_CAPTURE_SETTING, IDS_CAMERA_PANE, IDS_TOOLBAR_REALTIME,
     IDS_TOOLBAR_CAMERA, IDS_TOOLBAR_LOGIC, IDS_TOOLBAR_PROCESSING, IDS_TOOLBAR_MEASUREMENT,
     IDS_TOOLBAR_CUSTOMIZE, IDS_SAVE_IMAGE_PROMPT, IDS_CANNOT_PREVIEW, IDS_ABOUT_ITEM,
-    AFX_IDS_IDLEMESSAGE,
+    AFX_IDS_IDLEMESSAGE, IDS_IMAGE_CONTRAST, IDS_EXPOSURE, IDS_TIP_DEFAULT, IDS_TIP_LIVE, IDS_MASK_DEPTH,
+    IDS_ENTER_ITEM_NAME, IDS_SELECT_PATH_FIRST, IDS_CONFIRM_DELETE, IDS_NAME_EXISTS, IDS_DELETE_ALL_MEASURES,
+    IDS_SAVE_MEASURES,
 };
 
 // Dialogs and the controls their code reaches by id.
@@ -217,6 +239,29 @@ const struct { UINT id; std::vector<UINT> controls; bool child; } kDialogs[] = {
                           1044, 1031, 1030, 1033, 1092, 1091, 1093, 1096, 1095, 1097, 1088, 1090, 1054,
                           1102, 1103}, true},
 };
+
+// The combo-box items of a dialog's initial data (RT_DLGINIT), by control.
+std::vector<std::pair<UINT, std::string>> DialogInitData(HMODULE h, UINT dialog) {
+    std::vector<std::pair<UINT, std::string>> items;
+    HRSRC r = FindResourceW(h, MAKEINTRESOURCEW(dialog), MAKEINTRESOURCEW(240));
+    if (!r) return items;
+    const BYTE* p = static_cast<const BYTE*>(LockResource(LoadResource(h, r)));
+    const BYTE* end = p + SizeofResource(h, r);
+    while (p + 2 <= end && *reinterpret_cast<const WORD*>(p)) {
+        if (p + 8 > end) break;
+        WORD id = *reinterpret_cast<const WORD*>(p);
+        WORD msg = *reinterpret_cast<const WORD*>(p + 2);
+        DWORD len = *reinterpret_cast<const DWORD*>(p + 4);
+        p += 8;
+        if (msg != 0x0403 || len == 0 || p + len > end || p[len - 1] != 0) {
+            items.push_back({0, "malformed"});
+            break;
+        }
+        items.push_back({id, std::string(reinterpret_cast<const char*>(p), len - 1)});
+        p += len;
+    }
+    return items;
+}
 
 class LangResources : public ::testing::TestWithParam<Language> {
 protected:
@@ -282,6 +327,15 @@ TEST_P(LangResources, MenusHoldTheirCommands) {
     // Sub-menu 0 of the drop-down menus holds only the drop-down's command.
     EXPECT_EQ(MenuItems(h, IDR_REALTIME_MENU, 0).size(), 1u);
     EXPECT_EQ(MenuItems(h, IDR_LOGIC_MENU, 0).size(), 1u);
+    // The keys the still-image menu names.
+    HACCEL acc = LoadAcceleratorsW(h, MAKEINTRESOURCEW(IDR_STILLTYPE));
+    ASSERT_TRUE(acc);
+    ACCEL keys[8] = {};
+    int n = CopyAcceleratorTableW(acc, keys, 8);
+    ASSERT_EQ(n, 2);
+    EXPECT_TRUE(keys[0].key == 'S' && keys[0].cmd == ID_FILE_SAVE && (keys[0].fVirt & FCONTROL));
+    EXPECT_TRUE(keys[1].key == 'Z' && keys[1].cmd == ID_EDIT_UNDO && (keys[1].fVirt & FCONTROL));
+    DestroyAcceleratorTable(acc);
     // Each language is named in its own script everywhere.
     std::vector<Item> items = MenuItems(h, IDR_MAINFRAME);
     const wchar_t* names[] = {L"中文", L"English", L"Deutsch", L"Français", L"日本語", L"العربية", L"Polski"};
@@ -344,6 +398,20 @@ TEST_P(LangResources, DialogsCreateWithTheirControls) {
         DestroyWindow(dlg);
     }
     DestroyWindow(parent);
+}
+
+TEST_P(LangResources, ComboItemsOfTheDialogs) {
+    using Items = std::vector<std::pair<UINT, std::string>>;
+    EXPECT_EQ(DialogInitData(h, IDD_CAPTURE_BOX), (Items{{IDC_CAP_TYPE, ".bmp"}, {IDC_CAP_TYPE, ".jpg"}}));
+    Items set = DialogInitData(h, IDD_CAPTURE_SET);
+    // Index n of each combo is the reduction factor 2n (1 for index 0).
+    Items x = {{0, "2592X1944(100%)"}, {0, "1296X972(50%)"}};
+    Items y = {{0, "1944px(100%)"}, {0, "972px(50%)"}, {0, "486px(25%)"}};
+    Items want;
+    for (auto [id, texts] : {std::make_pair(IDC_CS_SINGLE_X, x), std::make_pair(IDC_CS_SINGLE_Y, y),
+                             std::make_pair(IDC_CS_MULTI_X, x), std::make_pair(IDC_CS_MULTI_Y, y)})
+        for (auto& t : texts) want.push_back({(UINT)id, t.second});
+    EXPECT_EQ(set, want);
 }
 
 TEST_P(LangResources, TextsInTheirLanguage) {

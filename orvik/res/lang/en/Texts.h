@@ -165,6 +165,28 @@
 #define S_CANNOT_PREVIEW  "Cannot preview successfully.Please check your camera."
 #define S_ABOUT_ITEM      "&About "
 
+// Camera panels, presets and measuring
+#define S_IMAGE_CONTRAST      "ImageConstrast"
+#define S_TIP_DATABASE        "Manage camera param"
+#define S_TIP_DEFAULT         "Recover default value"
+#define S_TIP_PAUSE           "Pause video"
+#define S_TIP_LIVE            "Resume video"
+#define S_MASK_DEPTH          "Only support 24-bit or 32-bit images!"
+#define S_ENTER_ITEM_NAME     "Please input the itemname."
+#define S_TIP_APPLY           "Apply the selected item to the camera"
+#define S_TIP_EXIT            "Close this dialog"
+#define S_TIP_BROWSE          "Select path"
+#define S_START               "Start"
+#define S_SELECT_PATH_FIRST   "Please select path first"
+#define S_TIP_DELETE          "Delete the selected item"
+#define S_TIP_ADD             "Add the current params to the item list"
+#define S_CONFIRM_DELETE      "Delete the item ?"
+#define S_CONFIRM             "Confirm"
+#define S_NAME_EXISTS         "Item name already exists."
+#define S_CONFIRM_APPLY       "Apply the selected item ?"
+#define S_DELETE_ALL_MEASURES "Do you want to delete all Measures?"
+#define S_SAVE_MEASURES       "Do you want to save measurement data to image?"
+
 // Dialogs
 #define D_FONT            "MS Shell Dlg"
 #define D_OK              "OK"
