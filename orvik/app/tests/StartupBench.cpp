@@ -56,7 +56,7 @@ int wmain() {
         orvik.push_back(TimeToWindow(folder.Path(L"Orvik.exe"), folder.Dir(), true));
     }
     double o = Median(orvik), p = Median(plain);
-    std::printf("Orvik start-up (process start to main window, Camera-R5V, first preview open): %.0f ms, median of %d\n",
+    std::printf("Orvik start-up (process start to main window shown, camera Camera-R5V): %.0f ms, median of %d\n",
                 o, runs);
     std::printf("plain window program (Tolmira.exe) started the same way: %.0f ms\n", p);
     if (o > 0 && p > 0) std::printf("ratio Orvik / plain program: %.2f\n", o / p);
