@@ -251,11 +251,15 @@ TEST_P(CameraTypes, StartUpAndBars) {
         EXPECT_TRUE(b.fsStyle & (BTNS_DROPDOWN | BTNS_WHOLEDROPDOWN));
     }
 
-    // New preview is offered only while no live preview is open.
+    // Update handlers on the Camera toolbar: New preview and Preview only while
+    // no live preview is open, Save only for a still image.
     HWND camera = Bar(frame, 0xE800, TOOLBARCLASSNAMEW);
-    const WPARAM kFileNew = 0xE100;
-    if (SendMessageW(camera, TB_COMMANDTOINDEX, kFileNew, 0) >= 0) {
-        EXPECT_EQ(SendMessageW(camera, TB_ISBUTTONENABLED, kFileNew, 0) != 0, c.previews == 0);
+    const struct { WPARAM command; bool enabled; } states[] = {
+        {0xE100, c.previews == 0}, {32861, c.previews == 0}, {0xE103, false},
+    };
+    for (const auto& st : states) {
+        ASSERT_GE(SendMessageW(camera, TB_COMMANDTOINDEX, st.command, 0), 0) << st.command;
+        EXPECT_EQ(SendMessageW(camera, TB_ISBUTTONENABLED, st.command, 0) != 0, st.enabled) << st.command;
     }
 
     std::vector<std::wstring> modules = ModulesOf(run.Pid());
@@ -689,6 +693,26 @@ TEST(OrvikTolmira, StartedAndClosedAsSet) {
 }
 
 // ---------------------------------------------------------------- the toolkit's registry state
+// The look kept in the workspace's section of any application under the toolkit's key.
+bool StoredLook(DWORD& look) {
+    HKEY app = nullptr;
+    bool found = false;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\BCGP AppWizard-Generated Applications", 0, KEY_READ, &app) !=
+        ERROR_SUCCESS)
+        return false;
+    wchar_t sub[256];
+    for (DWORD i = 0; !found; ++i) {
+        DWORD n = 256;
+        if (RegEnumKeyExW(app, i, sub, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        std::wstring path = std::wstring(sub) + L"\\Settings";
+        DWORD size = sizeof look;
+        found = RegGetValueW(app, path.c_str(), L"ApplicationLook", RRF_RT_REG_DWORD, nullptr, &look, &size) ==
+                ERROR_SUCCESS;
+    }
+    RegCloseKey(app);
+    return found;
+}
+
 TEST(OrvikRegistry, ToolkitKeysAreWipedAtStartAndTheLookLastsOneRun) {
     HKEY h = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BCGSoft\\x", 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
@@ -709,25 +733,13 @@ TEST(OrvikRegistry, ToolkitKeysAreWipedAtStartAndTheLookLastsOneRun) {
     // A look chosen from the menu is kept in the workspace's section while the program runs.
     PostMessageW(frame, WM_COMMAND, MAKEWPARAM(32835, 0), 0);
     Settle(frame);
-    HKEY app = nullptr;
-    DWORD look = 0, size = sizeof look;
-    bool found = false;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\BCGP AppWizard-Generated Applications", 0, KEY_READ, &app) ==
-        ERROR_SUCCESS) {
-        wchar_t sub[256];
-        for (DWORD i = 0; !found; ++i) {
-            DWORD n = 256;
-            if (RegEnumKeyExW(app, i, sub, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            std::wstring path = std::wstring(sub) + L"\\Settings";
-            size = sizeof look;
-            found = RegGetValueW(app, path.c_str(), L"ApplicationLook", RRF_RT_REG_DWORD, nullptr, &look, &size) ==
-                    ERROR_SUCCESS;
-        }
-        RegCloseKey(app);
-    }
+    DWORD look = 0;
+    bool found = StoredLook(look);
     EXPECT_TRUE(found);
     EXPECT_EQ(look, 32835u);
     EXPECT_EQ(run.Close(), 0ul);
+    // Shut-down removes the state of the run.
+    EXPECT_FALSE(StoredLook(look));
 }
 
 }  // namespace
