@@ -319,6 +319,20 @@ TEST(OrvikUvc, AttachesOnlyAnExactName) {
     }
 }
 
+// A library that leaves a name unterminated does not spoil the match of the next.
+TEST(OrvikUvc, UnterminatedNameIsCutAtTheBuffer) {
+    Cameras cameras(L"Camera-J40");
+    OrvikFolder folder(kBin);
+    ASSERT_TRUE(CopyFileW(UVCLIB_STUB, folder.Path(L"ROREREverizaZizidodu.dll").c_str(), FALSE));
+    folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=2\r\nCamSubType=6\r\n", L""));
+    SetEnvironmentVariableW(L"ORVIK_UVCSTUB_LOG", folder.Path(L"stub.log").c_str());
+    OrvikRun run(folder);
+    ASSERT_NE(run.WaitMainWindow(), nullptr);
+    EXPECT_EQ(ReadTextFile(folder.Path(L"stub.log")), L"attach 1\n");
+    EXPECT_EQ(run.Close(), 0ul);
+    SetEnvironmentVariableW(L"ORVIK_UVCSTUB_LOG", nullptr);
+}
+
 // ---------------------------------------------------------------- the caption
 TEST(OrvikFrame, CaptionIsAlwaysTheLogoTitle) {
     OrvikFolder folder(kBin);
