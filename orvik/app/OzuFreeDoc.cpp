@@ -1,0 +1,5 @@
+#include "OzuFreeDoc.h"
+
+IMPLEMENT_DYNCREATE(COzuFreeDoc, CDocument)
+
+COzuFreeDoc::COzuFreeDoc() {}
