@@ -122,6 +122,15 @@ public:
             RegCloseKey(m_aside);
     }
     bool Ok() const { return m_ok; }
+    // Puts back what a run that crashed left filed.
+    static void Mend()
+    {
+        for (LPCWSTR clsid : {kFileWriter, kVideoRenderer}) {
+            SinkStandin s(clsid);
+        }
+    }
+    static constexpr LPCWSTR kFileWriter = L"{8596E5F0-0DA5-11D0-BD21-00A0C911CE86}";
+    static constexpr LPCWSTR kVideoRenderer = L"{B87BEB7B-8D29-423F-AE4D-6582C10175AC}";
 
 private:
     static constexpr LPCWSTR kAside = L"Software\\Veltrane\\TrevloTest\\SinkServers";
@@ -397,6 +406,7 @@ protected:
         AfxTestSetScript(L"");
         AfxTestClearRecord();
         DefaultSizeClass = 0;
+        SinkStandin::Mend();
     }
     void TearDown() override
     {
@@ -958,8 +968,8 @@ TEST_F(Trevlo, CaptureGraphRecordsTheCameraIntoAnAviFile)
 {
     Cameras cameras(L"Camera-R5V");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
-    SinkStandin writer(L"{8596E5F0-0DA5-11D0-BD21-00A0C911CE86}");
-    SinkStandin renderer(L"{B87BEB7B-8D29-423F-AE4D-6582C10175AC}");
+    SinkStandin writer(SinkStandin::kFileWriter);
+    SinkStandin renderer(SinkStandin::kVideoRenderer);
     ASSERT_TRUE(writer.Ok() && renderer.Ok());
     const LPCWSTR path = L"C:\\temp.avi";
     DeleteFileW(path);
