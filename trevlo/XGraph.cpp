@@ -714,6 +714,14 @@ HRESULT CXGraphDll::MakeCaptureGraph()
     if (FAILED(hr) || !mux)
         TREVLO_FAIL(L"Could not create AVI Mux Filter (is qcap.dll registered?)", hr);
     m_pGraph->AddFilter(mux.Get(), L"AVI Mux");
+    // Full interleaving, set while the mux is unconnected (a change later
+    // reconnects it): every mux offers it, and Wine's offers nothing else;
+    // there its default mode makes Run fail and the first frame crash it.
+    {
+        Ptr<IConfigInterleaving> interleaving;
+        if (SUCCEEDED(mux->QueryInterface(IID_IConfigInterleaving, interleaving.OutVoid())) && interleaving)
+            interleaving->put_Mode(INTERLEAVE_FULL);
+    }
 
     {
         Ptr<IPin> capturePin, sorvaneIn;
@@ -747,12 +755,16 @@ HRESULT CXGraphDll::MakeCaptureGraph()
     hr = compressorIn ? m_pGraph->ConnectDirect(teeCapture.Get(), compressorIn.Get(), nullptr) : E_FAIL;
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect wmv to capture filter", hr);
-    hr = ConnectFilters(m_pGraph, compressor.Get(), mux.Get());
-    if (FAILED(hr))
-        TREVLO_FAIL(L"Can't connect compressor to mux", hr);
+    // The mux's output before its input: the mux reconnects every input
+    // already connected when its output connects, and Wine's mux cannot
+    // take a reconnected input (it drops the input's allocator on the
+    // disconnect and then reads through it).
     hr = ConnectFilters(m_pGraph, mux.Get(), writer.Get());
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect mux to filewriter", hr);
+    hr = ConnectFilters(m_pGraph, compressor.Get(), mux.Get());
+    if (FAILED(hr))
+        TREVLO_FAIL(L"Can't connect compressor to mux", hr);
     FirstPin(vmr.Get(), PINDIR_INPUT, false, vmrIn.Out());
     hr = vmrIn ? m_pGraph->Connect(teePreview.Get(), vmrIn.Get()) : E_FAIL;
     if (FAILED(hr))

@@ -7,9 +7,11 @@
 #include "UvcCamInstall.h"
 #include "UvcDevices.h"
 #include "UvcScene.h"
+#include "WmvRle.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
+#include <vfw.h>
 
 #include <atomic>
 #include <cstdio>
@@ -49,18 +51,18 @@ private:
     HRESULT m_hr = E_FAIL;
 };
 
-// Takes the other video input devices of the suite (the Zentu camera) out of
-// the category for a while, so that the category holds only the simulated
-// cameras; registers them again when it goes.
-class OtherDevicesAway {
+// Takes a registered plug-in's filters out of the registry for a while
+// (the stand-in compressor, for the machine that has none), and files them
+// again when it goes.
+class ServerAway {
 public:
-    OtherDevicesAway()
+    explicit ServerAway(LPCWSTR module)
     {
-        m_module = LoadLibraryW(ZENTU_AX);
+        m_module = LoadLibraryW(module);
         if (m_module)
             m_hr = Call("DllUnregisterServer");
     }
-    ~OtherDevicesAway()
+    ~ServerAway()
     {
         if (m_module) {
             Call("DllRegisterServer");
@@ -78,6 +80,78 @@ private:
     }
     HMODULE m_module = nullptr;
     HRESULT m_hr = E_FAIL;
+};
+
+// Takes the other video input devices of the suite (the Zentu camera) out of
+// the category, so that it holds only the simulated cameras.
+class OtherDevicesAway : public ServerAway {
+public:
+    OtherDevicesAway() : ServerAway(ZENTU_AX) {}
+};
+
+// Files one of the stand-in sinks under a platform class for a while, in
+// place of Wine's filter, and puts Wine's back when it goes: a File Writer
+// whose pin offers the IStream that AVI Mux writes through, and a Video
+// Mixing Renderer that takes RGB24 (Wine's lack both). Wine's server is kept
+// aside in the registry too, so that a run that crashed is mended by the next.
+class SinkStandin {
+public:
+    explicit SinkStandin(LPCWSTR clsid) : m_clsid(clsid)
+    {
+        const std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32";
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &m_key) !=
+                ERROR_SUCCESS ||
+            RegCreateKeyExW(HKEY_CURRENT_USER, kAside, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                            &m_aside, nullptr) != ERROR_SUCCESS)
+            return;
+        const std::wstring current = Read(m_key, nullptr);
+        m_saved = Read(m_aside, clsid);
+        if (m_saved.empty() && current != DSSINKS_AX) {
+            m_saved = current;
+            Write(m_aside, clsid, m_saved);
+        }
+        m_ok = !m_saved.empty() && Write(m_key, nullptr, DSSINKS_AX);
+    }
+    ~SinkStandin()
+    {
+        if (m_ok && Write(m_key, nullptr, m_saved))
+            RegDeleteValueW(m_aside, m_clsid);
+        if (m_key)
+            RegCloseKey(m_key);
+        if (m_aside)
+            RegCloseKey(m_aside);
+    }
+    bool Ok() const { return m_ok; }
+    // Puts back what a run that crashed left filed.
+    static void Mend()
+    {
+        for (LPCWSTR clsid : {kFileWriter, kVideoRenderer}) {
+            SinkStandin s(clsid);
+        }
+    }
+    static constexpr LPCWSTR kFileWriter = L"{8596E5F0-0DA5-11D0-BD21-00A0C911CE86}";
+    static constexpr LPCWSTR kVideoRenderer = L"{B87BEB7B-8D29-423F-AE4D-6582C10175AC}";
+
+private:
+    static constexpr LPCWSTR kAside = L"Software\\Veltrane\\TrevloTest\\SinkServers";
+    static std::wstring Read(HKEY key, LPCWSTR name)
+    {
+        WCHAR value[MAX_PATH] = {};
+        DWORD bytes = sizeof(value) - sizeof(WCHAR);
+        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes) != ERROR_SUCCESS)
+            return std::wstring();
+        return value;
+    }
+    static bool Write(HKEY key, LPCWSTR name, const std::wstring& value)
+    {
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              DWORD((value.size() + 1) * sizeof(WCHAR))) == ERROR_SUCCESS;
+    }
+    LPCWSTR m_clsid;
+    HKEY m_key = nullptr;
+    HKEY m_aside = nullptr;
+    std::wstring m_saved;
+    bool m_ok = false;
 };
 
 // Handles the thread's messages while waiting, as the host's message loop does.
@@ -332,6 +406,7 @@ protected:
         AfxTestSetScript(L"");
         AfxTestClearRecord();
         DefaultSizeClass = 0;
+        SinkStandin::Mend();
     }
     void TearDown() override
     {
@@ -792,13 +867,178 @@ TEST_F(Trevlo, BuildFailuresShowOneBoxAndReturnTheirCode)
         EXPECT_EQ(g.ShowVideoWindow(TRUE), E_POINTER);
     }
     Cameras cameras(L"Vantor-T4M");
+    // A machine without a Windows Media Video 9 encoder, as Wine is.
+    ServerAway noCompressor(WMVCODEC_AX);
+    ASSERT_HRESULT_SUCCEEDED(noCompressor.Result());
     CXGraphDll g;
     ASSERT_EQ(g.InitGraph(), S_OK);
-    // Wine has no Windows Media Video 9 encoder.
     EXPECT_EQ(g.MakeCaptureGraph(), E_FAIL);
     EXPECT_EQ(Boxes(), ErrorBox(L"Could not create compressor"));
     g.TearDownGraph();
     g.ClearGraph();
+}
+
+// With the compressor but Wine's own renderer, which refuses RGB24: the AVI
+// branch is built, the preview fails with its box and code, and the graph
+// goes down cleanly.
+TEST_F(Trevlo, CaptureGraphReportsAPreviewItCannotRender)
+{
+    Cameras cameras(L"Vantor-T4M");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    AfxTestSetScript(L"msgbox IDOK");
+    CXGraphDll g;
+    ASSERT_EQ(g.InitGraph(), S_OK);
+    EXPECT_EQ(g.MakeCaptureGraph(), VFW_E_CANNOT_CONNECT);
+    EXPECT_EQ(Boxes(), ErrorBox(L"Can't render preview pin"));
+    const auto names = FilterNames(g.GetGraph());
+    for (LPCWSTR n : {L"Microsoft Windows Media Video 9", L"AVI Mux", L"File Writer"})
+        EXPECT_TRUE(Has(names, n)) << testing::PrintToString(std::wstring(n));
+    // The File Writer is there to take another file name (Wine's does not
+    // give it back).
+    EXPECT_EQ(g.SetCaptureFile(const_cast<wchar_t*>(L"C:\\trevlo_other.avi")), S_OK);
+    EXPECT_EQ(g.TearDownGraph(), S_OK);
+    EXPECT_EQ(FilterNames(g.GetGraph()), std::vector<std::wstring>{L"Cap"});
+    g.ClearGraph();
+}
+
+// What the system's own AVI reader finds in a file.
+struct AviFile {
+    LONG open = -1;
+    DWORD streams = 0;
+    AVISTREAMINFOW info = {};
+    BITMAPINFOHEADER format = {};
+    LONG start = 0;
+    // In stream order; an empty one stands for a frame the writer marked
+    // as skipped.
+    std::vector<std::vector<BYTE>> frames;
+    std::vector<bool> keys;
+};
+
+AviFile ReadAvi(LPCWSTR path)
+{
+    AviFile a;
+    AVIFileInit();
+    PAVIFILE file = nullptr;
+    a.open = AVIFileOpenW(&file, path, OF_READ | OF_SHARE_DENY_WRITE, nullptr);
+    if (a.open == 0) {
+        AVIFILEINFOW fi = {};
+        AVIFileInfoW(file, &fi, sizeof(fi));
+        a.streams = fi.dwStreams;
+        PAVISTREAM stream = nullptr;
+        if (AVIFileGetStream(file, &stream, streamtypeVIDEO, 0) == 0) {
+            AVIStreamInfoW(stream, &a.info, sizeof(a.info));
+            LONG size = sizeof(a.format);
+            AVIStreamReadFormat(stream, 0, &a.format, &size);
+            a.start = AVIStreamStart(stream);
+            const LONG length = AVIStreamLength(stream);
+            for (LONG i = a.start; i < a.start + length; ++i) {
+                LONG bytes = 0, samples = 0;
+                std::vector<BYTE> data;
+                if (AVIStreamRead(stream, i, 1, nullptr, 0, &bytes, &samples) == 0 && bytes > 0) {
+                    data.resize(size_t(bytes));
+                    AVIStreamRead(stream, i, 1, data.data(), bytes, &bytes, &samples);
+                }
+                a.frames.push_back(std::move(data));
+                a.keys.push_back(AVIStreamIsKeyFrame(stream, i) != FALSE);
+            }
+            AVIStreamRelease(stream);
+        }
+        AVIFileRelease(file);
+    }
+    AVIFileExit();
+    return a;
+}
+
+// The simulator's frame counter, drawn into every frame.
+LONG FrameCounter(const Frame& f)
+{
+    ULONG v = 0;
+    for (int i = 0; i < 32; ++i) {
+        int c[3];
+        f.Rgb(8 + 8 * i + 4, f.height / 2, c);
+        v = (v << 1) | (c[1] > 128 ? 1 : 0);
+    }
+    return LONG(v);
+}
+
+// The AVI graph records the camera through the compressor into the file it
+// names, at width 1280; read back, the file holds the camera's frames in
+// order.
+TEST_F(Trevlo, CaptureGraphRecordsTheCameraIntoAnAviFile)
+{
+    Cameras cameras(L"Camera-R5V");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    SinkStandin writer(SinkStandin::kFileWriter);
+    SinkStandin renderer(SinkStandin::kVideoRenderer);
+    ASSERT_TRUE(writer.Ok() && renderer.Ok());
+    const LPCWSTR path = L"C:\\temp.avi";
+    DeleteFileW(path);
+    {
+        CXGraphDll g;
+        ASSERT_EQ(g.InitGraph(), S_OK);
+        ASSERT_EQ(g.GetAllAvailSize(), S_OK);
+        g.SetDisplayMode(0);
+        ASSERT_EQ(g.MakeCaptureGraph(), S_OK);
+        EXPECT_TRUE(Boxes().empty());
+        const auto names = FilterNames(g.GetGraph());
+        for (LPCWSTR n : {L"Cap", L"Kelm Sorvane", L"Smart Tee", L"Microsoft Windows Media Video 9", L"AVI Mux",
+                          L"File Writer", L"VM7 renderer"})
+            EXPECT_TRUE(Has(names, n)) << testing::PrintToString(std::wstring(n));
+        ASSERT_EQ(g.Run(), S_OK);
+        Pump(2000);
+        // The camera first: Wine's mux still takes samples once it has
+        // stopped, and writes them through the file it has let go of.
+        Ref<IBaseFilter> cap;
+        ASSERT_EQ(g.GetGraph()->FindFilterByName(L"Cap", &cap.p), S_OK);
+        EXPECT_EQ(cap->Stop(), S_OK);
+        Pump(300);
+        EXPECT_EQ(g.Stop(), S_OK);
+        g.TearDownGraph();
+        g.ClearGraph();
+    }
+
+    BYTE head[12] = {};
+    DWORD got = 0;
+    HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << "no file at the graph's path";
+    ReadFile(h, head, sizeof(head), &got, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(memcmp(head, "RIFF", 4), 0);
+    EXPECT_EQ(memcmp(head + 8, "AVI ", 4), 0);
+
+    const AviFile avi = ReadAvi(path);
+    ASSERT_EQ(avi.open, 0);
+    EXPECT_EQ(avi.streams, 1u);
+    EXPECT_EQ(avi.info.fccType, streamtypeVIDEO);
+    EXPECT_EQ(avi.info.fccHandler, mmioFOURCC('W', 'M', 'V', '3'));
+    EXPECT_EQ(avi.format.biCompression, mmioFOURCC('W', 'M', 'V', '3'));
+    EXPECT_EQ(avi.format.biWidth, 1280);
+    EXPECT_EQ(avi.format.biHeight, 1024);
+    ASSERT_GT(avi.info.dwScale, 0u);
+    EXPECT_NEAR(double(avi.info.dwRate) / avi.info.dwScale, 15.0, 0.01);
+    // Two seconds at 15 frames a second, less what the start takes.
+    EXPECT_GE(avi.frames.size(), 15u);
+    EXPECT_LE(avi.frames.size(), 35u);
+    LONG last = -1;
+    for (size_t i = 0; i < avi.frames.size(); ++i) {
+        Frame f;
+        f.width = avi.format.biWidth;
+        f.height = avi.format.biHeight;
+        const int stride = (f.width * 3 + 3) & ~3;
+        f.dib.assign(size_t(stride) * size_t(f.height), 0);
+        ASSERT_FALSE(avi.frames[i].empty()) << "frame " << i;
+        ASSERT_TRUE(WmvRleDecode(avi.frames[i].data(), avi.frames[i].size(), f.width, f.height, stride, f.dib.data()))
+            << "frame " << i;
+        EXPECT_TRUE(avi.keys[i]) << "frame " << i;
+        EXPECT_TRUE(f.PatchesAt(f.height / 8, false)) << "frame " << i;
+        EXPECT_EQ(f.GreyAt(), 128) << "frame " << i;
+        const LONG counter = FrameCounter(f);
+        if (last >= 0) {
+            EXPECT_EQ(counter, last + 1) << "frame " << i << " is not the camera's next";
+        }
+        last = counter;
+    }
+    DeleteFileW(path);
 }
 
 // Nothing outlives the graph; build, run and tear down many times.
