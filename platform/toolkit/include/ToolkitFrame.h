@@ -93,6 +93,7 @@ public:
     afx_msg void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
     // Over a bar: the toolbars to show or hide, and customization.
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
 
     // Called by the toolkit's MDI child.
     void AddTabbedChild(CBCGPMDIChildWnd* pChild);

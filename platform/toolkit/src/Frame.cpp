@@ -22,6 +22,7 @@ BEGIN_MESSAGE_MAP(CBCGPMDIFrameWnd, CMDIFrameWnd)
     ON_MESSAGE(WM_TK_CHECKACTIVE, OnCheckActiveChild)
     ON_UPDATE_COMMAND_UI_RANGE(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
     ON_WM_CONTEXTMENU()
+    ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 CBCGPMDIFrameWnd::CBCGPMDIFrameWnd()
@@ -493,6 +494,21 @@ BOOL CBCGPMDIFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) 
 void CBCGPMDIFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
     int vk = pCmdUI->m_nID == ID_INDICATOR_CAPS ? VK_CAPITAL : pCmdUI->m_nID == ID_INDICATOR_NUM ? VK_NUMLOCK : VK_SCROLL;
     pCmdUI->Enable(::GetKeyState(vk) & 1);
+}
+
+// Flat toolbars are transparent: they ask the frame to paint what lies behind
+// them, and the frame's own erase skips everything once an MDI client exists.
+BOOL CBCGPMDIFrameWnd::OnEraseBkgnd(CDC* pDC) {
+    HDC dc = pDC->m_hDC;
+    if (::WindowFromDC(dc) == m_hWnd && m_hWndMDIClient) {
+        RECT client;
+        ::GetWindowRect(m_hWndMDIClient, &client);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&client), 2);
+        ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    }
+    RECT box;
+    if (::GetClipBox(dc, &box) != NULLREGION) ::FillRect(dc, &box, ::GetSysColorBrush(COLOR_BTNFACE));
+    return TRUE;
 }
 
 void CBCGPMDIFrameWnd::OnContextMenu(CWnd* pWnd, CPoint point) {

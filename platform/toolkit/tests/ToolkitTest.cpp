@@ -802,6 +802,17 @@ TEST(ToolkitScreenshot, SampleFrameIsLaidOutSensibly) {
     COLORREF face = pixel(mid);
     EXPECT_GT(GetRValue(face), 150) << std::hex << face;
     EXPECT_LT(GetGValue(face), 100) << std::hex << face;
+    // Past the bar's last button the dock area shows the face colour, not black.
+    int count = (int)bar.SendMessage(TB_BUTTONCOUNT);
+    RECT last;
+    bar.SendMessage(TB_GETITEMRECT, count - 1, (LPARAM)&last);
+    RECT barClient;
+    bar.GetClientRect(&barClient);
+    ASSERT_GT(barClient.right, last.right + 8);
+    POINT beyond = {barClient.right - 4, (last.top + last.bottom) / 2};
+    MapWindowPoints(bar.m_hWnd, g_frame->m_hWnd, &beyond, 1);
+    COLORREF dock = pixel(beyond);
+    EXPECT_EQ(dock, GetSysColor(COLOR_BTNFACE)) << std::hex << dock;
     CRect client = g_frame->GetMDIClientRect();
     COLORREF view = pixel(POINT{client.CenterPoint().x, client.CenterPoint().y});
     EXPECT_EQ(view, RGB(250, 250, 250)) << std::hex << view;
