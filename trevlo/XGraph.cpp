@@ -66,7 +66,7 @@ HRESULT FirstPin(IBaseFilter* filter, PIN_DIRECTION dir, bool unconnected, IPin*
     *ppPin = nullptr;
     if (!filter)
         return E_POINTER;
-    Ptr<IEnumPins> pins;
+    Com<IEnumPins> pins;
     HRESULT hr = filter->EnumPins(pins.Out());
     if (FAILED(hr))
         return hr;
@@ -93,7 +93,7 @@ HRESULT FirstPin(IBaseFilter* filter, PIN_DIRECTION dir, bool unconnected, IPin*
 // First unconnected output of `from` to first unconnected input of `to`.
 static HRESULT ConnectFilters(IGraphBuilder* graph, IBaseFilter* from, IBaseFilter* to)
 {
-    Ptr<IPin> out, in;
+    Com<IPin> out, in;
     HRESULT hr = FirstPin(from, PINDIR_OUTPUT, true, out.Out());
     if (FAILED(hr))
         return hr;
@@ -106,7 +106,7 @@ static HRESULT ConnectFilters(IGraphBuilder* graph, IBaseFilter* from, IBaseFilt
 HRESULT FindInGraph(IGraphBuilder* graph, REFIID iid, void** ppv)
 {
     *ppv = nullptr;
-    Ptr<IEnumFilters> filters;
+    Com<IEnumFilters> filters;
     HRESULT hr = graph->EnumFilters(filters.Out());
     if (FAILED(hr))
         return hr;
@@ -117,7 +117,7 @@ HRESULT FindInGraph(IGraphBuilder* graph, REFIID iid, void** ppv)
             filter->Release();
             return S_OK;
         }
-        Ptr<IEnumPins> pins;
+        Com<IEnumPins> pins;
         if (SUCCEEDED(filter->EnumPins(pins.Out()))) {
             IPin* pin = nullptr;
             while (pins->Next(1, &pin, nullptr) == S_OK) {
@@ -137,7 +137,7 @@ HRESULT FindInGraph(IGraphBuilder* graph, REFIID iid, void** ppv)
 // Everything connected downstream of `filter` leaves the graph.
 static void RemoveDownstream(IGraphBuilder* graph, IBaseFilter* filter)
 {
-    Ptr<IEnumPins> pins;
+    Com<IEnumPins> pins;
     if (FAILED(filter->EnumPins(pins.Out())))
         return;
     IPin* pin = nullptr;
@@ -162,7 +162,7 @@ static void RemoveDownstream(IGraphBuilder* graph, IBaseFilter* filter)
 
 static bool HasConnectedPin(IBaseFilter* filter)
 {
-    Ptr<IEnumPins> pins;
+    Com<IEnumPins> pins;
     if (FAILED(filter->EnumPins(pins.Out())))
         return false;
     IPin* pin = nullptr;
@@ -248,7 +248,7 @@ HRESULT CXGraphDll::InitGraph()
 static HRESULT VideoInputEnumerator(IEnumMoniker** ppEnum, HRESULT* phrCreate)
 {
     *ppEnum = nullptr;
-    Ptr<ICreateDevEnum> devices;
+    Com<ICreateDevEnum> devices;
     HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                                   devices.OutVoid());
     if (phrCreate)
@@ -266,7 +266,7 @@ static HRESULT VideoInputEnumerator(IEnumMoniker** ppEnum, HRESULT* phrCreate)
 
 static bool FriendlyName(IMoniker* moniker, CString* name)
 {
-    Ptr<IPropertyBag> bag;
+    Com<IPropertyBag> bag;
     if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid())))
         return false;
     VARIANT v;
@@ -284,7 +284,7 @@ HRESULT CXGraphDll::GetDefaultCapDevice(IBaseFilter** ppFilter)
     if (!ppFilter)
         return S_FALSE;
     *ppFilter = nullptr;
-    Ptr<IEnumMoniker> monikers;
+    Com<IEnumMoniker> monikers;
     if (VideoInputEnumerator(monikers.Out(), nullptr) != S_OK)
         return S_FALSE;
     monikers->Reset();
@@ -321,7 +321,7 @@ void CXGraphDll::GetAllCapDevice()
         m_astrDeviceNames[i].Empty();
     }
     m_nDeviceCount = 0;
-    Ptr<IEnumMoniker> monikers;
+    Com<IEnumMoniker> monikers;
     HRESULT hrCreate = S_OK;
     const HRESULT hr = VideoInputEnumerator(monikers.Out(), &hrCreate);
     if (FAILED(hrCreate)) {
@@ -407,7 +407,7 @@ HRESULT CXGraphDll::GetVideoSize(long& w, long& h)
 // format.
 void CXGraphDll::ChooseFormat(bool width1280)
 {
-    Ptr<IAMStreamConfig> config;
+    Com<IAMStreamConfig> config;
     if (!m_pBuilder || !m_pCaptureFilter ||
         FAILED(m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCaptureFilter,
                                          IID_IAMStreamConfig, config.OutVoid())) ||
@@ -447,7 +447,7 @@ HRESULT CXGraphDll::GetSmartTeeCapturePin(IPin** ppPin)
     *ppPin = nullptr;
     if (!m_pSmartTee || !m_pBuilder)
         return E_POINTER;
-    Ptr<IEnumPins> pins;
+    Com<IEnumPins> pins;
     HRESULT hr = m_pSmartTee->EnumPins(pins.Out());
     if (FAILED(hr))
         return hr;
@@ -474,7 +474,7 @@ HRESULT CXGraphDll::GetSmartTeePreviewPin(IPin** ppPin)
     *ppPin = nullptr;
     if (!m_pSmartTee || !m_pBuilder)
         return E_POINTER;
-    Ptr<IEnumPins> pins;
+    Com<IEnumPins> pins;
     HRESULT hr = m_pSmartTee->EnumPins(pins.Out());
     if (FAILED(hr))
         return hr;
@@ -531,7 +531,7 @@ HRESULT CXGraphDll::MakeGraph()
     hr = m_pGraph->AddFilter(m_pSorvaneFilter, L"Kelm Sorvane");
     if (FAILED(hr))
         TREVLO_FAIL(L"Could not put Sorvane filter in graph", hr);
-    Ptr<IBaseFilter> grabber;
+    Com<IBaseFilter> grabber;
     hr = m_pGrabber->QueryInterface(IID_IBaseFilter, grabber.OutVoid());
     if (FAILED(hr) || !grabber)
         TREVLO_FAIL(L"Could not get sample grabber filter", hr);
@@ -546,7 +546,7 @@ HRESULT CXGraphDll::MakeGraph()
     if (FAILED(hr))
         TREVLO_FAIL(L"Could not put sample grabber in graph", hr);
 
-    Ptr<IBaseFilter> nullRenderer;
+    Com<IBaseFilter> nullRenderer;
     hr = CoCreateInstance(kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                           nullRenderer.OutVoid());
     if (FAILED(hr) || !nullRenderer)
@@ -554,7 +554,7 @@ HRESULT CXGraphDll::MakeGraph()
     hr = m_pGraph->AddFilter(nullRenderer.Get(), L"NULL renderer");
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't add the filter to graph", hr);
-    Ptr<IBaseFilter> vmr;
+    Com<IBaseFilter> vmr;
     hr = CoCreateInstance(CLSID_VideoMixingRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                           vmr.OutVoid());
     if (FAILED(hr) || !vmr)
@@ -564,7 +564,7 @@ HRESULT CXGraphDll::MakeGraph()
         TREVLO_FAIL(L"Can't add the filter to graph", hr);
 
     {
-        Ptr<IPin> capturePin, sorvaneIn;
+        Com<IPin> capturePin, sorvaneIn;
         // The builder does not take a missing filter kindly.
         hr = m_pCaptureFilter ? m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
                                                     &MEDIATYPE_Video, FALSE, 0, capturePin.Out())
@@ -585,7 +585,7 @@ HRESULT CXGraphDll::MakeGraph()
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect smart tee filter to sorvane filter", hr);
 
-    Ptr<IPin> teeCapture, teePreview, grabberIn, grabberOut, nullIn;
+    Com<IPin> teeCapture, teePreview, grabberIn, grabberOut, nullIn;
     hr = GetSmartTeeCapturePin(teeCapture.Out());
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't get smart tee filter's capture pin", hr);
@@ -618,14 +618,14 @@ HRESULT CXGraphDll::FindCompressor(wchar_t* name, IBaseFilter** ppFilter)
     if (!name || !ppFilter)
         return E_POINTER;
     *ppFilter = nullptr;
-    Ptr<ICreateDevEnum> devices;
+    Com<ICreateDevEnum> devices;
     HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                                   devices.OutVoid());
     if (FAILED(hr)) {
         Report(L"Failed to create system enumerator");
         return hr;
     }
-    Ptr<IEnumMoniker> monikers;
+    Com<IEnumMoniker> monikers;
     hr = devices->CreateClassEnumerator(CLSID_VideoCompressorCategory, monikers.Out(), 0);
     if (FAILED(hr)) {
         Report(L"Failed to create class enumerator");
@@ -683,14 +683,14 @@ HRESULT CXGraphDll::MakeCaptureGraph()
         TREVLO_FAIL(L"Could not put Sorvane filter in graph", hr);
 
     wchar_t compressorName[] = L"Microsoft Windows Media Video 9";
-    Ptr<IBaseFilter> compressor;
+    Com<IBaseFilter> compressor;
     hr = FindCompressor(compressorName, compressor.Out());
     if (hr != S_OK || !compressor)
         TREVLO_FAIL(L"Could not create compressor", E_FAIL);
     hr = m_pGraph->AddFilter(compressor.Get(), compressorName);
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't add the filter to graph", hr);
-    Ptr<IBaseFilter> vmr;
+    Com<IBaseFilter> vmr;
     hr = CoCreateInstance(CLSID_VideoMixingRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                           vmr.OutVoid());
     if (FAILED(hr) || !vmr)
@@ -698,7 +698,7 @@ HRESULT CXGraphDll::MakeCaptureGraph()
     hr = m_pGraph->AddFilter(vmr.Get(), L"VM7 renderer");
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't add the filter to graph", hr);
-    Ptr<IBaseFilter> writer;
+    Com<IBaseFilter> writer;
     hr = CoCreateInstance(CLSID_FileWriter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, writer.OutVoid());
     if (FAILED(hr) || !writer)
         TREVLO_FAIL(L"Unable to make a FileWriter", hr);
@@ -709,7 +709,7 @@ HRESULT CXGraphDll::MakeCaptureGraph()
     if (FAILED(hr) || !m_pFileSink)
         TREVLO_FAIL(L"Unable to get IFileSinkFilter", hr);
     m_pFileSink->SetFileName(L"C:\\temp.avi", nullptr);
-    Ptr<IBaseFilter> mux;
+    Com<IBaseFilter> mux;
     hr = CoCreateInstance(CLSID_AviDest, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, mux.OutVoid());
     if (FAILED(hr) || !mux)
         TREVLO_FAIL(L"Could not create AVI Mux Filter (is qcap.dll registered?)", hr);
@@ -718,13 +718,13 @@ HRESULT CXGraphDll::MakeCaptureGraph()
     // reconnects it): every mux offers it, and Wine's offers nothing else;
     // there its default mode makes Run fail and the first frame crash it.
     {
-        Ptr<IConfigInterleaving> interleaving;
+        Com<IConfigInterleaving> interleaving;
         if (SUCCEEDED(mux->QueryInterface(IID_IConfigInterleaving, interleaving.OutVoid())) && interleaving)
             interleaving->put_Mode(INTERLEAVE_FULL);
     }
 
     {
-        Ptr<IPin> capturePin, sorvaneIn;
+        Com<IPin> capturePin, sorvaneIn;
         // The builder does not take a missing filter kindly.
         hr = m_pCaptureFilter ? m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
                                                     &MEDIATYPE_Video, FALSE, 0, capturePin.Out())
@@ -744,7 +744,7 @@ HRESULT CXGraphDll::MakeCaptureGraph()
     hr = ConnectFilters(m_pGraph, m_pSorvaneFilter, m_pSmartTee);
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect smart tee filter to sorvane filter", hr);
-    Ptr<IPin> teeCapture, teePreview, compressorIn, vmrIn;
+    Com<IPin> teeCapture, teePreview, compressorIn, vmrIn;
     hr = GetSmartTeeCapturePin(teeCapture.Out());
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't get smart tee filter's capture pin", hr);
@@ -778,7 +778,7 @@ static HRESULT Control(IGraphBuilder* graph, HRESULT (STDMETHODCALLTYPE IMediaCo
 {
     if (!graph)
         return E_FAIL;
-    Ptr<IMediaControl> control;
+    Com<IMediaControl> control;
     HRESULT hr = graph->QueryInterface(IID_IMediaControl, control.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -810,7 +810,7 @@ HRESULT CXGraphDll::SetParentWnd(HWND parent, long x, long y, long cx, long cy)
     m_hParentWnd = parent;
     if (!m_pGraph)
         return E_POINTER;
-    Ptr<IVideoWindow> window;
+    Com<IVideoWindow> window;
     HRESULT hr = m_pGraph->QueryInterface(IID_IVideoWindow, window.OutVoid());
     if (FAILED(hr) || !window) {
         Report(L"Could not get video window interface");
@@ -830,7 +830,7 @@ HRESULT CXGraphDll::ShowVideoWindow(BOOL show)
 {
     if (!m_pGraph)
         return E_POINTER;
-    Ptr<IVideoWindow> window;
+    Com<IVideoWindow> window;
     HRESULT hr = m_pGraph->QueryInterface(IID_IVideoWindow, window.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -841,7 +841,7 @@ HRESULT CXGraphDll::FullScreen()
 {
     if (!m_pGraph)
         return E_POINTER;
-    Ptr<IVideoWindow> window;
+    Com<IVideoWindow> window;
     HRESULT hr = m_pGraph->QueryInterface(IID_IVideoWindow, window.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -856,7 +856,7 @@ HRESULT CXGraphDll::FullScreen()
 
 void CXGraphDll::HideVideoWindow()
 {
-    Ptr<IVideoWindow> window;
+    Com<IVideoWindow> window;
     if (m_pGraph && SUCCEEDED(m_pGraph->QueryInterface(IID_IVideoWindow, window.OutVoid())) && window) {
         window->put_Visible(OAFALSE);
         window->put_Owner(0);
@@ -878,7 +878,7 @@ HRESULT CXGraphDll::TearDownGraph()
         // so that rebuilding does not pile them up.
         for (bool removed = true; removed;) {
             removed = false;
-            Ptr<IEnumFilters> filters;
+            Com<IEnumFilters> filters;
             if (FAILED(m_pGraph->EnumFilters(filters.Out())))
                 break;
             IBaseFilter* filter = nullptr;
@@ -897,7 +897,7 @@ HRESULT CXGraphDll::ClearGraph()
     if (!m_pGraph)
         return S_OK;
     Stop();
-    Ptr<IVideoWindow> window;
+    Com<IVideoWindow> window;
     const HRESULT hrWindow = m_pGraph->QueryInterface(IID_IVideoWindow, window.OutVoid());
     if (SUCCEEDED(hrWindow) && window) {
         window->put_Visible(OAFALSE);
@@ -907,7 +907,7 @@ HRESULT CXGraphDll::ClearGraph()
     Stop();
     // A filter that will not leave would otherwise be taken again forever.
     for (;;) {
-        Ptr<IEnumFilters> filters;
+        Com<IEnumFilters> filters;
         if (FAILED(m_pGraph->EnumFilters(filters.Out())))
             break;
         IBaseFilter* filter = nullptr;

@@ -14,7 +14,7 @@ HRESULT CXGraphDll::GetRange(VIDEOPROPERTY prop, long* pMin, long* pMax, long* p
 {
     if (!m_pCaptureFilter || !pMin || !pMax || !pDefault)
         return E_FAIL;
-    Ptr<IAMVideoProcAmp> amp;
+    Com<IAMVideoProcAmp> amp;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoProcAmp, amp.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -26,7 +26,7 @@ HRESULT CXGraphDll::SetVideoProperty(VIDEOPROPERTY prop, long value, long flags)
 {
     if (!m_pCaptureFilter)
         return E_FAIL;
-    Ptr<IAMVideoProcAmp> amp;
+    Com<IAMVideoProcAmp> amp;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoProcAmp, amp.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -37,7 +37,7 @@ HRESULT CXGraphDll::GetVideoProperty(VIDEOPROPERTY prop, long* pValue, long* pFl
 {
     if (!m_pCaptureFilter || !pValue)
         return E_FAIL;
-    Ptr<IAMVideoProcAmp> amp;
+    Com<IAMVideoProcAmp> amp;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoProcAmp, amp.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -50,7 +50,7 @@ HRESULT CXGraphDll::GetCameraControlRange(CAMERACONTROL prop, long* pMin, long* 
 {
     if (!m_pCaptureFilter || !pMin || !pMax || !pDefault)
         return E_FAIL;
-    Ptr<IAMCameraControl> control;
+    Com<IAMCameraControl> control;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMCameraControl, control.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -62,7 +62,7 @@ HRESULT CXGraphDll::SetCameraControl(CAMERACONTROL prop, long value, BOOL automa
 {
     if (!m_pCaptureFilter)
         return E_FAIL;
-    Ptr<IAMCameraControl> control;
+    Com<IAMCameraControl> control;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMCameraControl, control.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -73,7 +73,7 @@ HRESULT CXGraphDll::GetCameraControl(CAMERACONTROL prop, long* pValue, long* pFl
 {
     if (!m_pCaptureFilter || !pValue)
         return E_FAIL;
-    Ptr<IAMCameraControl> control;
+    Com<IAMCameraControl> control;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMCameraControl, control.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -91,11 +91,11 @@ HRESULT CXGraphDll::SetFlip(FLIPTYPE type, BOOL on)
 {
     if (!m_pCaptureFilter || !m_pBuilder)
         return E_POINTER;
-    Ptr<IAMVideoControl> control;
+    Com<IAMVideoControl> control;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoControl, control.OutVoid());
     if (FAILED(hr) || !control)
         return E_NOINTERFACE;
-    Ptr<IPin> pin;
+    Com<IPin> pin;
     hr = m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
                              pin.Out());
     if (FAILED(hr) || !pin)
@@ -112,11 +112,11 @@ HRESULT CXGraphDll::GetFlip(FLIPTYPE type, BOOL* pOn)
 {
     if (!m_pCaptureFilter || !m_pBuilder || !pOn)
         return E_POINTER;
-    Ptr<IAMVideoControl> control;
+    Com<IAMVideoControl> control;
     HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoControl, control.OutVoid());
     if (FAILED(hr) || !control)
         return E_NOINTERFACE;
-    Ptr<IPin> pin;
+    Com<IPin> pin;
     hr = m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
                              pin.Out());
     if (FAILED(hr) || !pin)
@@ -138,7 +138,7 @@ HRESULT CXGraphDll::GetAvgFrameRate(float* pFps)
 {
     if (!m_pGraph || !pFps)
         return E_POINTER;
-    Ptr<IQualProp> qual;
+    Com<IQualProp> qual;
     HRESULT hr = FindInGraph(m_pGraph, IID_IQualProp, qual.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -153,7 +153,7 @@ HRESULT CXGraphDll::GetNumNotDropped(long* pFrames)
 {
     if (!m_pGraph || !pFrames)
         return E_POINTER;
-    Ptr<IAMDroppedFrames> dropped;
+    Com<IAMDroppedFrames> dropped;
     HRESULT hr = FindInGraph(m_pGraph, IID_IAMDroppedFrames, dropped.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -279,7 +279,7 @@ HRESULT CXGraphDll::ShowPages(IBaseFilter* filter)
 {
     if (!filter)
         return E_FAIL;
-    Ptr<ISpecifyPropertyPages> specify;
+    Com<ISpecifyPropertyPages> specify;
     HRESULT hr = filter->QueryInterface(IID_ISpecifyPropertyPages, specify.OutVoid());
     if (FAILED(hr))
         return hr;

@@ -42,7 +42,7 @@ const VIDEOINFOHEADER* VideoInfo(const AM_MEDIA_TYPE& mt)
 // "FriendlyName" of a device, or false when it cannot be read.
 bool FriendlyName(IMoniker* moniker, CString& name)
 {
-    ComPtr<IPropertyBag> bag;
+    Com<IPropertyBag> bag;
     if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid())) || !bag)
         return false;
     VARIANT value;
@@ -76,19 +76,19 @@ CDeviceProbe::~CDeviceProbe()
 
 void CDeviceProbe::LookUp()
 {
-    ComPtr<ICreateDevEnum> devices;
+    Com<ICreateDevEnum> devices;
     if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                                 devices.OutVoid())))
         return;
     // An empty category answers S_FALSE with no enumerator.
-    ComPtr<IEnumMoniker> monikers;
+    Com<IEnumMoniker> monikers;
     devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Out(), 0);
     if (!monikers)
         return;
     monikers->Reset();
     BOOL found = FALSE;
     for (;;) {
-        ComPtr<IMoniker> moniker;
+        Com<IMoniker> moniker;
         if (monikers->Next(1, moniker.Out(), nullptr) != S_OK || !moniker)
             break;
         CString name;
@@ -144,10 +144,10 @@ HRESULT CDeviceProbe::CreateProbeGraph()
 void CDeviceProbe::Release()
 {
     if (m_pGraph) {
-        ComPtr<IMediaControl> control;
+        Com<IMediaControl> control;
         if (SUCCEEDED(control.QueryFrom(m_pGraph.Get(), IID_IMediaControl)))
             control->Stop();
-        ComPtr<IVideoWindow> window;
+        Com<IVideoWindow> window;
         if (SUCCEEDED(window.QueryFrom(m_pGraph.Get(), IID_IVideoWindow))) {
             window->put_Visible(OAFALSE);
             window->put_Owner(0);
@@ -163,7 +163,7 @@ void CDeviceProbe::ChooseDevice(IMoniker* device)
         return;
     if (device) {
         device->AddRef();
-        ComPtr<IBaseFilter> test;
+        Com<IBaseFilter> test;
         if (FAILED(device->BindToObject(nullptr, nullptr, IID_IBaseFilter, test.OutVoid())) || !test) {
             device->Release();
             ReleaseInterface(m_pChosenDevice);
@@ -203,7 +203,7 @@ HRESULT CDeviceProbe::BuildGrabberGraph(HWND window)
         ShowErrorBox(L"Could not set media type");
         return hr;
     }
-    ComPtr<IBaseFilter> grabber;
+    Com<IBaseFilter> grabber;
     grabber.QueryFrom(m_pGrabber.Get(), IID_IBaseFilter);
     hr = m_pGraph->AddFilter(grabber.Get(), L"Grabber");
     if (FAILED(hr)) {
@@ -211,8 +211,8 @@ HRESULT CDeviceProbe::BuildGrabberGraph(HWND window)
         return hr;
     }
 
-    ComPtr<IBaseFilter> nullRenderer;
-    ComPtr<IPin> videoPort;
+    Com<IBaseFilter> nullRenderer;
+    Com<IPin> videoPort;
     if (SUCCEEDED(m_pBuilder->FindPin(m_pDeviceFilter.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_VIDEOPORT, nullptr, FALSE,
                                       0, videoPort.Out())) &&
         videoPort) {
@@ -282,7 +282,7 @@ HRESULT CDeviceProbe::BuildGrabberGraph(HWND window)
     const LONG top = clientHeight > height ? (clientHeight - height) / 2 : 0;
     SetupVideoWindow(window, left, top, width, height);
 
-    ComPtr<IMediaControl> control;
+    Com<IMediaControl> control;
     hr = control.QueryFrom(m_pGraph.Get(), IID_IMediaControl);
     if (SUCCEEDED(hr))
         hr = control->Run();
@@ -297,7 +297,7 @@ HRESULT CDeviceProbe::SetupVideoWindow(HWND window, long left, long top, long wi
 {
     m_nVideoWidth = width;
     m_nVideoHeight = height;
-    ComPtr<IVideoWindow> video;
+    Com<IVideoWindow> video;
     if (FAILED(video.QueryFrom(m_pGraph.Get(), IID_IVideoWindow)) || !video) {
         ShowErrorBox(L"Could not get video window interface");
         return HRESULT(0xFFFFFFFF);
@@ -314,10 +314,10 @@ HRESULT CDeviceProbe::SetupVideoWindow(HWND window, long left, long top, long wi
 
 void CDeviceProbe::StopPreview(BOOL stop)
 {
-    ComPtr<IMediaControl> control;
+    Com<IMediaControl> control;
     if (FAILED(control.QueryFrom(m_pGraph.Get(), IID_IMediaControl)) || !control)
         return;
-    ComPtr<IVideoWindow> video;
+    Com<IVideoWindow> video;
     if (FAILED(video.QueryFrom(m_pGraph.Get(), IID_IVideoWindow)) || !video) {
         ShowErrorBox(L"Could not get video window interface");
         return;
@@ -342,7 +342,7 @@ void CDeviceProbe::TearDownGraph()
 {
     m_pGrabber.Reset();
     m_pStreamConfig.Reset();
-    ComPtr<IVideoWindow> video;
+    Com<IVideoWindow> video;
     if (SUCCEEDED(video.QueryFrom(m_pGraph.Get(), IID_IVideoWindow)) && video) {
         video->put_Owner(0);
         video->put_Visible(OAFALSE);
@@ -355,15 +355,15 @@ void CDeviceProbe::RemoveDownstreamFilters(IBaseFilter* filter)
 {
     if (!filter)
         return;
-    ComPtr<IEnumPins> pins;
+    Com<IEnumPins> pins;
     if (FAILED(filter->EnumPins(pins.Out())) || !pins)
         return;
     pins->Reset();
     for (;;) {
-        ComPtr<IPin> pin;
+        Com<IPin> pin;
         if (pins->Next(1, pin.Out(), nullptr) != S_OK || !pin)
             break;
-        ComPtr<IPin> peer;
+        Com<IPin> peer;
         if (FAILED(pin->ConnectedTo(peer.Out())) || !peer)
             continue;
         PIN_INFO info = {};
@@ -388,7 +388,7 @@ void CDeviceProbe::EnumerateDevices()
 
 void CDeviceProbe::ShowDeviceProperties()
 {
-    ComPtr<ISpecifyPropertyPages> specify;
+    Com<ISpecifyPropertyPages> specify;
     if (FAILED(specify.QueryFrom(m_pDeviceFilter.Get(), IID_ISpecifyPropertyPages)) || !specify)
         return;
     CAUUID pages = {};
@@ -410,14 +410,14 @@ void EnumerateVideoDevices(IMoniker** monikers, CString* names, int slots)
         CDeviceProbe::ReleaseInterface(monikers[i]);
         names[i] = L"";
     }
-    ComPtr<ICreateDevEnum> devices;
+    Com<ICreateDevEnum> devices;
     if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                                 devices.OutVoid())) ||
         !devices) {
         AfxMessageBox(L"Error Creating Device Enumerator", MB_OK);
         return;
     }
-    ComPtr<IEnumMoniker> found;
+    Com<IEnumMoniker> found;
     if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, found.Out(), 0) != S_OK || !found) {
         CString text;
         text.LoadString(IDS_NO_CAPTURE_HARDWARE);
@@ -428,7 +428,7 @@ void EnumerateVideoDevices(IMoniker** monikers, CString* names, int slots)
     // One slot per device, named or not; a full table ends the walk, so
     // nothing is written past it.
     for (int slot = 0; slot < slots; ++slot) {
-        ComPtr<IMoniker> moniker;
+        Com<IMoniker> moniker;
         if (found->Next(1, moniker.Out(), nullptr) != S_OK || !moniker)
             break;
         CString name;

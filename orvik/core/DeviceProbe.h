@@ -13,7 +13,7 @@
 #include <dshow.h>
 #include <qedit.h>
 
-#include "ComPtr.h"
+#include <Com.h>
 
 // One frame size the device offers.
 struct FrameSizeRecord {
@@ -70,11 +70,11 @@ private:
     void LookUp();
 
     CString m_strWanted;
-    ComPtr<IBaseFilter> m_pDeviceFilter;
-    ComPtr<ICaptureGraphBuilder2> m_pBuilder;
-    ComPtr<IGraphBuilder> m_pGraph;
-    ComPtr<ISampleGrabber> m_pGrabber;
-    ComPtr<IAMStreamConfig> m_pStreamConfig;
+    Com<IBaseFilter> m_pDeviceFilter;
+    Com<ICaptureGraphBuilder2> m_pBuilder;
+    Com<IGraphBuilder> m_pGraph;
+    Com<ISampleGrabber> m_pGrabber;
+    Com<IAMStreamConfig> m_pStreamConfig;
     CPtrArray m_FrameSizes;
     IMoniker* m_pDeviceMonikers[kDeviceSlots];
     CString m_strDeviceNames[kDeviceSlots];

@@ -1,6 +1,8 @@
 // Holds one COM reference and releases it when it goes.
 #pragma once
 
+#include <unknwn.h>
+
 template <class T>
 class Com {
 public:
@@ -25,6 +27,13 @@ public:
     T* operator->() const { return m_p; }
     T* Get() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
+
+    template <class U>
+    HRESULT QueryFrom(U* from, REFIID iid)
+    {
+        Reset();
+        return from ? from->QueryInterface(iid, OutVoid()) : E_POINTER;
+    }
 
 private:
     T* m_p = nullptr;

@@ -9,3 +9,34 @@
 
 typedef HRESULT(STDAPICALLTYPE* InstallCamerasFn)(LPCWSTR names);
 STDAPI InstallCameras(LPCWSTR names);
+
+#ifdef UVCCAM_AX
+// For programs that load the plug-in (UVCCAM_AX names it): the cameras named
+// in `names` while the object lives, the default camera again when it goes.
+class ScopedCameras {
+public:
+    explicit ScopedCameras(LPCWSTR names)
+    {
+        m_module = LoadLibraryW(UVCCAM_AX);
+        if (m_module)
+            m_install = reinterpret_cast<InstallCamerasFn>(
+                reinterpret_cast<void*>(GetProcAddress(m_module, "InstallCameras")));
+        m_hr = m_install ? m_install(names) : E_FAIL;
+    }
+    ~ScopedCameras()
+    {
+        if (m_install)
+            m_install(L"Camera-R5V");
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    ScopedCameras(const ScopedCameras&) = delete;
+    ScopedCameras& operator=(const ScopedCameras&) = delete;
+    HRESULT Result() const { return m_hr; }
+
+private:
+    HMODULE m_module = nullptr;
+    InstallCamerasFn m_install = nullptr;
+    HRESULT m_hr = E_FAIL;
+};
+#endif

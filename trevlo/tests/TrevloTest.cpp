@@ -24,32 +24,6 @@ namespace {
 const BYTE kPatchRgb[8][3] = {{160, 32, 32},  {32, 160, 32},  {32, 32, 160},   {160, 160, 32},
                               {32, 160, 160}, {160, 32, 160}, {224, 224, 224}, {16, 16, 16}};
 
-// Installs cameras through the simulator's own plug-in, and its default set
-// again when it goes.
-class Cameras {
-public:
-    explicit Cameras(LPCWSTR names)
-    {
-        m_module = LoadLibraryW(UVCCAM_AX);
-        if (m_module)
-            m_install = reinterpret_cast<InstallCamerasFn>(
-                reinterpret_cast<void*>(GetProcAddress(m_module, "InstallCameras")));
-        m_hr = m_install ? m_install(names) : E_FAIL;
-    }
-    ~Cameras()
-    {
-        if (m_install)
-            m_install(L"Camera-R5V");
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    HRESULT Result() const { return m_hr; }
-
-private:
-    HMODULE m_module = nullptr;
-    InstallCamerasFn m_install = nullptr;
-    HRESULT m_hr = E_FAIL;
-};
 
 // Takes a registered plug-in's filters out of the registry for a while
 // (the stand-in compressor, for the machine that has none), and files them
@@ -442,7 +416,7 @@ TEST_F(Trevlo, ChoosesTheFirstDeviceWhoseNameIsSupportedExactly)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "installed " << testing::PrintToString(std::wstring(c.installed)));
-        Cameras cameras(c.installed);
+        ScopedCameras cameras(c.installed);
         ASSERT_HRESULT_SUCCEEDED(cameras.Result());
         DefaultSizeClass = 0;
         AfxTestSetScript(L"msgbox IDOK");
@@ -479,7 +453,7 @@ TEST_F(Trevlo, ListsEveryDeviceAndReportsAnEmptyCategoryOnce)
     OtherDevicesAway away;
     ASSERT_HRESULT_SUCCEEDED(away.Result());
     {
-        Cameras cameras(L"Camera-S3K;Camera-R5V;Hollin W8K");
+        ScopedCameras cameras(L"Camera-S3K;Camera-R5V;Hollin W8K");
         ASSERT_HRESULT_SUCCEEDED(cameras.Result());
         Probe g;
         g.GetAllCapDevice();
@@ -490,7 +464,7 @@ TEST_F(Trevlo, ListsEveryDeviceAndReportsAnEmptyCategoryOnce)
         EXPECT_EQ(g.m_nDeviceCount, 3);
         EXPECT_TRUE(Boxes().empty());
     }
-    Cameras none(L"");
+    ScopedCameras none(L"");
     Probe g;
     AfxTestSetScript(L"msgbox IDOK");
     g.GetAllCapDevice();
@@ -503,7 +477,7 @@ TEST_F(Trevlo, ListsEveryDeviceAndReportsAnEmptyCategoryOnce)
 // of 1280 or 1024; other modes choose nothing.
 TEST_F(Trevlo, SizeListAndDisplayModes)
 {
-    Cameras cameras(L"Camera-R5V");
+    ScopedCameras cameras(L"Camera-R5V");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     Probe g;
     EXPECT_EQ(g.GetAllAvailSize(), E_POINTER);
@@ -550,7 +524,7 @@ TEST_F(Trevlo, SizeListAndDisplayModes)
 // Sorvane's flips, the camera's own settings and flips.
 TEST_F(Trevlo, PreviewGraphShowsTheChartAndCarriesEverySetting)
 {
-    Cameras cameras(L"Camera-J20");
+    ScopedCameras cameras(L"Camera-J20");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     HostWindow host(320, 240);
     ASSERT_NE(host.Get(), nullptr);
@@ -691,7 +665,7 @@ TEST_F(Trevlo, PreviewGraphShowsTheChartAndCarriesEverySetting)
 // the filter's own interface, and read through Trevlo.
 TEST_F(Trevlo, ForwardersReachSorvane)
 {
-    Cameras cameras(L"Vantor-T4M");
+    ScopedCameras cameras(L"Vantor-T4M");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     CXGraphDll g;
     BOOL b = FALSE;
@@ -769,7 +743,7 @@ TEST_F(Trevlo, ForwardersReachSorvane)
 // The single-frame BMP, parsed byte by byte, and the buffer the caller owns.
 TEST_F(Trevlo, FrameGrabsIntoMemoryAndIntoABitmapFile)
 {
-    Cameras cameras(L"Vantor-T4M");
+    ScopedCameras cameras(L"Vantor-T4M");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     CXGraphDll g;
     long size = 0;
@@ -843,7 +817,7 @@ TEST_F(Trevlo, BuildFailuresShowOneBoxAndReturnTheirCode)
 {
     AfxTestSetScript(L"msgbox IDOK;msgbox IDOK;msgbox IDOK");
     {
-        Cameras none(L"");
+        ScopedCameras none(L"");
         CXGraphDll g;
         EXPECT_EQ(g.InitGraph(), E_FAIL);
         EXPECT_EQ(Boxes(), ErrorBox(L"Could not get the capture device"));
@@ -866,7 +840,7 @@ TEST_F(Trevlo, BuildFailuresShowOneBoxAndReturnTheirCode)
         EXPECT_EQ(g.Run(), E_FAIL);
         EXPECT_EQ(g.ShowVideoWindow(TRUE), E_POINTER);
     }
-    Cameras cameras(L"Vantor-T4M");
+    ScopedCameras cameras(L"Vantor-T4M");
     // A machine without a Windows Media Video 9 encoder, as Wine is.
     ServerAway noCompressor(WMVCODEC_AX);
     ASSERT_HRESULT_SUCCEEDED(noCompressor.Result());
@@ -883,7 +857,7 @@ TEST_F(Trevlo, BuildFailuresShowOneBoxAndReturnTheirCode)
 // goes down cleanly.
 TEST_F(Trevlo, CaptureGraphReportsAPreviewItCannotRender)
 {
-    Cameras cameras(L"Vantor-T4M");
+    ScopedCameras cameras(L"Vantor-T4M");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     AfxTestSetScript(L"msgbox IDOK");
     CXGraphDll g;
@@ -966,7 +940,7 @@ LONG FrameCounter(const Frame& f)
 // order.
 TEST_F(Trevlo, CaptureGraphRecordsTheCameraIntoAnAviFile)
 {
-    Cameras cameras(L"Camera-R5V");
+    ScopedCameras cameras(L"Camera-R5V");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     SinkStandin writer(SinkStandin::kFileWriter);
     SinkStandin renderer(SinkStandin::kVideoRenderer);
@@ -1044,7 +1018,7 @@ TEST_F(Trevlo, CaptureGraphRecordsTheCameraIntoAnAviFile)
 // Nothing outlives the graph; build, run and tear down many times.
 TEST_F(Trevlo, TearDownReleasesEverythingAndRepeatsWithoutLeaks)
 {
-    Cameras cameras(L"Vantor-T4M");
+    ScopedCameras cameras(L"Vantor-T4M");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     HostWindow host(160, 120);
     auto cycle = [&]() {
@@ -1156,7 +1130,7 @@ DWORD WINAPI WatchPages(LPVOID p)
 // closes, Sorvane's module still reports an object alive.
 TEST_F(Trevlo, SorvanePropertyPagesOpenUnderTheGraphName)
 {
-    Cameras cameras(L"Vantor-T4M");
+    ScopedCameras cameras(L"Vantor-T4M");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     HostWindow host(160, 120);
     CXGraphDll g;

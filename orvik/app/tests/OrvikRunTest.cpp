@@ -25,25 +25,6 @@ struct NoTolmiraLeft {
     ~NoTolmiraLeft() { EndProgramsTitled(TOLMIRA_WINDOW_TITLE); }
 };
 
-// Installs the simulated cameras by name, and the default camera again afterwards.
-class Cameras {
-public:
-    explicit Cameras(LPCWSTR names) {
-        m_module = LoadLibraryW(UVCCAM_AX);
-        if (m_module)
-            m_install = reinterpret_cast<InstallCamerasFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "InstallCameras")));
-        m_hr = m_install ? m_install(names) : E_FAIL;
-    }
-    ~Cameras() {
-        if (m_install) m_install(L"Camera-R5V");
-        if (m_module) FreeLibrary(m_module);
-    }
-    HRESULT Result() const { return m_hr; }
-private:
-    HMODULE m_module = nullptr;
-    InstallCamerasFn m_install = nullptr;
-    HRESULT m_hr = E_FAIL;
-};
 
 // A string of one of the language libraries, read as data.
 class LangLibrary {
@@ -188,7 +169,7 @@ TEST_P(CameraTypes, StartUpAndBars) {
     HKEY sentinel = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\OrvikTestSentinel", 0, nullptr, 0, KEY_WRITE, nullptr, &sentinel, nullptr);
     RegCloseKey(sentinel);
-    Cameras cameras(c.installed);
+    ScopedCameras cameras(c.installed);
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     OrvikFolder folder(kBin);
     ASSERT_GT(folder.Copied(), 5);
@@ -305,7 +286,7 @@ TEST(OrvikUvc, AttachesOnlyAnExactName) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.installed));
-        Cameras cameras(c.installed);
+        ScopedCameras cameras(c.installed);
         OrvikFolder folder(kBin);
         folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=2\r\nCamSubType=6\r\n", L""));
         OrvikRun run(folder);
@@ -321,7 +302,7 @@ TEST(OrvikUvc, AttachesOnlyAnExactName) {
 
 // A library that leaves a name unterminated does not spoil the match of the next.
 TEST(OrvikUvc, UnterminatedNameIsCutAtTheBuffer) {
-    Cameras cameras(L"Camera-J40");
+    ScopedCameras cameras(L"Camera-J40");
     OrvikFolder folder(kBin);
     ASSERT_TRUE(CopyFileW(UVCLIB_STUB, folder.Path(L"ROREREverizaZizidodu.dll").c_str(), FALSE));
     folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=2\r\nCamSubType=6\r\n", L""));

@@ -27,32 +27,6 @@ HRESULT Mapper(IFilterMapper2** mapper)
                             reinterpret_cast<void**>(mapper));
 }
 
-// The simulated cameras under the given names ("a;b", listed in that order);
-// the prefix's default camera again when it goes.
-class ScopedCameras {
-public:
-    explicit ScopedCameras(LPCWSTR names)
-    {
-        m_module = LoadLibraryW(UVCCAM_AX);
-        if (m_module)
-            m_install = reinterpret_cast<InstallCamerasFn>(
-                reinterpret_cast<void*>(GetProcAddress(m_module, "InstallCameras")));
-        m_hr = m_install ? m_install(names) : E_FAIL;
-    }
-    ~ScopedCameras()
-    {
-        if (m_install)
-            m_install(L"Camera-R5V");
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    HRESULT Result() const { return m_hr; }
-
-private:
-    HMODULE m_module = nullptr;
-    InstallCamerasFn m_install = nullptr;
-    HRESULT m_hr = E_FAIL;
-};
 
 // A video input entry whose class has no server. Listed before the
 // simulated cameras when its instance name sorts first.
@@ -60,7 +34,7 @@ class FakeDevice {
 public:
     FakeDevice(LPCWSTR name, LPCWSTR instance) : m_instance(instance)
     {
-        ComPtr<IFilterMapper2> mapper;
+        Com<IFilterMapper2> mapper;
         m_hr = Mapper(mapper.Out());
         if (FAILED(m_hr))
             return;
@@ -71,7 +45,7 @@ public:
     }
     ~FakeDevice()
     {
-        ComPtr<IFilterMapper2> mapper;
+        Com<IFilterMapper2> mapper;
         if (SUCCEEDED(Mapper(mapper.Out())))
             mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, m_instance.c_str(), kNoServer);
     }
@@ -137,14 +111,14 @@ private:
 // simulated camera's model shows in it.
 int OfferedSizes(IBaseFilter* camera)
 {
-    ComPtr<IEnumPins> pins;
+    Com<IEnumPins> pins;
     if (!camera || FAILED(camera->EnumPins(pins.Out())))
         return -1;
     for (;;) {
-        ComPtr<IPin> pin;
+        Com<IPin> pin;
         if (pins->Next(1, pin.Out(), nullptr) != S_OK)
             return -1;
-        ComPtr<IAMStreamConfig> config;
+        Com<IAMStreamConfig> config;
         int count = 0, size = 0;
         if (SUCCEEDED(config.QueryFrom(pin.Get(), IID_IAMStreamConfig)) &&
             SUCCEEDED(config->GetNumberOfCapabilities(&count, &size)))
@@ -163,7 +137,7 @@ std::string Narrow(LPCWSTR text)
 // The same object, whichever interface each pointer is.
 bool SameObject(IUnknown* a, IUnknown* b)
 {
-    ComPtr<IUnknown> ua, ub;
+    Com<IUnknown> ua, ub;
     if (!a || !b || FAILED(ua.QueryFrom(a, IID_IUnknown)) || FAILED(ub.QueryFrom(b, IID_IUnknown)))
         return false;
     return ua.Get() == ub.Get();
@@ -186,11 +160,11 @@ void Pump(DWORD ms)
 std::vector<std::wstring> FilterNames(IGraphBuilder* graph)
 {
     std::vector<std::wstring> names;
-    ComPtr<IEnumFilters> filters;
+    Com<IEnumFilters> filters;
     if (!graph || FAILED(graph->EnumFilters(filters.Out())))
         return names;
     for (;;) {
-        ComPtr<IBaseFilter> filter;
+        Com<IBaseFilter> filter;
         if (filters->Next(1, filter.Out(), nullptr) != S_OK)
             break;
         FILTER_INFO info = {};
@@ -370,7 +344,7 @@ TEST_F(Probe, WithoutAGraphBuilderTheGraphIsRefusedNotUsed)
     {
         ClassAway away(CLSID_CaptureGraphBuilder2);
         ASSERT_HRESULT_SUCCEEDED(away.Result());
-        ComPtr<ICaptureGraphBuilder2> builder;
+        Com<ICaptureGraphBuilder2> builder;
         ASSERT_HRESULT_FAILED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
                                                IID_ICaptureGraphBuilder2, builder.OutVoid()));
         EXPECT_EQ(probe.CreateProbeGraph(), E_FAIL);
