@@ -494,22 +494,25 @@ struct LanguageCase {
     const wchar_t* orvikLib;
     const wchar_t* toolkitLib;   // null: none of the toolkit's libraries
     bool rtl;
+    LANGID systemLang;  // for Lang=0: the system's language the row needs, else 0
 };
 
 const LanguageCase kLanguageCases[] = {
-    {"English", 1033, L"LangEn.dll", nullptr, false},
-    {"EnglishUK", 2057, L"LangEn.dll", nullptr, false},
-    {"Korean", 1042, L"LangEn.dll", L"BCGCBProResKOR.dll", false},
-    {"ChineseTaiwanIsEnglish", 1028, L"LangEn.dll", nullptr, false},
-    {"Chinese", 2052, L"LangZh.dll", L"BCGCBProResCHS.dll", false},
-    {"German", 1031, L"LangDe.dll", L"BCGCBProResDEU.dll", false},
-    {"GermanAustria", 3079, L"LangDe.dll", L"BCGCBProResDEU.dll", false},
-    {"French", 1036, L"LangFr.dll", L"BCGCBProResFRA.dll", false},
-    {"Japanese", 1041, L"LangJa.dll", L"BCGCBProResJPN.dll", false},
-    {"Polish", 1045, L"LangPl.dll", L"BCGCBProResPLK.dll", false},
-    {"Arabic", 1025, L"LangAr.dll", nullptr, true},
-    {"ArabicAlgeria", 0x1401, L"LangAr.dll", nullptr, true},
-    {"OtherIsEnglish", 1049, L"LangEn.dll", nullptr, false},
+    {"English", 1033, L"LangEn.dll", nullptr, false, 0},
+    {"EnglishUK", 2057, L"LangEn.dll", nullptr, false, 0},
+    {"Korean", 1042, L"LangEn.dll", L"BCGCBProResKOR.dll", false, 0},
+    {"ChineseTaiwanIsEnglish", 1028, L"LangEn.dll", nullptr, false, 0},
+    {"Chinese", 2052, L"LangZh.dll", L"BCGCBProResCHS.dll", false, 0},
+    {"German", 1031, L"LangDe.dll", L"BCGCBProResDEU.dll", false, 0},
+    {"GermanAustria", 3079, L"LangDe.dll", L"BCGCBProResDEU.dll", false, 0},
+    {"French", 1036, L"LangFr.dll", L"BCGCBProResFRA.dll", false, 0},
+    {"Japanese", 1041, L"LangJa.dll", L"BCGCBProResJPN.dll", false, 0},
+    {"Polish", 1045, L"LangPl.dll", L"BCGCBProResPLK.dll", false, 0},
+    {"Arabic", 1025, L"LangAr.dll", nullptr, true, 0},
+    {"ArabicAlgeria", 0x1401, L"LangAr.dll", nullptr, true, 0},
+    {"OtherIsEnglish", 1049, L"LangEn.dll", nullptr, false, 0},
+        // Run as a test of their own with the system locale set (LC_ALL under Wine).
+    {"SystemGerman", 0, L"LangDe.dll", L"BCGCBProResDEU.dll", false, 0x407},
 };
 
 class Languages : public ::testing::TestWithParam<LanguageCase> {};
@@ -519,6 +522,8 @@ class Languages : public ::testing::TestWithParam<LanguageCase> {};
 TEST_P(Languages, LoadsItsLibraries) {
     const LanguageCase& c = GetParam();
     if (!FileExists(kBin + L"\\" + c.orvikLib)) GTEST_SKIP() << "not built: " << Narrow(c.orvikLib);
+    if (c.systemLang && GetSystemDefaultLangID() != c.systemLang)
+        GTEST_SKIP() << "needs the system language " << std::hex << c.systemLang;
     OrvikFolder folder(kBin);
     folder.WriteSettings(Settings(L"bTolmira=0\r\nCamType=1\r\n", L"Lang=" + std::to_wstring(c.lang) + L"\r\n"));
     // Without the database the program says so in the chosen language.
