@@ -165,6 +165,7 @@ private:
     void Report(LPCWSTR text) { Error(const_cast<wchar_t*>(text)); }
     void ClearSizes();
     void ChooseFormat(bool anyHeight1280);
+    HRESULT AddProcessingFilters(bool anyHeight1280);
     HRESULT ShowPages(IBaseFilter* filter);
     void HideVideoWindow();
 };

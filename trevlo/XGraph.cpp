@@ -501,10 +501,10 @@ HRESULT CXGraphDll::GetSmartTeePreviewPin(IPin** ppPin)
         return FAILED(hr_) ? hr_ : E_FAIL; \
     } while (0)
 
-HRESULT CXGraphDll::MakeGraph()
+// The filters both graphs start with: Smart Tee, Sample Grabber and Sorvane,
+// the device's format chosen and Sorvane in the graph.
+HRESULT CXGraphDll::AddProcessingFilters(bool anyHeight1280)
 {
-    if (!m_pGraph || !m_pBuilder)
-        return E_POINTER;
     SafeRelease(m_pSmartTee);
     SafeRelease(m_pGrabber);
     SafeRelease(m_pSorvane);
@@ -526,11 +526,21 @@ HRESULT CXGraphDll::MakeGraph()
     if (FAILED(hr) || !m_pSorvane)
         TREVLO_FAIL(L"Could not get ISorvane (is Sorvane.dll registered?)", hr);
 
-    ChooseFormat(false);
+    ChooseFormat(anyHeight1280);
 
     hr = m_pGraph->AddFilter(m_pSorvaneFilter, L"Kelm Sorvane");
     if (FAILED(hr))
         TREVLO_FAIL(L"Could not put Sorvane filter in graph", hr);
+    return S_OK;
+}
+
+HRESULT CXGraphDll::MakeGraph()
+{
+    if (!m_pGraph || !m_pBuilder)
+        return E_POINTER;
+    HRESULT hr = AddProcessingFilters(false);
+    if (FAILED(hr))
+        return hr;
     Com<IBaseFilter> grabber;
     hr = m_pGrabber->QueryInterface(IID_IBaseFilter, grabber.OutVoid());
     if (FAILED(hr) || !grabber)
@@ -656,31 +666,10 @@ HRESULT CXGraphDll::MakeCaptureGraph()
 {
     if (!m_pGraph || !m_pBuilder)
         return E_POINTER;
-    SafeRelease(m_pSmartTee);
-    SafeRelease(m_pGrabber);
-    SafeRelease(m_pSorvane);
-    SafeRelease(m_pSorvaneFilter);
     SafeRelease(m_pFileSink);
-
-    HRESULT hr = CoCreateInstance(CLSID_SmartTee, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                  reinterpret_cast<void**>(&m_pSmartTee));
-    if (FAILED(hr) || !m_pSmartTee)
-        TREVLO_FAIL(L"Could not create smart tee", hr);
-    hr = CoCreateInstance(kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
-                          reinterpret_cast<void**>(&m_pGrabber));
-    if (FAILED(hr) || !m_pGrabber)
-        TREVLO_FAIL(L"Could not create SampleGrabber (is qedit.dll registered?)", hr);
-    hr = CoCreateInstance(CLSID_SorvaneFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                          reinterpret_cast<void**>(&m_pSorvaneFilter));
-    if (FAILED(hr) || !m_pSorvaneFilter)
-        TREVLO_FAIL(L"Could not create Sorvane (is Sorvane.dll registered?)", hr);
-    hr = m_pSorvaneFilter->QueryInterface(IID_ISorvane, reinterpret_cast<void**>(&m_pSorvane));
-    if (FAILED(hr) || !m_pSorvane)
-        TREVLO_FAIL(L"Could not get ISorvane (is Sorvane.dll registered?)", hr);
-    ChooseFormat(true);
-    hr = m_pGraph->AddFilter(m_pSorvaneFilter, L"Kelm Sorvane");
+    HRESULT hr = AddProcessingFilters(true);
     if (FAILED(hr))
-        TREVLO_FAIL(L"Could not put Sorvane filter in graph", hr);
+        return hr;
 
     wchar_t compressorName[] = L"Microsoft Windows Media Video 9";
     Com<IBaseFilter> compressor;
