@@ -204,43 +204,15 @@ HRESULT CBaseFilter::NotifyEvent(long EventCode, LONG_PTR EventParam1, LONG_PTR 
     return m_pSink->Notify(EventCode, EventParam1, EventParam2);
 }
 
-CEnumPins::CEnumPins(CBaseFilter* pFilter, int position) : m_pFilter(pFilter), m_Position(position)
-{
-    m_pFilter->AddRef();
-}
-
-CEnumPins::~CEnumPins()
-{
-    m_pFilter->Release();
-}
-
-STDMETHODIMP CEnumPins::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IEnumPins)
-        return GetInterface(static_cast<IEnumPins*>(this), ppv);
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CEnumPins::AddRef() { return ULONG(InterlockedIncrement(&m_cRef)); }
-
-STDMETHODIMP_(ULONG) CEnumPins::Release()
-{
-    const LONG ref = InterlockedDecrement(&m_cRef);
-    if (ref == 0)
-        delete this;
-    return ULONG(ref);
-}
+CEnumPins::CEnumPins(CBaseFilter* pFilter, int position) : CEnumBase(pFilter, position) {}
 
 STDMETHODIMP CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched)
 {
     if (!ppPins || (cPins > 1 && !pcFetched))
         return E_POINTER;
     ULONG fetched = 0;
-    while (fetched < cPins && m_Position < m_pFilter->GetPinCount()) {
-        CBasePin* pin = m_pFilter->GetPin(m_Position++);
+    while (fetched < cPins && m_Position < m_pOwner->GetPinCount()) {
+        CBasePin* pin = m_pOwner->GetPin(m_Position++);
         if (!pin)
             break;
         ppPins[fetched] = pin;
@@ -254,7 +226,7 @@ STDMETHODIMP CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched)
 
 STDMETHODIMP CEnumPins::Skip(ULONG cPins)
 {
-    const int left = m_pFilter->GetPinCount() - m_Position;
+    const int left = m_pOwner->GetPinCount() - m_Position;
     if (int(cPins) > left)
         return S_FALSE;
     m_Position += int(cPins);
@@ -271,6 +243,6 @@ STDMETHODIMP CEnumPins::Clone(IEnumPins** ppEnum)
 {
     if (!ppEnum)
         return E_POINTER;
-    *ppEnum = new (std::nothrow) CEnumPins(m_pFilter, m_Position);
+    *ppEnum = new (std::nothrow) CEnumPins(m_pOwner, m_Position);
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }

@@ -54,21 +54,12 @@ protected:
     IMediaEventSink* m_pSink = nullptr;     // not held, as the graph
 };
 
-class CEnumPins : public IEnumPins {
+class CEnumPins : public CEnumBase<IEnumPins, &IID_IEnumPins, CBaseFilter> {
 public:
     CEnumPins(CBaseFilter* pFilter, int position);
-    virtual ~CEnumPins();
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) override;
     STDMETHODIMP Skip(ULONG cPins) override;
     STDMETHODIMP Reset() override;
     STDMETHODIMP Clone(IEnumPins** ppEnum) override;
-
-private:
-    LONG m_cRef = 1;
-    CBaseFilter* m_pFilter;
-    int m_Position;
 };

@@ -333,35 +333,7 @@ HRESULT CBasePin::CompleteConnect(IPin*)
 
 // --------------------------------------------------------- CEnumMediaTypes
 
-CEnumMediaTypes::CEnumMediaTypes(CBasePin* pPin, int position) : m_pPin(pPin), m_Position(position)
-{
-    m_pPin->AddRef();
-}
-
-CEnumMediaTypes::~CEnumMediaTypes()
-{
-    m_pPin->Release();
-}
-
-STDMETHODIMP CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IEnumMediaTypes)
-        return GetInterface(static_cast<IEnumMediaTypes*>(this), ppv);
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CEnumMediaTypes::AddRef() { return ULONG(InterlockedIncrement(&m_cRef)); }
-
-STDMETHODIMP_(ULONG) CEnumMediaTypes::Release()
-{
-    const LONG ref = InterlockedDecrement(&m_cRef);
-    if (ref == 0)
-        delete this;
-    return ULONG(ref);
-}
+CEnumMediaTypes::CEnumMediaTypes(CBasePin* pPin, int position) : CEnumBase(pPin, position) {}
 
 STDMETHODIMP CEnumMediaTypes::Next(ULONG cMediaTypes, AM_MEDIA_TYPE** ppMediaTypes, ULONG* pcFetched)
 {
@@ -370,7 +342,7 @@ STDMETHODIMP CEnumMediaTypes::Next(ULONG cMediaTypes, AM_MEDIA_TYPE** ppMediaTyp
     ULONG fetched = 0;
     while (fetched < cMediaTypes) {
         CMediaType mt;
-        if (m_pPin->GetMediaType(m_Position, &mt) != S_OK)
+        if (m_pOwner->GetMediaType(m_Position, &mt) != S_OK)
             break;
         AM_MEDIA_TYPE* p = CreateMediaType(&mt);
         if (!p)
@@ -387,7 +359,7 @@ STDMETHODIMP CEnumMediaTypes::Skip(ULONG cMediaTypes)
 {
     for (ULONG i = 0; i < cMediaTypes; ++i) {
         CMediaType mt;
-        if (m_pPin->GetMediaType(m_Position, &mt) != S_OK)
+        if (m_pOwner->GetMediaType(m_Position, &mt) != S_OK)
             return S_FALSE;
         ++m_Position;
     }
@@ -404,7 +376,7 @@ STDMETHODIMP CEnumMediaTypes::Clone(IEnumMediaTypes** ppEnum)
 {
     if (!ppEnum)
         return E_POINTER;
-    *ppEnum = new (std::nothrow) CEnumMediaTypes(m_pPin, m_Position);
+    *ppEnum = new (std::nothrow) CEnumMediaTypes(m_pOwner, m_Position);
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -71,23 +71,14 @@ protected:
     double m_dRate = 1.0;
 };
 
-class CEnumMediaTypes : public IEnumMediaTypes {
+class CEnumMediaTypes : public CEnumBase<IEnumMediaTypes, &IID_IEnumMediaTypes, CBasePin> {
 public:
     CEnumMediaTypes(CBasePin* pPin, int position);
-    virtual ~CEnumMediaTypes();
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP Next(ULONG cMediaTypes, AM_MEDIA_TYPE** ppMediaTypes, ULONG* pcFetched) override;
     STDMETHODIMP Skip(ULONG cMediaTypes) override;
     STDMETHODIMP Reset() override;
     STDMETHODIMP Clone(IEnumMediaTypes** ppEnum) override;
-
-private:
-    LONG m_cRef = 1;
-    CBasePin* m_pPin;
-    int m_Position;
 };
 
 class CBaseInputPin : public CBasePin, public IMemInputPin {

@@ -81,3 +81,39 @@ public:
 private:
     CCritSec* m_pLock;
 };
+
+// The COM identity of an enumerator: one interface, a count of its own, and a
+// reference on the object whose list it walks.
+template <class Interface, const IID* piid, class Owner>
+class CEnumBase : public Interface {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == *piid)
+            return GetInterface(static_cast<Interface*>(this), ppv);
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ULONG(InterlockedIncrement(&m_cRef)); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const LONG ref = InterlockedDecrement(&m_cRef);
+        if (ref == 0)
+            delete this;
+        return ULONG(ref);
+    }
+
+protected:
+    CEnumBase(Owner* owner, int position) : m_pOwner(owner), m_Position(position) { m_pOwner->AddRef(); }
+    virtual ~CEnumBase() { m_pOwner->Release(); }
+    CEnumBase(const CEnumBase&) = delete;
+    CEnumBase& operator=(const CEnumBase&) = delete;
+
+    Owner* m_pOwner;
+    int m_Position;
+
+private:
+    LONG m_cRef = 1;
+};
