@@ -139,6 +139,10 @@ HRESULT CWmvCodecFilter::Receive(IMediaSample* pSample)
     if (FAILED(pSample->GetPointer(&src)) || pSample->GetActualDataLength() < need)
         return VFW_E_BUFFER_UNDERFLOW;
 
+    // A live source delivers while the graph is paused too; those frames have
+    // no stream time yet and belong to no recording, which begins at Run.
+    if (m_State != State_Running)
+        return S_OK;
     const REFERENCE_TIME period = in->AvgTimePerFrame > 0 ? in->AvgTimePerFrame : kFallbackPeriod;
     REFERENCE_TIME start = 0, stop = 0;
     const HRESULT hrTime = pSample->GetTime(&start, &stop);
