@@ -12,7 +12,9 @@ STDAPI InstallCameras(LPCWSTR names);
 
 #ifdef UVCCAM_AX
 // For programs that load the plug-in (UVCCAM_AX names it): the cameras named
-// in `names` while the object lives, the default camera again when it goes.
+// in `names` while the object lives, and the default camera the prefix is
+// installed with again when it goes (which also mends a set that a crashed run
+// left behind).
 class ScopedCameras {
 public:
     explicit ScopedCameras(LPCWSTR names)

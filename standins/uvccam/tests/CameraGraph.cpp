@@ -4,7 +4,6 @@
 
 namespace {
 
-const WCHAR kDefaultCameras[] = L"Camera-R5V";
 const WCHAR kSimulatedCameraClsid[] = L"{7A3E5B21-4C1D-4E8F-9B2A-6D0C1E2F3A41}";
 
 }  // namespace
@@ -15,22 +14,6 @@ std::wstring BesideProgram(LPCWSTR file)
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring p(path);
     return p.substr(0, p.find_last_of(L"\\/") + 1) + file;
-}
-
-ScopedCameras::ScopedCameras(LPCWSTR names)
-{
-    m_module = LoadLibraryW(BesideProgram(L"UvcCam.ax").c_str());
-    if (m_module)
-        m_install = reinterpret_cast<InstallCamerasFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "InstallCameras")));
-    m_hr = m_install ? m_install(names) : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-}
-
-ScopedCameras::~ScopedCameras()
-{
-    if (m_install)
-        m_install(kDefaultCameras);
-    if (m_module)
-        FreeLibrary(m_module);
 }
 
 std::vector<std::wstring> VideoInputNames(HRESULT* phr, bool all)

@@ -12,23 +12,6 @@
 #include <string>
 #include <vector>
 
-// Installs the cameras named ("a;b"), and the plug-in's default set again
-// when it goes: the set the prefix is installed with, so that a test run
-// also mends the set a crashed run left behind.
-class ScopedCameras {
-public:
-    explicit ScopedCameras(LPCWSTR names);
-    ~ScopedCameras();
-    ScopedCameras(const ScopedCameras&) = delete;
-    ScopedCameras& operator=(const ScopedCameras&) = delete;
-    HRESULT Result() const { return m_hr; }
-
-private:
-    HMODULE m_module = nullptr;
-    InstallCamerasFn m_install = nullptr;
-    HRESULT m_hr = E_FAIL;
-};
-
 // A file beside the test program.
 std::wstring BesideProgram(LPCWSTR file);
 
