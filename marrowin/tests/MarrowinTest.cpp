@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -584,12 +585,19 @@ TEST_F(Marrowin, FormatChangeOnAnotherThreadNeverOverrunsTheBitmap)
     const PellixFrameFormat small{0, 0, 2592, 1944, 4, 1, 4, 1};
     ASSERT_EQ(0, sdk.SetFrameFormat(&small));
     std::atomic<bool> done{false};
+    std::atomic<int> good{0};
     std::thread changer([&] {
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < 8; ++i) {
             sdk.SetFrameFormat(i % 2 ? &small : &kHalfB);
+            // Let a grab or two land in each format (on a busy machine the
+            // changes alone could outrun every frame).
+            const int before = good;
+            for (int wait = 0; wait < 200 && good == before; ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         done = true;
     });
-    int good = 0, overruns = 0;
+    int overruns = 0;
     while (!done) {
         BITMAPINFOHEADER h;
         if (sdk.GetBitmap(&h, nullptr) != 0)
@@ -603,7 +611,7 @@ TEST_F(Marrowin, FormatChangeOnAnotherThreadNeverOverrunsTheBitmap)
     }
     changer.join();
     EXPECT_EQ(0, overruns);
-    EXPECT_GT(good, 0);
+    EXPECT_GT(good.load(), 0);
 }
 
 TEST_F(Marrowin, FailedRegisterWriteLeavesAcquisitionStopped)
