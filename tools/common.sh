@@ -12,3 +12,18 @@ die() { printf '[veltrane] error: %s\n' "$*" >&2; exit 1; }
 
 jpeg_prefix() { echo "$VELTRANE_CACHE/libjpeg-turbo/$1"; }
 sqlite_prefix() { echo "$VELTRANE_CACHE/sqlite/$1"; }
+
+wow64_wine_prefix() { echo "$VELTRANE_CACHE/wine-wow64/inst"; }
+
+# Some kernels run 64-bit programs only; there the distribution's Wine cannot
+# start its 32-bit loader, and a Wine built in WoW64 mode is used instead.
+# The probe is a 93-byte 32-bit program that only exits.
+host_runs_i386() {
+  local probe=$VELTRANE_CACHE/i386-probe
+  if [ ! -x "$probe" ]; then
+    mkdir -p "$VELTRANE_CACHE"
+    printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0\64\0\40\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\135\0\0\0\135\0\0\0\5\0\0\0\0\20\0\0\270\1\0\0\0\61\333\315\200' >"$probe.tmp"
+    chmod +x "$probe.tmp" && mv "$probe.tmp" "$probe"
+  fi
+  "$probe" 2>/dev/null
+}
