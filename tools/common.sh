@@ -13,11 +13,9 @@ die() { printf '[veltrane] error: %s\n' "$*" >&2; exit 1; }
 jpeg_prefix() { echo "$VELTRANE_CACHE/libjpeg-turbo/$1"; }
 sqlite_prefix() { echo "$VELTRANE_CACHE/sqlite/$1"; }
 
-wow64_wine_prefix() { echo "$VELTRANE_CACHE/wine-wow64/inst"; }
-
-# Some kernels run 64-bit programs only; there the distribution's Wine cannot
-# start its 32-bit loader, and a Wine built in WoW64 mode is used instead.
-# The probe is a 93-byte 32-bit program that only exits.
+# Some machines run 64-bit code only (not even a 32-bit code segment), so
+# the 32-bit Wine needs an emulator there. The probe is a 93-byte 32-bit
+# program that only exits.
 host_runs_i386() {
   local probe=$VELTRANE_CACHE/i386-probe
   if [ ! -x "$probe" ]; then
