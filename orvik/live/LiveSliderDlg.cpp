@@ -6,7 +6,8 @@ BEGIN_MESSAGE_MAP(CLiveSliderDlg, CBCGPDialog)
     ON_WM_HSCROLL()
 END_MESSAGE_MAP()
 
-CLiveSliderDlg::CLiveSliderDlg(UINT nIDTemplate, CWnd* pParentWnd) : CBCGPDialog(nIDTemplate, pParentWnd) {}
+CLiveSliderDlg::CLiveSliderDlg(UINT nIDTemplate, LiveViewSettings& settings, CWnd* pParentWnd)
+    : CBCGPDialog(nIDTemplate, pParentWnd), m_settings(settings) {}
 
 void CLiveSliderDlg::DoDataExchange(CDataExchange* pDX)
 {

@@ -2,13 +2,14 @@
 // live setting, so the live picture follows while the dialog is open. OK and
 // the second button only end the dialog: the setting stays as last moved.
 #pragma once
+#include "LiveSettings.h"
 #include "Toolkit.h"
 
 class CLiveSliderDlg : public CBCGPDialog {
 public:
     BOOL OnInitDialog() override;
 protected:
-    CLiveSliderDlg(UINT nIDTemplate, CWnd* pParentWnd);
+    CLiveSliderDlg(UINT nIDTemplate, LiveViewSettings& settings, CWnd* pParentWnd);
     // Range, page and line size of the slider, and its position from the setting.
     virtual void InitSlider(CSliderCtrl& slider) = 0;
     // The setting takes the slider's position.
@@ -20,5 +21,6 @@ protected:
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     DECLARE_MESSAGE_MAP()
 
+    LiveViewSettings& m_settings;
     CSliderCtrl m_slider;
 };

@@ -3,7 +3,7 @@
 #include "Resource.h"
 
 CRatioDlg::CRatioDlg(LiveViewSettings& settings, CWnd* pParentWnd)
-    : CLiveSliderDlg(IDD_RATIO, pParentWnd), m_settings(settings) {}
+    : CLiveSliderDlg(IDD_RATIO, settings, pParentWnd) {}
 
 void CRatioDlg::InitSlider(CSliderCtrl& slider)
 {

@@ -3,7 +3,7 @@
 #include "Resource.h"
 
 CThresholdDlg::CThresholdDlg(LiveViewSettings& settings, CWnd* pParentWnd)
-    : CLiveSliderDlg(IDD_THRESHOLD, pParentWnd), m_settings(settings) {}
+    : CLiveSliderDlg(IDD_THRESHOLD, settings, pParentWnd) {}
 
 void CThresholdDlg::InitSlider(CSliderCtrl& slider)
 {

@@ -1,6 +1,5 @@
 // The binary threshold of the live picture (dialog 176).
 #pragma once
-#include "LiveSettings.h"
 #include "LiveSliderDlg.h"
 
 class CThresholdDlg : public CLiveSliderDlg {
@@ -10,6 +9,4 @@ protected:
     void InitSlider(CSliderCtrl& slider) override;
     void Apply(int pos) override;
     CString Label() const override;
-
-    LiveViewSettings& m_settings;
 };

@@ -22,6 +22,18 @@ namespace {
 
 int SliderValue(HWND dlg, UINT msg) { return (int)SendDlgItemMessageW(dlg, IDC_SET_SLIDER, msg, 0, 0); }
 
+// The controls of a slider dialog and what they show.
+void ExpectSlider(HWND dlg, int min, int max, int page, int pos, const wchar_t* label)
+{
+    for (int id : {IDC_SET_SLIDER, IDC_SET_VALUE, IDOK, IDCANCEL}) EXPECT_TRUE(GetDlgItem(dlg, id)) << id;
+    EXPECT_EQ(SliderValue(dlg, TBM_GETRANGEMIN), min);
+    EXPECT_EQ(SliderValue(dlg, TBM_GETRANGEMAX), max);
+    EXPECT_EQ(SliderValue(dlg, TBM_GETPAGESIZE), page);
+    EXPECT_EQ(SliderValue(dlg, TBM_GETLINESIZE), 1);
+    EXPECT_EQ(SliderValue(dlg, TBM_GETPOS), pos);
+    EXPECT_EQ(ItemText(dlg, IDC_SET_VALUE), label);
+}
+
 // A user's move of the slider: a drag of the thumb to `pos`, as the trackbar
 // reports it to its dialog.
 void Drag(HWND dlg, int pos)
@@ -50,13 +62,7 @@ TEST_F(SliderDialogs, ThresholdFollowsTheSliderWhileOpen)
 {
     CThresholdDlg dlg(m_settings);
     INT_PTR r = RunModal(dlg, L"dialog 176 IDOK", [&](HWND h) {
-        for (int id : {IDC_SET_SLIDER, IDC_SET_VALUE, IDOK, IDCANCEL}) EXPECT_TRUE(GetDlgItem(h, id)) << id;
-        EXPECT_EQ(SliderValue(h, TBM_GETRANGEMIN), 1);
-        EXPECT_EQ(SliderValue(h, TBM_GETRANGEMAX), 255);
-        EXPECT_EQ(SliderValue(h, TBM_GETPAGESIZE), 8);
-        EXPECT_EQ(SliderValue(h, TBM_GETLINESIZE), 1);
-        EXPECT_EQ(SliderValue(h, TBM_GETPOS), 128);
-        EXPECT_EQ(ItemText(h, IDC_SET_VALUE), L"128");
+        ExpectSlider(h, 1, 255, 8, 128, L"128");
 
         Drag(h, 200);
         EXPECT_EQ(m_settings.threshold, 200);
@@ -92,12 +98,7 @@ TEST_F(SliderDialogs, RatioIsTheSliderPositionInTenths)
     m_settings.ratio = 2.0f;
     CRatioDlg dlg(m_settings);
     INT_PTR r = RunModal(dlg, L"dialog 183 IDOK", [&](HWND h) {
-        for (int id : {IDC_SET_SLIDER, IDC_SET_VALUE, IDOK, IDCANCEL}) EXPECT_TRUE(GetDlgItem(h, id)) << id;
-        EXPECT_EQ(SliderValue(h, TBM_GETRANGEMIN), 1);
-        EXPECT_EQ(SliderValue(h, TBM_GETRANGEMAX), 50);
-        EXPECT_EQ(SliderValue(h, TBM_GETPAGESIZE), 5);
-        EXPECT_EQ(SliderValue(h, TBM_GETPOS), 20);
-        EXPECT_EQ(ItemText(h, IDC_SET_VALUE), L"2.0");
+        ExpectSlider(h, 1, 50, 5, 20, L"2.0");
         Drag(h, 25);
         EXPECT_EQ(m_settings.ratio, 2.5f);
         EXPECT_EQ(ItemText(h, IDC_SET_VALUE), L"2.5");
@@ -298,15 +299,8 @@ TEST_F(MarkerDialog, AnIndexOutsideTheTableIsNotStoredBack)
 // The program's dialogs are Chinese: so are their templates in LangZh.dll.
 TEST(LiveDialogsChinese, CaptionsFromTheLanguageLibrary)
 {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    p = p.substr(0, p.find_last_of(L"\\/"));
-    p = p.substr(0, p.find_last_of(L"\\/")) + L"\\bin\\LangZh.dll";
-    HMODULE zh = LoadLibraryExW(p.c_str(), nullptr, 0);
-    ASSERT_TRUE(zh);
-    HINSTANCE before = AfxGetResourceHandle();
-    AfxSetResourceHandle(zh);
+    LanguageResources zh(L"LangZh.dll");
+    ASSERT_TRUE(zh.Loaded());
     LiveViewSettings settings;
     CThresholdDlg threshold(settings);
     CRatioDlg ratio(settings);
@@ -324,8 +318,6 @@ TEST(LiveDialogsChinese, CaptionsFromTheLanguageLibrary)
         }), IDCANCEL);
     }
     AfxTestSetScript(L"");
-    AfxSetResourceHandle(before);
-    FreeLibrary(zh);
 }
 
 }  // namespace

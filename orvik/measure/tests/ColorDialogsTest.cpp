@@ -135,6 +135,10 @@ TEST_F(ColorComboTest, DrawItemPaintsSwatchNameAndBackground)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "item " << (int)c.item << " state " << c.state);
         Canvas canvas(130, 20);
+        // Crisp text, so its colour is exact (the combo draws in its own font).
+        HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
+                                 L"MS Sans Serif");
+        HGDIOBJ oldFont = SelectObject(canvas.dc(), font);
         DRAWITEMSTRUCT dis = {};
         dis.CtlType = ODT_COMBOBOX;
         dis.CtlID = 1067;
@@ -145,6 +149,8 @@ TEST_F(ColorComboTest, DrawItemPaintsSwatchNameAndBackground)
         dis.hDC = canvas.dc();
         dis.rcItem = {0, 0, 120, 18};
         m_combo.DrawItem(&dis);
+        SelectObject(canvas.dc(), oldFont);
+        DeleteObject(font);
         // The focus rectangle is the outermost ring; inside it, background.
         EXPECT_EQ(canvas.At(35, 9), c.back);
         EXPECT_EQ(canvas.At(118, 16), c.back);
@@ -272,15 +278,8 @@ TEST_F(MeasureColorDlgTest, OkWaitsForAColourInEveryCombo)
 // From the Chinese language library: its caption and its refusal text.
 TEST_F(MeasureColorDlgTest, ComesFromTheLanguageLibrary)
 {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    p = p.substr(0, p.find_last_of(L"\\/"));
-    p = p.substr(0, p.find_last_of(L"\\/")) + L"\\bin\\LangZh.dll";
-    HMODULE zh = LoadLibraryExW(p.c_str(), nullptr, 0);
-    ASSERT_TRUE(zh);
-    HINSTANCE before = AfxGetResourceHandle();
-    AfxSetResourceHandle(zh);
+    LanguageResources zh(L"LangZh.dll");
+    ASSERT_TRUE(zh.Loaded());
     CMeasureColorDlg dlg;
     dlg.SetColors(8, 3, 4, 2);
     INT_PTR r = RunModal(dlg, L"dialog 174 IDCANCEL; msgbox IDOK", [](HWND h) {
@@ -293,8 +292,6 @@ TEST_F(MeasureColorDlgTest, ComesFromTheLanguageLibrary)
         Click(h, IDOK);
         EXPECT_TRUE(BoxShown(L"请选择一种颜色。")) << (LPCWSTR)AfxTestGetRecord();
     });
-    AfxSetResourceHandle(before);
-    FreeLibrary(zh);
     EXPECT_EQ(r, IDCANCEL);
 }
 

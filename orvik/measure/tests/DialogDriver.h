@@ -81,4 +81,29 @@ inline bool BoxShown(LPCWSTR text)
     return AfxTestGetRecord().Find(CString(L"|") + text + L"|") >= 0;
 }
 
+// Dialogs and strings from one of the program's language libraries (in
+// orvik/bin, ../bin from the test) while it lives.
+class LanguageResources {
+public:
+    explicit LanguageResources(const wchar_t* file) : m_before(AfxGetResourceHandle())
+    {
+        wchar_t path[MAX_PATH];
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring p(path);
+        p = p.substr(0, p.find_last_of(L"\\/"));
+        p = p.substr(0, p.find_last_of(L"\\/")) + L"\\bin\\" + file;
+        m_module = LoadLibraryExW(p.c_str(), nullptr, 0);
+        if (m_module) AfxSetResourceHandle(m_module);
+    }
+    ~LanguageResources()
+    {
+        AfxSetResourceHandle(m_before);
+        if (m_module) FreeLibrary(m_module);
+    }
+    bool Loaded() const { return m_module != nullptr; }
+private:
+    HINSTANCE m_before;
+    HMODULE m_module;
+};
+
 }  // namespace dialog_driver
