@@ -16,7 +16,10 @@ using namespace dialog_driver;
 
 namespace {
 
-// A 32-bit top-down picture with a memory DC on it.
+// A colour nobody draws.
+const COLORREF kUntouched = RGB(0x12, 0x34, 0x56);
+
+// A 32-bit top-down picture with a memory DC on it, first all kUntouched.
 class Canvas {
 public:
     Canvas(int w, int h) : m_w(w), m_h(h)
@@ -30,7 +33,9 @@ public:
         m_bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
         m_dc = CreateCompatibleDC(nullptr);
         m_old = SelectObject(m_dc, m_bmp);
-        for (int i = 0; i < w * h; ++i) m_bits[i] = 0x123456;  // a colour nobody draws
+        const COLORREF untouched = kUntouched;
+        for (int i = 0; i < w * h; ++i)
+            m_bits[i] = GetRValue(untouched) << 16 | GetGValue(untouched) << 8 | GetBValue(untouched);
     }
     ~Canvas()
     {
@@ -154,7 +159,7 @@ TEST_F(ColorComboTest, DrawItemPaintsSwatchNameAndBackground)
         // The focus rectangle is the outermost ring; inside it, background.
         EXPECT_EQ(canvas.At(35, 9), c.back);
         EXPECT_EQ(canvas.At(118, 16), c.back);
-        EXPECT_EQ(canvas.At(125, 9), 0x123456u);  // nothing outside the item
+        EXPECT_EQ(canvas.At(125, 9), kUntouched);  // nothing outside the item
         if (c.swatch == CLR_INVALID) {
             EXPECT_EQ(canvas.At(10, 5), c.back);
             EXPECT_EQ(canvas.Count(c.back, 1, 1, 119, 17), 118 * 16);
