@@ -179,6 +179,7 @@ TEST_F(ColorComboTest, DrawItemPaintsSwatchNameAndBackground)
 TEST_F(ColorComboTest, TheControlPaintsItsSelectionThroughDrawItem)
 {
     m_combo.FillColors();
+    m_parent.ShowWindow(SW_SHOWNOACTIVATE);  // a hidden combo paints no text field
     CRect rc;
     m_combo.GetClientRect(&rc);
     for (int sel : {6, 4, -1}) {
@@ -219,6 +220,14 @@ TEST_F(MeasureColorDlgTest, OpensWithTheGivenIndicesAndOkStoresTheChoice)
         EXPECT_EQ(CurSel(h, IDC_MC_ADJUST_POINTS), 4);
         EXPECT_EQ(CurSel(h, IDC_MC_TEXT), 1);
         Choose(h, IDC_MC_TEXT, kColorYellow);
+        // The dialog hands the combo's drawing to the combo: a yellow swatch.
+        ShowWindow(h, SW_SHOWNA);
+        HWND text = GetDlgItem(h, IDC_MC_TEXT);
+        RECT rc;
+        GetClientRect(text, &rc);
+        Canvas canvas(rc.right, rc.bottom);
+        SendMessageW(text, WM_PRINTCLIENT, (WPARAM)canvas.dc(), PRF_CLIENT);
+        EXPECT_GT(canvas.Count(0x00FFFF), 100);
     });
     EXPECT_EQ(r, IDOK);
     EXPECT_EQ(dlg.m_text, kColorYellow);
@@ -254,6 +263,7 @@ TEST_F(MeasureColorDlgTest, OkWaitsForAColourInEveryCombo)
         EXPECT_EQ(CurSel(h, IDC_MC_TEXT), -1);
         EXPECT_EQ(CurSel(h, IDC_MC_LINES), -1);
         // The empty field paints its background only.
+        ShowWindow(h, SW_SHOWNA);
         HWND text = GetDlgItem(h, IDC_MC_TEXT);
         RECT rc;
         GetClientRect(text, &rc);
