@@ -73,6 +73,30 @@ const struct { COLORREF color; const wchar_t* name; } kTable[] = {
     {0xFF0000, L"Blue"}, {0xFFFF00, L"Cyan"}, {0xFF00FF, L"Magenta"}, {0x00FFFF, L"Yellow"},
 };
 
+// Pixels of each table colour in what a combo paints of itself (its field
+// shows only while the combo is shown).
+std::vector<int> TableColorPixels(HWND combo)
+{
+    RECT rc;
+    GetClientRect(combo, &rc);
+    Canvas canvas(rc.right, rc.bottom);
+    SendMessageW(combo, WM_PRINTCLIENT, (WPARAM)canvas.dc(), PRF_CLIENT);
+    std::vector<int> counts;
+    for (const auto& t : kTable) counts.push_back(canvas.Count(t.color));
+    return counts;
+}
+
+// Whether the field shows the swatch of `index` (-1: none) and no other
+// colour of the table; black and white are the frame and the background too.
+testing::AssertionResult ShowsOnly(const std::vector<int>& counts, int index)
+{
+    for (int i = kColorRed; i < kColorCount; ++i) {
+        if (i == index ? counts[i] > 100 : counts[i] == 0) continue;
+        return testing::AssertionFailure() << counts[i] << " pixels of colour " << i << ", expected the swatch of " << index;
+    }
+    return testing::AssertionSuccess();
+}
+
 class ColorComboTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -180,20 +204,9 @@ TEST_F(ColorComboTest, TheControlPaintsItsSelectionThroughDrawItem)
 {
     m_combo.FillColors();
     m_parent.ShowWindow(SW_SHOWNOACTIVATE);  // a hidden combo paints no text field
-    CRect rc;
-    m_combo.GetClientRect(&rc);
-    for (int sel : {6, 4, -1}) {
+    for (int sel : {(int)kColorMagenta, (int)kColorBlue, -1}) {
         m_combo.SetCurSel(sel);
-        Canvas canvas(rc.Width(), rc.Height());
-        m_combo.SendMessage(WM_PRINTCLIENT, (WPARAM)canvas.dc(), PRF_CLIENT);
-        for (int i = 0; i < 8; ++i) {
-            int n = canvas.Count(kTable[i].color);
-            if (i == sel) {
-                EXPECT_GT(n, 100) << "selection " << sel;
-            } else if (kTable[i].color != 0 && kTable[i].color != 0xFFFFFF) {
-                EXPECT_EQ(n, 0) << "selection " << sel << " shows " << i;
-            }
-        }
+        EXPECT_TRUE(ShowsOnly(TableColorPixels(m_combo.m_hWnd), sel));
     }
 }
 
@@ -222,12 +235,7 @@ TEST_F(MeasureColorDlgTest, OpensWithTheGivenIndicesAndOkStoresTheChoice)
         Choose(h, IDC_MC_TEXT, kColorYellow);
         // The dialog hands the combo's drawing to the combo: a yellow swatch.
         ShowWindow(h, SW_SHOWNA);
-        HWND text = GetDlgItem(h, IDC_MC_TEXT);
-        RECT rc;
-        GetClientRect(text, &rc);
-        Canvas canvas(rc.right, rc.bottom);
-        SendMessageW(text, WM_PRINTCLIENT, (WPARAM)canvas.dc(), PRF_CLIENT);
-        EXPECT_GT(canvas.Count(0x00FFFF), 100);
+        EXPECT_TRUE(ShowsOnly(TableColorPixels(GetDlgItem(h, IDC_MC_TEXT)), kColorYellow));
     });
     EXPECT_EQ(r, IDOK);
     EXPECT_EQ(dlg.m_text, kColorYellow);
@@ -264,16 +272,7 @@ TEST_F(MeasureColorDlgTest, OkWaitsForAColourInEveryCombo)
         EXPECT_EQ(CurSel(h, IDC_MC_LINES), -1);
         // The empty field paints its background only.
         ShowWindow(h, SW_SHOWNA);
-        HWND text = GetDlgItem(h, IDC_MC_TEXT);
-        RECT rc;
-        GetClientRect(text, &rc);
-        Canvas canvas(rc.right, rc.bottom);
-        SendMessageW(text, WM_PRINTCLIENT, (WPARAM)canvas.dc(), PRF_CLIENT);
-        for (const auto& t : kTable) {
-            if (t.color != 0 && t.color != 0xFFFFFF) {
-                EXPECT_EQ(canvas.Count(t.color), 0) << t.color;
-            }
-        }
+        EXPECT_TRUE(ShowsOnly(TableColorPixels(GetDlgItem(h, IDC_MC_TEXT)), -1));
 
         Click(h, IDOK);
         EXPECT_TRUE(IsWindow(h));
