@@ -4,6 +4,7 @@
 #include "Resource.h"
 
 #include <AfxTestScript.h>
+#include <AfxWindows.h>
 
 void ShowNoCameraMessage()
 {
@@ -16,4 +17,12 @@ void ShowNoCameraMessage()
 void ShowErrorBox(LPCWSTR text)
 {
     AfxScriptedMessageBox(nullptr, text, L"Error!", MB_TASKMODAL | MB_SETFOREGROUND | OrvikRtlFlag());
+}
+
+void FailExchange(CDataExchange* pDX, UINT nIDPrompt)
+{
+    CString text;
+    text.LoadString(nIDPrompt);
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION | OrvikRtlFlag(), nIDPrompt);
+    pDX->Fail();
 }

@@ -8,3 +8,9 @@
 void ShowNoCameraMessage();
 // The given text under the caption "Error!", no owner.
 void ShowErrorBox(LPCWSTR text);
+
+class CDataExchange;
+// A dialog's refusal of what was entered: the string `nIDPrompt` in a
+// warning box, then the exchange fails with the focus on the control it
+// prepared last, so the dialog stays open and nothing is stored.
+void FailExchange(CDataExchange* pDX, UINT nIDPrompt);

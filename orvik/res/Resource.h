@@ -41,7 +41,11 @@
 #define IDD_PELLIX_ADJUST        160  // Marrowin adjust panel
 #define IDD_CAPTURE_BOX          161  // capture panel
 #define IDD_VIDEO_BOX            162  // video control panel
+#define IDD_MEASURE_COLOR        174  // colours of the measurement layer
+#define IDD_THRESHOLD            176  // binary threshold of the live picture
 #define IDD_CAPTURE_SET          179  // capture settings
+#define IDD_RATIO                183  // factor of the multiply mask operation
+#define IDD_MARKER               200  // marker overlay units and colour
 #define IDD_UVC_PANEL            185  // UVC camera-control panel (shares 185 with a menu)
 #define IDD_HESTRAL_ADJUST       217  // Hestral adjust panel
 
@@ -175,6 +179,23 @@
 #define IDC_CS_MULTI_Y           1063
 #define IDC_CS_SAVE_TIME         1073
 #define IDC_CS_SAVE_MARKER       1074
+
+// Threshold (176) and ratio (183) dialogs: the slider and its value
+#define IDC_SET_SLIDER           1059
+#define IDC_SET_VALUE            1061
+
+// Marker settings (200)
+#define IDC_MK_GRID_UNIT         1054
+#define IDC_MK_CIRCLE_UNIT       1055
+#define IDC_MK_RULER_UNIT        1070
+#define IDC_MK_SAVE_MARKER       1071  // shown only: saving the marker is a setting.ini key
+#define IDC_MK_COLOR             1072
+
+// Measurement colours (174)
+#define IDC_MC_POINTS            1067
+#define IDC_MC_LINES             1068
+#define IDC_MC_ADJUST_POINTS     1069
+#define IDC_MC_TEXT              1070
 
 // ---------------------------------------------------------------- commands
 #define ID_VIEW_CUSTOMIZE        32770
@@ -344,3 +365,5 @@
 #define IDS_SAVE_MEASURES        59472
 #define IDS_CANNOT_PREVIEW       59473  // "Cannot preview successfully.Please check your camera."
 #define IDS_ABOUT_ITEM           59474  // About item text, followed by the logo title
+#define IDS_CHOOSE_COLOR         59475  // a colour combo left without a selection
+#define IDS_UNIT_POSITIVE        59476  // a marker unit of 0 or less

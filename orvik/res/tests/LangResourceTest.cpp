@@ -186,6 +186,8 @@ const struct { UINT id; const wchar_t* text; } kEnglish[] = {
     {ID_RELOAD_CAMERA, L"Reload camera"},
     {ID_MASK_DIVIDE, L"Divide"},
     {ID_MEASURE_POINT, L"Point"},
+    {IDS_CHOOSE_COLOR, L"Please choose a colour."},
+    {IDS_UNIT_POSITIVE, L"Please enter a number of pixels greater than 0."},
 };
 
 // Menu texts quoted for the live and still-image menus.
@@ -217,7 +219,7 @@ const UINT kTranslated[] = {
     IDS_TOOLBAR_CUSTOMIZE, IDS_SAVE_IMAGE_PROMPT, IDS_CANNOT_PREVIEW, IDS_ABOUT_ITEM,
     AFX_IDS_IDLEMESSAGE, IDS_IMAGE_CONTRAST, IDS_EXPOSURE, IDS_TIP_DEFAULT, IDS_TIP_LIVE, IDS_MASK_DEPTH,
     IDS_ENTER_ITEM_NAME, IDS_SELECT_PATH_FIRST, IDS_CONFIRM_DELETE, IDS_NAME_EXISTS, IDS_DELETE_ALL_MEASURES,
-    IDS_SAVE_MEASURES,
+    IDS_SAVE_MEASURES, IDS_CHOOSE_COLOR, IDS_UNIT_POSITIVE,
 };
 
 // Dialogs and the controls their code reaches by id.
@@ -230,6 +232,10 @@ const struct { UINT id; std::vector<UINT> controls; bool child; } kDialogs[] = {
                        1094, 1095, 1122, 1123, 1124, 1125, 1126, 1127}, true},
     {IDD_VIDEO_BOX, {1000, 1001, 1054, 1055, 1099, 1100, 1104, 1105, 1106, 1107}, true},
     {IDD_CAPTURE_SET, {1060, 1061, 1062, 1063, 1073, 1074, IDOK, IDCANCEL}, false},
+    {IDD_MEASURE_COLOR, {1067, 1068, 1069, 1070, IDOK, IDCANCEL}, false},
+    {IDD_THRESHOLD, {1059, 1061, IDOK, IDCANCEL}, false},
+    {IDD_RATIO, {1059, 1061, IDOK, IDCANCEL}, false},
+    {IDD_MARKER, {1072, 1070, 1054, 1055, 1071, IDOK, IDCANCEL}, false},
     {IDD_UVC_PANEL, {1076, 1080, 1028, 1024, 1085, 1021, 1012, 1016, 1020, 1121, 1119, 1120, 1118, 1117,
                      1113, 1116, 1115, 1114, 1077, 1078, 1079, 1082, 1081, 1083, 1046, 1037, 1048, 1045,
                      1036, 1047, 1049, 1050, 1051, 1055, 1053, 1056, 1035, 1034, 1038, 1040, 1039, 1041,
