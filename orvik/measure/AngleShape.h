@@ -22,7 +22,10 @@ public:
 protected:
     bool TakesMoreVertices() const override { return GetCoordCount() < 3; }
     int FinalVertexCount() const override { return 3; }
-    void RepaintAfterRelease() override { ::InvalidateRect(m_hwndView, nullptr, TRUE); }
+    // The whole view: the arc and the text reach beyond the vertices.
+    void RepaintAfterRelease() override {
+        if (m_hwndView) ::InvalidateRect(m_hwndView, nullptr, TRUE);
+    }
 
 private:
     CRect PaintBox() const;

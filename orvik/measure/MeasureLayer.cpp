@@ -121,7 +121,10 @@ void CMeasureLayer::Redraw() {
     ::ReleaseDC(hwnd, dc.Detach());
 }
 
-void CMeasureLayer::InvalidateView() { ::InvalidateRect(GetViewSettings().hwndView, nullptr, TRUE); }
+void CMeasureLayer::InvalidateView() {
+    // A null window would mean every window of the desktop.
+    if (const HWND hwnd = GetViewSettings().hwndView) ::InvalidateRect(hwnd, nullptr, TRUE);
+}
 
 void CMeasureLayer::SetShowScaleBar(int show) {
     {

@@ -118,6 +118,7 @@ void CMeasureShape::ImageToView(CPoint& pt) const { MeasureImageToView(*m_pView,
 void CMeasureShape::ViewToImage(CPoint& pt) const { MeasureViewToImage(*m_pView, pt); }
 
 void CMeasureShape::InvalidateImageRect(const CRect& rect, BOOL erase) {
+    if (!m_hwndView) return;   // a null window would mean every window
     CPoint tl = rect.TopLeft(), br = rect.BottomRight();
     ImageToView(tl);
     ImageToView(br);

@@ -33,6 +33,7 @@ void CReticleShape::Draw(CDC* pDC) {
 }
 
 void CReticleShape::Invalidate() {
+    if (!m_hwndView) return;
     const int cx = m_width / 2, cy = m_height / 2;
     const CRect bands[2] = {MeasureBox(0, cy - 100, m_width, cy + 100), MeasureBox(cx - 100, 0, cx + 100, m_height)};
     for (const CRect& r : bands) ::InvalidateRect(m_hwndView, &r, TRUE);
