@@ -18,7 +18,8 @@ int CClickShape::OnLButtonDown(UINT, int x, int y, int tool) {
             m_rubber = CPoint(x, y);
         }
     } else if (tool == kToolMove) {
-        if (m_hit != kHitNone) {
+        m_grabbed = m_hit != kHitNone;
+        if (m_grabbed) {
             m_selected = true;
             m_active = true;
             m_last = CPoint(x, y);
@@ -46,6 +47,7 @@ int CClickShape::OnLButtonUp(UINT, int x, int y, int tool) {
     } else if (tool == kToolMove) {
         m_active = false;
     }
+    m_grabbed = false;
     RepaintAfterRelease();
     return kHitNone;
 }
@@ -56,7 +58,7 @@ int CClickShape::OnMouseMove(UINT, int x, int y, int tool) {
     if (tool == m_type && TakesMoreVertices()) {
         m_hit = std::max(m_clicks - 1, 0);
         m_rubber = CPoint(x, y);
-    } else if (tool == kToolMove) {
+    } else if (tool == kToolMove && m_grabbed) {
         if (m_hit != kHitNone && m_hit != kHitBody && GetCoordCount() > 0) SetCoord(m_hit, x, y);
         MoveBody(x, y);
     }

@@ -27,4 +27,8 @@ protected:
 
     int m_clicks = 0;
     CPoint m_rubber;
+    // Held by a move-tool press until its release. A shape under
+    // construction is active too, and must not follow a pointer that only
+    // hovers after the tool changed.
+    bool m_grabbed = false;
 };

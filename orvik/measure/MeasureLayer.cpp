@@ -252,10 +252,10 @@ void CMeasureLayer::PressMultiClick(UINT nFlags, const CPoint& pt, int tool) {
 
 void CMeasureLayer::OnLButtonDown(UINT nFlags, int x, int y, int tool) {
     auto lock = Lock();
-    if (tool == kToolNothing) return;
     CPoint pt(x, y);
     MeasureViewToImage(m_view, pt);
     DeselectAll();
+    if (tool == kToolNothing) return;
     switch (tool) {
     case kToolPoint: PressNewShape(nFlags, pt, tool, kShapePoint); break;
     case kToolLine: PressNewShape(nFlags, pt, tool, kShapeLine); break;

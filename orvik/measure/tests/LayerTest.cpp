@@ -64,7 +64,11 @@ TEST_F(Layer, UnfinishedShapeTakesNoLaterClicks) {
         layer.DeleteAllShapes();
         view.tool = tool;
         view.Click(300, 300);
+        view.Mouse(WM_MOUSEMOVE, 310, 310);
+        // The tool changes; the pointer hovers, then clicks elsewhere.
         view.tool = kToolMove;
+        view.Mouse(WM_MOUSEMOVE, 600, 450);
+        EXPECT_EQ((std::vector<POINT>{{300, 300}}), Vertices(layer.GetShape(1))) << tool;
         view.Click(700, 500);
         view.tool = tool;
         view.Click(320, 300);
