@@ -3,11 +3,8 @@
 #include <algorithm>
 
 int CClickShape::OnLButtonDown(UINT, int x, int y, int tool) {
-    m_hit = HitTest(x, y);
-    if (tool == kToolDeleteOne) {
-        if (m_selected || m_hit != kHitNone) Discard();   // may delete this
-        return kHitNone;
-    }
+    if (PressDeletesOrGrabs(x, y, tool)) return kHitNone;
+    m_grabbed = tool == kToolMove && m_hit != kHitNone;
     if (tool == m_type) {
         // The layer hands a press with this tool to the shape under
         // construction; the vertex itself is placed at the release.
@@ -16,15 +13,6 @@ int CClickShape::OnLButtonDown(UINT, int x, int y, int tool) {
         if (m_clicks == 0) {
             m_active = true;
             m_rubber = CPoint(x, y);
-        }
-    } else if (tool == kToolMove) {
-        m_grabbed = m_hit != kHitNone;
-        if (m_grabbed) {
-            m_selected = true;
-            m_active = true;
-            m_last = CPoint(x, y);
-        } else {
-            m_selected = false;
         }
     }
     Invalidate();

@@ -1,23 +1,8 @@
 #include "DragShape.h"
 
 int CDragShape::OnLButtonDown(UINT, int x, int y, int tool) {
-    m_hit = HitTest(x, y);
-    if (tool == kToolDeleteOne) {
-        // -1 either way, so the layer offers the press to the shapes below.
-        if (m_selected || m_hit != kHitNone) Discard();
-        return kHitNone;
-    }
-    if (tool == m_type) {
-        CreateAt(x, y);
-    } else if (tool == kToolMove) {
-        if (m_hit != kHitNone) {
-            m_selected = true;
-            m_active = true;
-            m_last = CPoint(x, y);
-        } else {
-            m_selected = false;
-        }
-    }
+    if (PressDeletesOrGrabs(x, y, tool)) return kHitNone;
+    if (tool == m_type) CreateAt(x, y);
     Invalidate();
     return m_hit;
 }

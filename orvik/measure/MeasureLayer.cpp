@@ -275,27 +275,32 @@ void CMeasureLayer::OnLButtonDown(UINT nFlags, int x, int y, int tool) {
     m_view.buttonDown = 1;
 }
 
-void CMeasureLayer::OnLButtonUp(UINT nFlags, int x, int y, int tool) {
-    auto lock = Lock();
+// Release, double click and move reach every shape, whatever they answer.
+void CMeasureLayer::Broadcast(int (CMeasureShape::*handler)(UINT, int, int, int), UINT nFlags, int x, int y,
+                              int tool) {
     CPoint pt(x, y);
     MeasureViewToImage(m_view, pt);
-    EachShapeFromLast([&](CMeasureShape* s) { s->OnLButtonUp(nFlags, pt.x, pt.y, tool); return false; });
+    EachShapeFromLast([&](CMeasureShape* s) {
+        (s->*handler)(nFlags, pt.x, pt.y, tool);
+        return false;
+    });
+}
+
+void CMeasureLayer::OnLButtonUp(UINT nFlags, int x, int y, int tool) {
+    auto lock = Lock();
+    Broadcast(&CMeasureShape::OnLButtonUp, nFlags, x, y, tool);
     m_view.buttonDown = 0;
 }
 
 void CMeasureLayer::OnLButtonDblClk(UINT nFlags, int x, int y, int tool) {
     auto lock = Lock();
-    CPoint pt(x, y);
-    MeasureViewToImage(m_view, pt);
-    EachShapeFromLast([&](CMeasureShape* s) { s->OnLButtonDblClk(nFlags, pt.x, pt.y, tool); return false; });
+    Broadcast(&CMeasureShape::OnLButtonDblClk, nFlags, x, y, tool);
     m_view.buttonDown = 0;
 }
 
 void CMeasureLayer::OnMouseMove(UINT nFlags, int x, int y, int tool) {
     auto lock = Lock();
-    CPoint pt(x, y);
-    MeasureViewToImage(m_view, pt);
-    EachShapeFromLast([&](CMeasureShape* s) { s->OnMouseMove(nFlags, pt.x, pt.y, tool); return false; });
+    Broadcast(&CMeasureShape::OnMouseMove, nFlags, x, y, tool);
 }
 
 // ---------------------------------------------------------------- burn-in

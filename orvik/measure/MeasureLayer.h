@@ -107,6 +107,7 @@ private:
     // may delete themselves on the way. Stops at a call that returns true.
     template <class Call>
     void EachShapeFromLast(Call call);
+    void Broadcast(int (CMeasureShape::*handler)(UINT, int, int, int), UINT nFlags, int x, int y, int tool);
 
     mutable std::recursive_mutex m_lock;
     std::vector<std::unique_ptr<CMeasureShape>> m_shapes;   // index 0 the scale bar

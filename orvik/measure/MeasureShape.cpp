@@ -108,6 +108,25 @@ int CMeasureShape::HitVertex(int x, int y) {
 
 bool CMeasureShape::HitBody(int, int) { return false; }
 
+bool CMeasureShape::PressDeletesOrGrabs(int x, int y, int tool) {
+    m_hit = HitTest(x, y);
+    if (tool == kToolDeleteOne) {
+        // -1 either way, so the layer offers the press to the shapes below.
+        if (m_selected || m_hit != kHitNone) Discard();   // may delete this
+        return true;
+    }
+    if (tool == kToolMove) {
+        if (m_hit != kHitNone) {
+            m_selected = true;
+            m_active = true;
+            m_last = CPoint(x, y);
+        } else {
+            m_selected = false;
+        }
+    }
+    return false;
+}
+
 CPoint CMeasureShape::ToView(int x, int y) const {
     CPoint p(x, y);
     ImageToView(p);

@@ -62,6 +62,10 @@ public:
     int GetHit() const { return m_hit; }
 
 protected:
+    // The first step of a press in the shared protocol: the hit test, then a
+    // delete-one press (true: the caller returns -1 at once, the shape may be
+    // gone) or a move-tool grab of what was hit.
+    bool PressDeletesOrGrabs(int x, int y, int tool);
     // Window pixels of an image point.
     CPoint ToView(int x, int y) const;
     // The unit name of the current calibration.
