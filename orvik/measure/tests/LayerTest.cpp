@@ -9,6 +9,7 @@
 #include "MeasureHarness.h"
 #include "PolygonShape.h"
 #include "ReticleShape.h"
+#include "TextShape.h"
 
 namespace {
 
@@ -229,11 +230,13 @@ TEST(Calibration, RefusesWhatCannotMeasure) {
 
 // The forwarders act only on a reticle at index 1.
 TEST_F(Layer, ReticleForwardersCheckTheShape) {
-    CMeasureShape* line = layer.CreateShape(kShapeLine);
-    line->AddOneCoord(1, 2);
+    auto* label = static_cast<CTextShape*>(layer.CreateShape(kShapeText));
+    label->AddOneCoord(1, 2);
+    label->SetText(L"not a reticle");
     layer.SetImageSize(100, 100);
     layer.SetSpacing(7, 7);
-    EXPECT_EQ((std::vector<POINT>{{1, 2}}), Vertices(line));
+    EXPECT_EQ((std::vector<POINT>{{1, 2}}), Vertices(label));
+    EXPECT_STREQ(L"not a reticle", label->GetText());
 
     layer.DeleteAllShapes();
     auto* reticle = static_cast<CReticleShape*>(layer.CreateShape(kShapeReticle));

@@ -323,18 +323,23 @@ TEST(ShapeDrawing, HandlesPensAndDots) {
 // A selected line of no length and an angle with an arm of no length draw
 // without end marks or arc, and without dividing by zero.
 TEST(ShapeDrawing, NoLengthNoMarks) {
-    CMeasureLayer layer;
-    layer.CreateShape(kShapeScaleBar);
-    CMeasureShape* line = layer.CreateShape(kShapeLine);
+    CMeasureLayer lineLayer;
+    lineLayer.CreateShape(kShapeScaleBar);
+    CMeasureShape* line = lineLayer.CreateShape(kShapeLine);
     line->AddOneCoord(50, 50);
     line->AddOneCoord(50, 50);
     line->SetSelected(true);
-    CMeasureShape* angle = layer.CreateShape(kShapeAngle);
+    EmfDrawing d = RecordLayer(lineLayer);
+    EXPECT_EQ(1u + 4u, d.lines.size());   // the line and two handle crosses, no marks
+    EXPECT_EQ(std::vector<std::wstring>{L"L=0.000um"}, d.Strings());
+
+    CMeasureLayer angleLayer;
+    angleLayer.CreateShape(kShapeScaleBar);
+    CMeasureShape* angle = angleLayer.CreateShape(kShapeAngle);
     for (POINT p : {POINT{200, 200}, POINT{200, 200}, POINT{250, 200}}) angle->AddOneCoord(p.x, p.y);
-    EmfDrawing d = RecordLayer(layer);
+    d = RecordLayer(angleLayer);
     EXPECT_TRUE(d.arcs.empty());
-    EXPECT_NE(nullptr, d.Find(L"L=0.000um"));
-    EXPECT_NE(nullptr, d.Find(L"A=90.000deg."));   // an arm of no length bears 180
+    EXPECT_EQ(std::vector<std::wstring>{L"A=90.000deg."}, d.Strings());   // an arm of no length bears 180
 }
 
 // The window's own pixels after a paint: the line in the line colour, its
