@@ -6,6 +6,7 @@
 #include "CircleShape.h"
 #include "ColorTable.h"
 #include "LineShape.h"
+#include "PolygonShape.h"
 #include "MeasureHarness.h"
 #include "RectShape.h"
 
@@ -85,6 +86,29 @@ TEST_F(Shapes, ValueTextsInCalibratedUnits) {
     view.tool = kToolLine;
     view.DrawLine({100, 600}, {200, 600});
     EXPECT_EQ(Strings{L"L=50.000um"}, Texts(layer, 9));
+}
+
+// A real double click, through the input queue: the view's window class
+// takes double clicks, so the polygon closes as the operator closes it. It
+// moves the pointer over the screen, so it runs alone (see CMakeLists.txt).
+TEST_F(Shapes, RealInputDoubleClickClosesThePolygon) {
+    ::SetForegroundWindow(view);
+    Clicks(kToolPolygon, {{300, 300}, {400, 300}});
+    ::SetCursorPos(400, 400);
+    INPUT in[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        in[i].type = INPUT_MOUSE;
+        in[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    ASSERT_EQ(4u, ::SendInput(4, in, sizeof(INPUT)));
+    auto* polygon = static_cast<CPolygonShape*>(layer.GetShape(1));
+    for (DWORD start = ::GetTickCount(); !polygon->IsClosed() && ::GetTickCount() - start < 5000;) {
+        CTestView::Pump();
+        ::Sleep(10);
+    }
+    EXPECT_TRUE(polygon->IsClosed());
+    EXPECT_EQ((std::vector<POINT>{{300, 300}, {400, 300}, {400, 400}}), Vertices(polygon));
+    EXPECT_EQ(Strings{L"S=200.000um^2"}, Texts(layer, 1));
 }
 
 // When a shape deletes itself at the release.
