@@ -19,9 +19,12 @@ public:
     int tool = kToolMove;
     int rulerChanged = 0;
 
-    // A borderless top-level window at (0, 0) whose client area is w x h.
+    // A borderless top-level window whose client area is w x h, on top and
+    // away from the corner where other programs' windows open, so that its
+    // pixels are its own while other tests run beside it.
     bool Open(int w = 800, int h = 600) {
-        if (!CreateEx(0, nullptr, L"measure test view", WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr, nullptr))
+        if (!CreateEx(WS_EX_TOPMOST, nullptr, L"measure test view", WS_POPUP | WS_VISIBLE, 560, 480, w, h, nullptr,
+                      nullptr))
             return false;
         layer.SetViewWindow(m_hWnd);
         layer.CreateShape(kShapeScaleBar);

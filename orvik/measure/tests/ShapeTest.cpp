@@ -94,7 +94,9 @@ TEST_F(Shapes, ValueTextsInCalibratedUnits) {
 TEST_F(Shapes, RealInputDoubleClickClosesThePolygon) {
     ::SetForegroundWindow(view);
     Clicks(kToolPolygon, {{300, 300}, {400, 300}});
-    ::SetCursorPos(400, 400);
+    POINT at = {400, 400};
+    ::ClientToScreen(view, &at);
+    ::SetCursorPos(at.x, at.y);
     INPUT in[4] = {};
     for (int i = 0; i < 4; ++i) {
         in[i].type = INPUT_MOUSE;
