@@ -97,11 +97,15 @@ struct EmfPen {
     int width;
     COLORREF color;
 };
+struct EmfArc {
+    RECT box;
+    POINT start, end;
+};
 struct EmfDrawing {
     std::vector<EmfText> texts;
     std::vector<std::pair<POINT, POINT>> lines;   // MoveTo then LineTo
     std::vector<RECT> rectangles, ellipses;
-    std::vector<RECT> arcs;
+    std::vector<EmfArc> arcs;
     std::vector<EmfPen> pens;
     int lineTos = 0;
 
@@ -145,7 +149,11 @@ inline int CALLBACK EmfRecordProc(HDC, HANDLETABLE*, const ENHMETARECORD* rec, i
     }
     case EMR_RECTANGLE: s.out->rectangles.push_back(Rc(reinterpret_cast<const EMRRECTANGLE*>(rec)->rclBox)); break;
     case EMR_ELLIPSE: s.out->ellipses.push_back(Rc(reinterpret_cast<const EMRELLIPSE*>(rec)->rclBox)); break;
-    case EMR_ARC: s.out->arcs.push_back(Rc(reinterpret_cast<const EMRARC*>(rec)->rclBox)); break;
+    case EMR_ARC: {
+        auto* a = reinterpret_cast<const EMRARC*>(rec);
+        s.out->arcs.push_back({Rc(a->rclBox), Pt(a->ptlStart), Pt(a->ptlEnd)});
+        break;
+    }
     case EMR_CREATEPEN: {
         auto* p = reinterpret_cast<const EMRCREATEPEN*>(rec);
         s.out->pens.push_back({p->lopn.lopnStyle, static_cast<int>(p->lopn.lopnWidth.x), p->lopn.lopnColor});

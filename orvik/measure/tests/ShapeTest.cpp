@@ -359,10 +359,24 @@ TEST(ShapeDrawing, NoLengthNoMarks) {
     EXPECT_EQ(1u + 4u, d.lines.size());   // the line and two handle crosses, no marks
     EXPECT_EQ(std::vector<std::wstring>{L"L=0.000um"}, d.Strings());
 
+    // An angle's arc: radius 40 round the apex, from the radial towards the
+    // third click to the one towards the first (the context's default
+    // counter-clockwise direction).
     CMeasureLayer angleLayer;
     angleLayer.CreateShape(kShapeScaleBar);
     CMeasureShape* angle = angleLayer.CreateShape(kShapeAngle);
-    for (POINT p : {POINT{200, 200}, POINT{200, 200}, POINT{250, 200}}) angle->AddOneCoord(p.x, p.y);
+    for (POINT p : {POINT{150, 100}, POINT{100, 100}, POINT{100, 30}}) angle->AddOneCoord(p.x, p.y);
+    d = RecordLayer(angleLayer);
+    // As this metafile records Arc(60, 60, 140, 140, from (100, 60) to (140, 100)).
+    const EmfArc want = RecordEmf([](CDC* dc) { ::Arc(*dc, 60, 60, 140, 140, 100, 60, 140, 100); }).arcs.at(0);
+    ASSERT_EQ(1u, d.arcs.size());
+    EXPECT_EQ(CRect(want.box), CRect(d.arcs[0].box));
+    EXPECT_EQ((POINT{100, 60}), d.arcs[0].start);
+    EXPECT_EQ((POINT{140, 100}), d.arcs[0].end);
+
+    angle->SetCoord(0, 200, 200);
+    angle->SetCoord(1, 200, 200);
+    angle->SetCoord(2, 250, 200);
     d = RecordLayer(angleLayer);
     EXPECT_TRUE(d.arcs.empty());
     EXPECT_EQ(std::vector<std::wstring>{L"A=90.000deg."}, d.Strings());   // an arm of no length bears 180
