@@ -1,0 +1,11 @@
+#include "MeasureHarness.h"
+
+BEGIN_MESSAGE_MAP(CTestView, CWnd)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_MOUSEMOVE()
+    ON_WM_ERASEBKGND()
+    ON_WM_PAINT()
+    ON_MESSAGE(WM_RULER_CHANGED, OnRulerChanged)
+END_MESSAGE_MAP()
