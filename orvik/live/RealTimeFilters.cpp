@@ -1,0 +1,406 @@
+#include "RealTime.h"
+
+#include "PixelOps.h"  // Sorvane's invert, emboss and multiply: the same rules
+
+#include <emmintrin.h>
+#include <tmmintrin.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> g_forcePlain{false};
+
+bool BadFrame(const BYTE* frame, int width, int height, int stride)
+{
+    return !frame || width <= 0 || height <= 0 || stride / 3 < width;
+}
+
+BYTE* Row(BYTE* frame, int stride, int y)
+{
+    return frame + static_cast<size_t>(stride) * static_cast<size_t>(y);
+}
+
+BYTE Clamp(int v)
+{
+    return static_cast<BYTE>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+bool HasByteShuffles()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("ssse3") != 0;
+    }();
+    return has;
+}
+
+// ---- grey and binary ------------------------------------------------------
+
+int GreyOf(const BYTE* p)
+{
+    return (30 * p[0] + 59 * p[1] + 11 * p[2] + 50) / 100;
+}
+
+void GreyPixels(BYTE* p, int count, bool binary, unsigned threshold)
+{
+    for (int x = 0; x < count; ++x, p += 3) {
+        const int g = GreyOf(p);
+        const BYTE v = binary ? (static_cast<unsigned>(g) > threshold ? 255 : 0) : static_cast<BYTE>(g);
+        p[0] = p[1] = p[2] = v;
+    }
+}
+
+// pshufb controls that split 16 pixels (three vectors) into their three
+// channel planes and spread 16 results back over 48 bytes.
+struct PlaneShuffles {
+    alignas(16) BYTE split[3][3][16];  // [channel][source vector][pixel]
+    alignas(16) BYTE spread[3][16];    // [output vector][byte]
+    PlaneShuffles()
+    {
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 3; ++v)
+                for (int j = 0; j < 16; ++j) {
+                    const int src = 3 * j + c;
+                    split[c][v][j] = src / 16 == v ? BYTE(src % 16) : 0x80;
+                }
+        for (int v = 0; v < 3; ++v)
+            for (int k = 0; k < 16; ++k)
+                spread[v][k] = BYTE((16 * v + k) / 3);
+    }
+};
+
+// (30 b + 59 g + 11 r + 50) / 100 on eight 16-bit lanes; the sum stays below
+// 43699, where (n x 5243) >> 19 is n / 100 exactly.
+inline __m128i GreyLanes(__m128i b, __m128i g, __m128i r)
+{
+    const __m128i n = _mm_add_epi16(
+        _mm_add_epi16(_mm_mullo_epi16(b, _mm_set1_epi16(30)), _mm_mullo_epi16(g, _mm_set1_epi16(59))),
+        _mm_add_epi16(_mm_mullo_epi16(r, _mm_set1_epi16(11)), _mm_set1_epi16(50)));
+    return _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(5243)), 3);
+}
+
+// Whole blocks of 16 pixels; returns the pixels done.
+__attribute__((target("ssse3"))) int GreyBlocks(BYTE* p, int count, bool binary, unsigned threshold)
+{
+    static const PlaneShuffles s;
+    const __m128i* split = reinterpret_cast<const __m128i*>(s.split);
+    const __m128i* spread = reinterpret_cast<const __m128i*>(s.spread);
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(threshold > 255 ? 255 : threshold));
+    const __m128i zero = _mm_setzero_si128();
+    int done = 0;
+    for (; done + 16 <= count; done += 16, p += 48) {
+        __m128i* q = reinterpret_cast<__m128i*>(p);
+        const __m128i v[3] = {_mm_loadu_si128(q), _mm_loadu_si128(q + 1), _mm_loadu_si128(q + 2)};
+        __m128i plane[3];
+        for (int c = 0; c < 3; ++c)
+            plane[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(v[0], _mm_load_si128(split + 3 * c)),
+                                                 _mm_shuffle_epi8(v[1], _mm_load_si128(split + 3 * c + 1))),
+                                    _mm_shuffle_epi8(v[2], _mm_load_si128(split + 3 * c + 2)));
+        __m128i lo = GreyLanes(_mm_unpacklo_epi8(plane[0], zero), _mm_unpacklo_epi8(plane[1], zero),
+                               _mm_unpacklo_epi8(plane[2], zero));
+        __m128i hi = GreyLanes(_mm_unpackhi_epi8(plane[0], zero), _mm_unpackhi_epi8(plane[1], zero),
+                               _mm_unpackhi_epi8(plane[2], zero));
+        if (binary) {
+            lo = _mm_srli_epi16(_mm_cmpgt_epi16(lo, limit), 8);
+            hi = _mm_srli_epi16(_mm_cmpgt_epi16(hi, limit), 8);
+        }
+        const __m128i grey = _mm_packus_epi16(lo, hi);
+        for (int k = 0; k < 3; ++k)
+            _mm_storeu_si128(q + k, _mm_shuffle_epi8(grey, _mm_load_si128(spread + k)));
+    }
+    return done;
+}
+
+int GreyFrame(BYTE* frame, int width, int height, int stride, bool binary, unsigned threshold)
+{
+    if (BadFrame(frame, width, height, stride))
+        return -1;
+    const bool fast = !g_forcePlain && HasByteShuffles();
+    for (int y = 0; y < height; ++y) {
+        BYTE* p = Row(frame, stride, y);
+        const int done = fast ? GreyBlocks(p, width, binary, threshold) : 0;
+        GreyPixels(p + 3 * done, width - done, binary, threshold);
+    }
+    return 0;
+}
+
+// ---- 3 x 3 kernels --------------------------------------------------------
+
+enum Kernel { kSharp, kGauss, kSobelV, kSobelH };
+
+// Taps in memory order: the first row is the row before in the buffer.
+const int kTaps[4][9] = {
+    {-1, -1, -1, -1, 9, -1, -1, -1, -1},
+    {1, 2, 1, 2, 4, 2, 1, 2, 1},
+    {-1, -2, -1, 0, 0, 0, 1, 2, 1},
+    {-1, 0, 1, -2, 0, 2, -1, 0, 1},
+};
+
+BYTE PlainTap(Kernel k, const BYTE* before, const BYTE* here, const BYTE* after, int i)
+{
+    const BYTE* rows[3] = {before, here, after};
+    int sum = 0;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            sum += kTaps[k][3 * r + c] * rows[r][i + 3 * (c - 1)];
+    return k == kGauss ? static_cast<BYTE>((sum + 7) / 16) : Clamp(sum);
+}
+
+// One kernel on eight 16-bit lanes: a, h, b the rows before, here and after;
+// l, m, r the pixel to the left, the pixel, the pixel to the right.
+template <Kernel K>
+inline __m128i KernelLanes(__m128i al, __m128i am, __m128i ar, __m128i hl, __m128i hm, __m128i hr,
+                           __m128i bl, __m128i bm, __m128i br)
+{
+    auto add = [](__m128i x, __m128i y) { return _mm_add_epi16(x, y); };
+    auto twice = [](__m128i x) { return _mm_slli_epi16(x, 1); };
+    if (K == kSharp) {
+        const __m128i all = add(add(add(al, am), add(ar, hl)), add(add(hm, hr), add(add(bl, bm), br)));
+        return _mm_sub_epi16(add(_mm_slli_epi16(hm, 3), twice(hm)), all);  // 10 m - the nine
+    }
+    if (K == kGauss) {
+        const __m128i a = add(add(al, ar), twice(am));
+        const __m128i h = add(add(hl, hr), twice(hm));
+        const __m128i b = add(add(bl, br), twice(bm));
+        return _mm_srli_epi16(add(add(add(a, b), twice(h)), _mm_set1_epi16(7)), 4);
+    }
+    if (K == kSobelV)
+        return _mm_sub_epi16(add(add(bl, br), twice(bm)), add(add(al, ar), twice(am)));
+    return _mm_sub_epi16(add(add(ar, br), twice(hr)), add(add(al, bl), twice(hl)));
+}
+
+template <Kernel K>
+int KernelBlocks(BYTE* out, const BYTE* before, const BYTE* here, const BYTE* after, int first, int end)
+{
+    const __m128i zero = _mm_setzero_si128();
+    auto load = [](const BYTE* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    int i = first;
+    for (; i + 16 <= end; i += 16) {
+        const __m128i v[9] = {load(before + i - 3), load(before + i), load(before + i + 3),
+                              load(here + i - 3),   load(here + i),   load(here + i + 3),
+                              load(after + i - 3),  load(after + i),  load(after + i + 3)};
+        __m128i lo[9], hi[9];
+        for (int k = 0; k < 9; ++k) {
+            lo[k] = _mm_unpacklo_epi8(v[k], zero);
+            hi[k] = _mm_unpackhi_epi8(v[k], zero);
+        }
+        const __m128i rl = KernelLanes<K>(lo[0], lo[1], lo[2], lo[3], lo[4], lo[5], lo[6], lo[7], lo[8]);
+        const __m128i rh = KernelLanes<K>(hi[0], hi[1], hi[2], hi[3], hi[4], hi[5], hi[6], hi[7], hi[8]);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(rl, rh));
+    }
+    return i;
+}
+
+template <Kernel K>
+int ApplyKernel(BYTE* frame, int width, int height, int stride)
+{
+    if (BadFrame(frame, width, height, stride))
+        return -1;
+    if (width < 3 || height < 3)
+        return 0;  // no interior
+    // The kernel reads the frame as it was: the row above is kept before it
+    // is written, and so is the row being written; the row below is not
+    // written yet.
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    BYTE* saved = static_cast<BYTE*>(std::malloc(2 * rowBytes));
+    if (!saved)
+        return -1;
+    BYTE* before = saved;
+    BYTE* here = saved + rowBytes;
+    std::memcpy(before, frame, rowBytes);
+    const int end = (width - 1) * 3;
+    const bool fast = !g_forcePlain;
+    for (int y = 1; y + 1 < height; ++y) {
+        BYTE* out = Row(frame, stride, y);
+        const BYTE* after = out + stride;
+        std::memcpy(here, out, rowBytes);
+        int i = fast ? KernelBlocks<K>(out, before, here, after, 3, end) : 3;
+        for (; i < end; ++i)
+            out[i] = PlainTap(K, before, here, after, i);
+        std::swap(before, here);
+    }
+    std::free(saved);
+    return 0;
+}
+
+// ---- equalisation ---------------------------------------------------------
+
+struct LumaProducts {
+    double b[256], g[256], r[256];
+    LumaProducts()
+    {
+        for (int v = 0; v < 256; ++v) {
+            b[v] = 0.299 * v;
+            g[v] = 0.587 * v;
+            r[v] = 0.114 * v;
+        }
+    }
+};
+
+BYTE LumaOf(const LumaProducts& t, const BYTE* p)
+{
+    const double l = t.b[p[0]] + t.g[p[1]] + t.r[p[2]];
+    return l >= 255.0 ? 255 : (l < 0.0 ? 0 : static_cast<BYTE>(l));
+}
+
+}  // namespace
+
+void RTForcePlain(bool plain)
+{
+    g_forcePlain = plain;
+}
+
+bool RTPlainForced()
+{
+    return g_forcePlain;
+}
+
+int RTGray(BYTE* frame, int width, int height, int stride)
+{
+    return GreyFrame(frame, width, height, stride, false, 0);
+}
+
+int RTBinary(BYTE* frame, int width, int height, int stride, unsigned threshold)
+{
+    return GreyFrame(frame, width, height, stride, true, threshold);
+}
+
+int RTInvert(BYTE* frame, int width, int height, int stride)
+{
+    if (BadFrame(frame, width, height, stride))
+        return -1;
+    return ImgInvertRows(frame, width, height, stride);
+}
+
+int RTEmboss(BYTE* frame, int width, int height, int stride)
+{
+    if (BadFrame(frame, width, height, stride))
+        return -1;
+    return ImgEmbossRows(frame, width, height, stride);
+}
+
+int RTSharp(BYTE* frame, int width, int height, int stride)
+{
+    return ApplyKernel<kSharp>(frame, width, height, stride);
+}
+
+int RTGaussBlur(BYTE* frame, int width, int height, int stride)
+{
+    return ApplyKernel<kGauss>(frame, width, height, stride);
+}
+
+int RTEdgeDetectSobelV(BYTE* frame, int width, int height, int stride)
+{
+    return ApplyKernel<kSobelV>(frame, width, height, stride);
+}
+
+int RTEdgeDetectSobelH(BYTE* frame, int width, int height, int stride)
+{
+    return ApplyKernel<kSobelH>(frame, width, height, stride);
+}
+
+int RTEqualize(BYTE* frame, int width, int height, int stride)
+{
+    if (BadFrame(frame, width, height, stride))
+        return -1;
+    static const LumaProducts products;
+    const size_t w = static_cast<size_t>(width);
+    BYTE* luma = static_cast<BYTE*>(std::malloc(w * static_cast<size_t>(height)));
+    if (!luma)
+        return -1;
+    for (int y = 0; y < height; ++y) {
+        const BYTE* p = Row(frame, stride, y);
+        BYTE* l = luma + w * y;
+        for (int x = 0; x < width; ++x, p += 3)
+            l[x] = LumaOf(products, p);
+    }
+
+    // Edge strength per grey level. A sharp pattern on a full still sums to
+    // more than 2^31 in one level, so the sums are 64-bit.
+    uint64_t weight[256] = {};
+    for (int y = 1; y + 1 < height; ++y) {
+        const BYTE* l = luma + w * y;
+        for (int x = 1; x + 1 < width; ++x) {
+            const int k = l[x - w] + l[x + w] + l[x - 1] + l[x + 1] - 4 * l[x];
+            weight[l[x]] += static_cast<unsigned>(k < 0 ? -k : k);
+        }
+    }
+    uint64_t lo = weight[0], hi = weight[0];
+    for (uint64_t v : weight) {
+        lo = v < lo ? v : lo;
+        hi = v > hi ? v : hi;
+    }
+    const uint64_t third = (hi - lo) / 3;
+    int cls[256], total = 0;
+    for (int v = 0; v < 256; ++v) {
+        cls[v] = weight[v] <= lo + third ? 1 : (weight[v] < lo + 2 * third ? 2 : 3);
+        total += cls[v];
+    }
+    // Interior pixels move by shift[L]; border pixels stay.
+    int shift[256];
+    double cumulative = 0.0;
+    for (int v = 0; v < 256; ++v) {
+        cumulative = static_cast<double>(cls[v]) / total + cumulative;
+        shift[v] = static_cast<int>(255.0 * cumulative) - v;
+    }
+    for (int y = 1; y + 1 < height; ++y) {
+        BYTE* p = Row(frame, stride, y) + 3;
+        const BYTE* l = luma + w * y;
+        for (int x = 1; x + 1 < width; ++x, p += 3) {
+            const int d = shift[l[x]];
+            if (d == 0)
+                continue;
+            p[0] = Clamp(p[0] + d);
+            p[1] = Clamp(p[1] + d);
+            p[2] = Clamp(p[2] + d);
+        }
+    }
+    std::free(luma);
+    return 0;
+}
+
+int RTEqualizePlane(const BYTE* plane, BYTE* out, int width, int height, int stride)
+{
+    if (!plane || !out || plane == out || width <= 0 || height <= 0 || stride < width)
+        return -1;
+    uint64_t count[256] = {};
+    for (int y = 0; y < height; ++y) {
+        const BYTE* p = plane + static_cast<size_t>(stride) * y;
+        for (int x = 0; x < width; ++x)
+            ++count[p[x]];
+    }
+    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    BYTE level[256];
+    uint64_t sum = 0;
+    for (int v = 0; v < 256; ++v) {
+        sum += count[v];
+        level[v] = static_cast<BYTE>(sum * 255 / pixels);
+    }
+    for (int y = 0; y < height; ++y) {
+        const BYTE* p = plane + static_cast<size_t>(stride) * y;
+        BYTE* q = out + static_cast<size_t>(stride) * (height - 1 - y);
+        for (int x = 0; x < width; ++x)
+            q[x] = level[p[x]];
+    }
+    return 0;
+}
+
+float StrToFloat(const wchar_t* text)
+{
+    if (!text)
+        return 0.0f;
+    // Sized to the text: a long entry is converted whole, never cut off
+    // unterminated.
+    const int need = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (need <= 0)
+        return 0.0f;
+    std::vector<char> ansi(static_cast<size_t>(need) + 1, '\0');
+    if (WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), need, nullptr, nullptr) <= 0)
+        return 0.0f;
+    return static_cast<float>(std::atof(ansi.data()));
+}
