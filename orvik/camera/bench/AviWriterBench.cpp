@@ -2,6 +2,7 @@
 // through the stand-in 'WMV3' compressor, as a ratio to a memcpy of the
 // frame measured in the same run.
 #include "AviWriter.h"
+#include "BenchTiming.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,23 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -50,11 +34,11 @@ int main(int argc, char** argv)
     std::vector<BYTE> a(bits, bits + bytes), b(bytes);
     std::vector<double> copies;
     for (int i = 0; i < frames; ++i) {
-        const double t0 = Now();
+        const double t0 = BenchNow();
         std::memcpy(b.data(), a.data(), bytes);
-        copies.push_back((Now() - t0) * 1000.0);
+        copies.push_back((BenchNow() - t0) * 1000.0);
     }
-    const double base = Median(copies);
+    const double base = BenchMedian(copies);
     std::printf("%d x %d: memcpy of the frame %.3f ms\n", w, h, base);
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
@@ -72,13 +56,13 @@ int main(int argc, char** argv)
                 continue;
             }
             for (int i = 0; i < frames; ++i) {
-                const double t0 = Now();
+                const double t0 = BenchNow();
                 writer.AddFrame(bitmap);
-                ms.push_back((Now() - t0) * 1000.0);
+                ms.push_back((BenchNow() - t0) * 1000.0);
             }
         }
         DeleteFileW(path.c_str());
-        const double m = Median(ms);
+        const double m = BenchMedian(ms);
         std::printf("  AddFrame %-14s %8.3f ms %7.2fx memcpy\n", c.name, m, m / base);
     }
     DeleteObject(bitmap);

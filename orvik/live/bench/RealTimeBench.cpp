@@ -1,6 +1,7 @@
 // Time per frame of each live filter, mask operation and cached overlay, as
 // a ratio to a memcpy of the same frame measured in the same run, and as a
 // share of the Marrowin path's 20 ms frame step.
+#include "BenchTiming.h"
 #include "OverlayCache.h"
 #include "RealTime.h"
 
@@ -13,30 +14,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
-
-// Median of several timed runs, in milliseconds; prepare runs untimed before each.
-double TimeMs(const std::function<void()>& prepare, const std::function<void()>& run, int repeats)
-{
-    std::vector<double> ms;
-    prepare();
-    run();  // warm caches, page tables and the overlay cache
-    for (int i = 0; i < repeats; ++i) {
-        prepare();
-        const double t0 = Now();
-        run();
-        ms.push_back((Now() - t0) * 1000.0);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 struct Op {
     std::string name;
@@ -95,11 +72,11 @@ int main(int argc, char** argv)
         mask.assign(picture.rbegin(), picture.rend());
         maskWidth = w, maskHeight = h, maskStride = stride;
         auto fresh = [&] { std::memcpy(frame.data(), picture.data(), bytes); };
-        const double base = TimeMs(fresh, [&] { std::memcpy(copy.data(), frame.data(), bytes); }, repeats);
+        const double base = BenchTimeMs(fresh, [&] { std::memcpy(copy.data(), frame.data(), bytes); }, repeats);
         std::printf("%d x %d: memcpy of the frame %.3f ms\n", w, h, base);
         std::printf("  %-14s %9s %8s %6s %10s\n", "operation", "ms/frame", "ratio", "goal", "of 20 ms");
         for (const Op& op : ops) {
-            const double ms = TimeMs(fresh, [&] { op.run(frame.data(), w, h, stride); }, repeats);
+            const double ms = BenchTimeMs(fresh, [&] { op.run(frame.data(), w, h, stride); }, repeats);
             const double ratio = ms / base;
             const bool ok = op.goal == 0 || ratio <= op.goal;
             slow += !ok;

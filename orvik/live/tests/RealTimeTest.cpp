@@ -315,22 +315,21 @@ TEST(Equalize, TwoLevelStepByHand)
     EXPECT_EQ(want.bytes, f.bytes);
 }
 
-// A full still's black and white checkerboard: levels 0 and white each weigh
-// about 2.57e9, past a 32-bit sum. Summed soundly both are class 3 and the
-// rest class 1 (total 260): black moves to trunc(255 x 3 / 260) = 2, white
-// stays.
+// A full still's checkerboard of black and luma 253 (255, 255, 240): each
+// level weighs about 2.55e9, past a 32-bit sum. Summed soundly both are class
+// 3 and the rest class 1 (total 260): black moves to trunc(255 x 3 / 260) = 2,
+// 253 stays (trunc(255 x 258 / 260) = 253).
 TEST(Equalize, FullStillCheckerboardNeedsWideSums)
 {
     Frame f(2592, 1944);
     for (int y = 0; y < f.h; ++y)
-        for (int x = 0; x < f.w; ++x) {
-            const BYTE v = (x + y) % 2 ? 255 : 0;
-            f.Set(x, y, v, v, v);
-        }
+        for (int x = 0; x < f.w; ++x)
+            (x + y) % 2 ? f.Set(x, y, 255, 255, 240) : f.Set(x, y, 0, 0, 0);
     ASSERT_EQ(0, RTEqualize(f.data(), f.w, f.h, f.stride));
     EXPECT_EQ(2, f.at(10, 10)[0]);
     EXPECT_EQ(2, f.at(11, 11)[2]);
     EXPECT_EQ(255, f.at(11, 10)[1]);
+    EXPECT_EQ(240, f.at(11, 10)[2]);
     EXPECT_EQ(0, f.at(0, 0)[0]);  // border
 }
 
