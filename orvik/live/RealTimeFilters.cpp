@@ -151,49 +151,143 @@ BYTE PlainTap(Kernel k, const BYTE* before, const BYTE* here, const BYTE* after,
     return k == kGauss ? static_cast<BYTE>((sum + 7) / 16) : Clamp(sum);
 }
 
-// One kernel on eight 16-bit lanes: a, h, b the rows before, here and after;
-// l, m, r the pixel to the left, the pixel, the pixel to the right.
+// The fast path splits each kernel into a pass along every row, kept as
+// 16-bit sums of the frame as it was, and a pass down the three rows:
+//   sharp   10 c - (B(above) + B(here) + B(below)),  B = l + c + r
+//   gauss   (S(above) + 2 S(here) + S(below) + 7) / 16, S = l + 2 c + r
+//   sobel v S(below) - S(above)
+//   sobel h D(above) + 2 D(here) + D(below),          D = r - l
+// with "above" the row before in memory.
 template <Kernel K>
-inline __m128i KernelLanes(__m128i al, __m128i am, __m128i ar, __m128i hl, __m128i hm, __m128i hr,
-                           __m128i bl, __m128i bm, __m128i br)
+inline __m128i AcrossLanes(__m128i l, __m128i c, __m128i r)
 {
-    auto add = [](__m128i x, __m128i y) { return _mm_add_epi16(x, y); };
-    auto twice = [](__m128i x) { return _mm_slli_epi16(x, 1); };
-    if (K == kSharp) {
-        const __m128i all = add(add(add(al, am), add(ar, hl)), add(add(hm, hr), add(add(bl, bm), br)));
-        return _mm_sub_epi16(add(_mm_slli_epi16(hm, 3), twice(hm)), all);  // 10 m - the nine
-    }
-    if (K == kGauss) {
-        const __m128i a = add(add(al, ar), twice(am));
-        const __m128i h = add(add(hl, hr), twice(hm));
-        const __m128i b = add(add(bl, br), twice(bm));
-        return _mm_srli_epi16(add(add(add(a, b), twice(h)), _mm_set1_epi16(7)), 4);
-    }
-    if (K == kSobelV)
-        return _mm_sub_epi16(add(add(bl, br), twice(bm)), add(add(al, ar), twice(am)));
-    return _mm_sub_epi16(add(add(ar, br), twice(hr)), add(add(al, bl), twice(hl)));
+    if (K == kSharp)
+        return _mm_add_epi16(_mm_add_epi16(l, c), r);
+    if (K == kSobelH)
+        return _mm_sub_epi16(r, l);
+    return _mm_add_epi16(_mm_add_epi16(l, r), _mm_slli_epi16(c, 1));
 }
 
 template <Kernel K>
-int KernelBlocks(BYTE* out, const BYTE* before, const BYTE* here, const BYTE* after, int first, int end)
+inline int AcrossOne(const BYTE* p)
+{
+    if (K == kSharp)
+        return p[-3] + p[0] + p[3];
+    if (K == kSobelH)
+        return p[3] - p[-3];
+    return p[-3] + 2 * p[0] + p[3];
+}
+
+// Bytes [3, end) of one row; sums[i] belongs to byte i.
+template <Kernel K>
+void Across(const BYTE* row, int16_t* sums, int end)
 {
     const __m128i zero = _mm_setzero_si128();
     auto load = [](const BYTE* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    int i = first;
+    int i = 3;
     for (; i + 16 <= end; i += 16) {
-        const __m128i v[9] = {load(before + i - 3), load(before + i), load(before + i + 3),
-                              load(here + i - 3),   load(here + i),   load(here + i + 3),
-                              load(after + i - 3),  load(after + i),  load(after + i + 3)};
-        __m128i lo[9], hi[9];
-        for (int k = 0; k < 9; ++k) {
-            lo[k] = _mm_unpacklo_epi8(v[k], zero);
-            hi[k] = _mm_unpackhi_epi8(v[k], zero);
-        }
-        const __m128i rl = KernelLanes<K>(lo[0], lo[1], lo[2], lo[3], lo[4], lo[5], lo[6], lo[7], lo[8]);
-        const __m128i rh = KernelLanes<K>(hi[0], hi[1], hi[2], hi[3], hi[4], hi[5], hi[6], hi[7], hi[8]);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(rl, rh));
+        const __m128i l = load(row + i - 3), c = load(row + i), r = load(row + i + 3);
+        __m128i* out = reinterpret_cast<__m128i*>(sums + i);
+        _mm_storeu_si128(out, AcrossLanes<K>(_mm_unpacklo_epi8(l, zero), _mm_unpacklo_epi8(c, zero),
+                                            _mm_unpacklo_epi8(r, zero)));
+        _mm_storeu_si128(out + 1, AcrossLanes<K>(_mm_unpackhi_epi8(l, zero), _mm_unpackhi_epi8(c, zero),
+                                                _mm_unpackhi_epi8(r, zero)));
     }
-    return i;
+    for (; i < end; ++i)
+        sums[i] = static_cast<int16_t>(AcrossOne<K>(row + i));
+}
+
+template <Kernel K>
+inline __m128i DownLanes(__m128i a, __m128i h, __m128i b, __m128i c)
+{
+    if (K == kSharp)
+        return _mm_sub_epi16(_mm_add_epi16(_mm_slli_epi16(c, 3), _mm_slli_epi16(c, 1)),
+                             _mm_add_epi16(_mm_add_epi16(a, h), b));
+    if (K == kGauss)
+        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(a, b), _mm_add_epi16(_mm_slli_epi16(h, 1),
+                                                                             _mm_set1_epi16(7))), 4);
+    if (K == kSobelV)
+        return _mm_sub_epi16(b, a);
+    return _mm_add_epi16(_mm_add_epi16(a, b), _mm_slli_epi16(h, 1));
+}
+
+template <Kernel K>
+inline BYTE DownOne(int a, int h, int b, int c)
+{
+    if (K == kSharp)
+        return Clamp(10 * c - a - h - b);
+    if (K == kGauss)
+        return static_cast<BYTE>((a + 2 * h + b + 7) / 16);
+    if (K == kSobelV)
+        return Clamp(b - a);
+    return Clamp(a + 2 * h + b);
+}
+
+// Writes bytes [3, end) of a row from the sums of the rows around it; the
+// row's own bytes are read (for sharp) just before each block is written.
+template <Kernel K>
+void Down(BYTE* row, const int16_t* above, const int16_t* here, const int16_t* below, int end)
+{
+    const __m128i zero = _mm_setzero_si128();
+    auto load = [](const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    int i = 3;
+    for (; i + 16 <= end; i += 16) {
+        __m128i* out = reinterpret_cast<__m128i*>(row + i);
+        const __m128i c = K == kSharp ? _mm_loadu_si128(out) : zero;
+        const __m128i lo = DownLanes<K>(load(above + i), load(here + i), load(below + i), _mm_unpacklo_epi8(c, zero));
+        const __m128i hi =
+            DownLanes<K>(load(above + i + 8), load(here + i + 8), load(below + i + 8), _mm_unpackhi_epi8(c, zero));
+        _mm_storeu_si128(out, _mm_packus_epi16(lo, hi));
+    }
+    for (; i < end; ++i)
+        row[i] = DownOne<K>(above[i], here[i], below[i], row[i]);
+}
+
+template <Kernel K>
+bool KernelFast(BYTE* frame, int width, int height, int stride)
+{
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    int16_t* sums = static_cast<int16_t*>(std::malloc(3 * rowBytes * sizeof(int16_t)));
+    if (!sums)
+        return false;
+    int16_t* ring[3] = {sums, sums + rowBytes, sums + 2 * rowBytes};
+    const int end = (width - 1) * 3;
+    Across<K>(Row(frame, stride, 0), ring[0], end);
+    Across<K>(Row(frame, stride, 1), ring[1], end);
+    for (int y = 1; y + 1 < height; ++y) {
+        // Row y + 1 is not written yet: its sums are of the frame as it was.
+        int16_t* above = ring[(y - 1) % 3];
+        int16_t* here = ring[y % 3];
+        int16_t* below = ring[(y + 1) % 3];
+        Across<K>(Row(frame, stride, y + 1), below, end);
+        Down<K>(Row(frame, stride, y), above, here, below, end);
+    }
+    std::free(sums);
+    return true;
+}
+
+// The plain path: every tap of every byte, from copies of the rows as they were.
+template <Kernel K>
+bool KernelPlain(BYTE* frame, int width, int height, int stride)
+{
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    BYTE* saved = static_cast<BYTE*>(std::malloc(2 * rowBytes));
+    if (!saved)
+        return false;
+    BYTE* before = saved;
+    BYTE* here = saved + rowBytes;
+    std::memcpy(before, frame, rowBytes);
+    const int end = (width - 1) * 3;
+    for (int y = 1; y + 1 < height; ++y) {
+        BYTE* out = Row(frame, stride, y);
+        const BYTE* after = out + stride;
+        std::memcpy(here, out, rowBytes);
+        for (int i = 3; i < end; ++i)
+            out[i] = PlainTap(K, before, here, after, i);
+        std::swap(before, here);
+    }
+    std::free(saved);
+    return true;
 }
 
 template <Kernel K>
@@ -203,29 +297,9 @@ int ApplyKernel(BYTE* frame, int width, int height, int stride)
         return -1;
     if (width < 3 || height < 3)
         return 0;  // no interior
-    // The kernel reads the frame as it was: the row above is kept before it
-    // is written, and so is the row being written; the row below is not
-    // written yet.
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    BYTE* saved = static_cast<BYTE*>(std::malloc(2 * rowBytes));
-    if (!saved)
-        return -1;
-    BYTE* before = saved;
-    BYTE* here = saved + rowBytes;
-    std::memcpy(before, frame, rowBytes);
-    const int end = (width - 1) * 3;
-    const bool fast = !g_forcePlain;
-    for (int y = 1; y + 1 < height; ++y) {
-        BYTE* out = Row(frame, stride, y);
-        const BYTE* after = out + stride;
-        std::memcpy(here, out, rowBytes);
-        int i = fast ? KernelBlocks<K>(out, before, here, after, 3, end) : 3;
-        for (; i < end; ++i)
-            out[i] = PlainTap(K, before, here, after, i);
-        std::swap(before, here);
-    }
-    std::free(saved);
-    return 0;
+    const bool done = g_forcePlain ? KernelPlain<K>(frame, width, height, stride)
+                                   : KernelFast<K>(frame, width, height, stride);
+    return done ? 0 : -1;
 }
 
 // ---- equalisation ---------------------------------------------------------
