@@ -55,61 +55,56 @@ void GreyPixels(BYTE* p, int count, bool binary, unsigned threshold)
     }
 }
 
-// pshufb controls that split 16 pixels (three vectors) into their three
-// channel planes and spread 16 results back over 48 bytes.
-struct PlaneShuffles {
-    alignas(16) BYTE split[3][3][16];  // [channel][source vector][pixel]
-    alignas(16) BYTE spread[3][16];    // [output vector][byte]
-    PlaneShuffles()
+// pshufb controls: four pixels of twelve bytes spread to 32-bit lanes of
+// (b, g, r, 0), and 16 greys spread back over 48 bytes.
+struct GreyShuffles {
+    alignas(16) BYTE lanes[16];
+    alignas(16) BYTE weights[16];
+    alignas(16) BYTE spread[3][16];
+    GreyShuffles()
     {
-        for (int c = 0; c < 3; ++c)
-            for (int v = 0; v < 3; ++v)
-                for (int j = 0; j < 16; ++j) {
-                    const int src = 3 * j + c;
-                    split[c][v][j] = src / 16 == v ? BYTE(src % 16) : 0x80;
-                }
+        for (int j = 0; j < 16; ++j) {
+            lanes[j] = j % 4 == 3 ? 0x80 : BYTE(j / 4 * 3 + j % 4);
+            weights[j] = BYTE(j % 4 == 0 ? 30 : j % 4 == 1 ? 59 : j % 4 == 2 ? 11 : 0);
+        }
         for (int v = 0; v < 3; ++v)
             for (int k = 0; k < 16; ++k)
                 spread[v][k] = BYTE((16 * v + k) / 3);
     }
 };
 
-// (30 b + 59 g + 11 r + 50) / 100 on eight 16-bit lanes; the sum stays below
-// 43699, where (n x 5243) >> 19 is n / 100 exactly.
-inline __m128i GreyLanes(__m128i b, __m128i g, __m128i r)
+// 30 b + 59 g + 11 r of four pixels in the low twelve bytes of `v`.
+__attribute__((target("ssse3"))) inline __m128i WeightedSums(__m128i v, __m128i lanes, __m128i weights)
 {
-    const __m128i n = _mm_add_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(b, _mm_set1_epi16(30)), _mm_mullo_epi16(g, _mm_set1_epi16(59))),
-        _mm_add_epi16(_mm_mullo_epi16(r, _mm_set1_epi16(11)), _mm_set1_epi16(50)));
-    return _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(5243)), 3);
+    const __m128i pairs = _mm_maddubs_epi16(_mm_shuffle_epi8(v, lanes), weights);
+    return _mm_madd_epi16(pairs, _mm_set1_epi16(1));
 }
 
-// Whole blocks of 16 pixels; returns the pixels done.
+// Whole blocks of 16 pixels; returns the pixels done. The sums stay below
+// 43699, where (n x 5243) >> 19 is n / 100 exactly.
 __attribute__((target("ssse3"))) int GreyBlocks(BYTE* p, int count, bool binary, unsigned threshold)
 {
-    static const PlaneShuffles s;
-    const __m128i* split = reinterpret_cast<const __m128i*>(s.split);
+    static const GreyShuffles s;
+    const __m128i lanes = _mm_load_si128(reinterpret_cast<const __m128i*>(s.lanes));
+    const __m128i weights = _mm_load_si128(reinterpret_cast<const __m128i*>(s.weights));
     const __m128i* spread = reinterpret_cast<const __m128i*>(s.spread);
     const __m128i limit = _mm_set1_epi16(static_cast<short>(threshold > 255 ? 255 : threshold));
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(50), magic = _mm_set1_epi16(5243);
     int done = 0;
     for (; done + 16 <= count; done += 16, p += 48) {
         __m128i* q = reinterpret_cast<__m128i*>(p);
-        const __m128i v[3] = {_mm_loadu_si128(q), _mm_loadu_si128(q + 1), _mm_loadu_si128(q + 2)};
-        __m128i plane[3];
-        for (int c = 0; c < 3; ++c)
-            plane[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(v[0], _mm_load_si128(split + 3 * c)),
-                                                 _mm_shuffle_epi8(v[1], _mm_load_si128(split + 3 * c + 1))),
-                                    _mm_shuffle_epi8(v[2], _mm_load_si128(split + 3 * c + 2)));
-        __m128i lo = GreyLanes(_mm_unpacklo_epi8(plane[0], zero), _mm_unpacklo_epi8(plane[1], zero),
-                               _mm_unpacklo_epi8(plane[2], zero));
-        __m128i hi = GreyLanes(_mm_unpackhi_epi8(plane[0], zero), _mm_unpackhi_epi8(plane[1], zero),
-                               _mm_unpackhi_epi8(plane[2], zero));
+        const __m128i v0 = _mm_loadu_si128(q), v1 = _mm_loadu_si128(q + 1), v2 = _mm_loadu_si128(q + 2);
+        const __m128i lo = _mm_packs_epi32(WeightedSums(v0, lanes, weights),
+                                           WeightedSums(_mm_alignr_epi8(v1, v0, 12), lanes, weights));
+        const __m128i hi = _mm_packs_epi32(WeightedSums(_mm_alignr_epi8(v2, v1, 8), lanes, weights),
+                                           WeightedSums(_mm_srli_si128(v2, 4), lanes, weights));
+        __m128i gl = _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(lo, half), magic), 3);
+        __m128i gh = _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(hi, half), magic), 3);
         if (binary) {
-            lo = _mm_srli_epi16(_mm_cmpgt_epi16(lo, limit), 8);
-            hi = _mm_srli_epi16(_mm_cmpgt_epi16(hi, limit), 8);
+            gl = _mm_srli_epi16(_mm_cmpgt_epi16(gl, limit), 8);
+            gh = _mm_srli_epi16(_mm_cmpgt_epi16(gh, limit), 8);
         }
-        const __m128i grey = _mm_packus_epi16(lo, hi);
+        const __m128i grey = _mm_packus_epi16(gl, gh);
         for (int k = 0; k < 3; ++k)
             _mm_storeu_si128(q + k, _mm_shuffle_epi8(grey, _mm_load_si128(spread + k)));
     }
