@@ -53,3 +53,16 @@ public:
 private:
     HDC m_dc;
 };
+
+// The header of a 24-bit DIB; a negative height runs top-down.
+inline BITMAPINFO Dib24Info(int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}

@@ -41,18 +41,6 @@ private:
     GdiSelection m_selected;
 };
 
-BITMAPINFO Info24(int width, int height)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 // ---- pixels straight into a frame -----------------------------------------
 
 class PixelPainter {
@@ -171,7 +159,7 @@ int DrawTimeStamp(HDC dc, BYTE* overlay, int width, int height, COLORREF colour,
     const size_t stride = Dib24Stride(width);
     std::memset(overlay, kOverlayTransparent, stride * height);
     SetROP2(dc, R2_COPYPEN);
-    BITMAPINFO info = Info24(width, height);
+    BITMAPINFO info = Dib24Info(width, height);
     void* bits = nullptr;
     GdiObject section(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!section || !SetDIBits(dc, static_cast<HBITMAP>(section.Get()), 0, height, overlay, &info, DIB_RGB_COLORS))

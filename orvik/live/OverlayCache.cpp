@@ -25,13 +25,7 @@ bool COverlayCache::Render(int width, int height, MarkerKind kind, int unit, COL
     MemoryDc dc;
     if (!dc.Get())
         return false;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down: rows as the picture's
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = Dib24Info(width, -height);  // top-down: rows as the picture's
     void* bits = nullptr;
     GdiObject section(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!section || !bits)
