@@ -35,6 +35,10 @@ public:
     // completes it), the frame buffer and its heap.
     void ReleaseAll();
 
+    // The header the stream was created with (its suggested buffer size is
+    // the frame buffer's bytes; AVIFile writes the largest sample's instead).
+    const AVISTREAMINFOW& GetStreamHeader() const { return m_streamHeader; }
+
     // "Method Succeeded" after Init, else the last failure.
     const wchar_t* GetLastErrorMessage() const { return m_errorText; }
 
