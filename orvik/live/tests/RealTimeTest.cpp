@@ -409,6 +409,21 @@ TEST(Masks, FastAndPlainMatchOverNoise)
     }
 }
 
+// Every pair of bytes, through the fast path.
+TEST(Masks, DivideEveryPair)
+{
+    Frame f(21846, 1), m(21846, 1);
+    for (int i = 0; i < 65536; ++i) {
+        f.bytes[i] = BYTE(i % 256);
+        m.bytes[i] = BYTE(i / 256);
+    }
+    ASSERT_EQ(0, RTMaskDivide(f.data(), f.w, 1, f.stride, m.data(), m.w, 1, m.stride));
+    for (int i = 0; i < 65536; ++i) {
+        const int a = i % 256, b = i / 256;
+        ASSERT_EQ(b == 0 ? 255 : a / b, f.bytes[i]) << a << " / " << b;
+    }
+}
+
 TEST(Masks, MultiplyByRatio)
 {
     struct Case {
