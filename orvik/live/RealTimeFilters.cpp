@@ -391,14 +391,19 @@ int RTEqualize(BYTE* frame, int width, int height, int stride)
 
     // Edge strength per grey level. A sharp pattern on a full still sums to
     // more than 2^31 in one level, so the sums are 64-bit.
-    uint64_t weight[256] = {};
+    // Four tables taken in turn, so that runs of one level do not wait on
+    // each other's sums.
+    uint64_t part[4][256] = {};
     for (int y = 1; y + 1 < height; ++y) {
         const BYTE* l = luma + w * y;
         for (int x = 1; x + 1 < width; ++x) {
             const int k = l[x - w] + l[x + w] + l[x - 1] + l[x + 1] - 4 * l[x];
-            weight[l[x]] += static_cast<unsigned>(k < 0 ? -k : k);
+            part[x & 3][l[x]] += static_cast<unsigned>(k < 0 ? -k : k);
         }
     }
+    uint64_t weight[256];
+    for (int v = 0; v < 256; ++v)
+        weight[v] = part[0][v] + part[1][v] + part[2][v] + part[3][v];
     uint64_t lo = weight[0], hi = weight[0];
     for (uint64_t v : weight) {
         lo = v < lo ? v : lo;
@@ -417,16 +422,19 @@ int RTEqualize(BYTE* frame, int width, int height, int stride)
         cumulative = static_cast<double>(cls[v]) / total + cumulative;
         shift[v] = static_cast<int>(255.0 * cumulative) - v;
     }
+    // byte + shift, limited to 0..255, by table: clamped[255 + v] for v in
+    // -255..510.
+    BYTE clamped[766];
+    for (int v = -255; v <= 510; ++v)
+        clamped[255 + v] = Clamp(v);
     for (int y = 1; y + 1 < height; ++y) {
         BYTE* p = Row(frame, stride, y) + 3;
         const BYTE* l = luma + w * y;
         for (int x = 1; x + 1 < width; ++x, p += 3) {
-            const int d = shift[l[x]];
-            if (d == 0)
-                continue;
-            p[0] = Clamp(p[0] + d);
-            p[1] = Clamp(p[1] + d);
-            p[2] = Clamp(p[2] + d);
+            const BYTE* c = clamped + 255 + shift[l[x]];
+            p[0] = c[p[0]];
+            p[1] = c[p[1]];
+            p[2] = c[p[2]];
         }
     }
     std::free(luma);
