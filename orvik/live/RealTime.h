@@ -57,6 +57,7 @@ int RTEqualizePlane(const BYTE* plane, BYTE* out, int width, int height, int str
 float StrToFloat(const wchar_t* text);
 
 // Tests and benchmarks only: true forces the plain per-pixel loops, false
-// lets the fast paths run.
+// lets the fast paths run. Invert, emboss and multiply are Sorvane's
+// (PixelOps.h), held to their plain rules by its own tests.
 void RTForcePlain(bool plain);
 bool RTPlainForced();
