@@ -300,9 +300,13 @@ int ImgGray(BYTE* frame, int width, int height)
 
 int ImgInvert(BYTE* frame, int width, int height)
 {
+    return ImgInvertRows(frame, width, height, DibStride(width));
+}
+
+int ImgInvertRows(BYTE* frame, int width, int height, int stride)
+{
     if (BadFrame(frame, width, height))
         return -1;
-    const int stride = DibStride(width);
     const int rowBytes = width * 3;
     const __m128i ones = _mm_set1_epi8(-1);
     for (int y = 0; y < height; ++y) {
@@ -330,9 +334,13 @@ int ImgBinary(BYTE* frame, int width, int height, long threshold)
 
 int ImgEmboss(BYTE* frame, int width, int height)
 {
+    return ImgEmbossRows(frame, width, height, DibStride(width));
+}
+
+int ImgEmbossRows(BYTE* frame, int width, int height, int stride)
+{
     if (BadFrame(frame, width, height))
         return -1;
-    const int stride = DibStride(width);
     const int rowBytes = (width - 1) * 3;
     const __m128i bias = _mm_set1_epi8(-128);
     // Buffer order, so the neighbour one row on is read before it changes.
@@ -435,6 +443,11 @@ int ImgAddTwo(BYTE* frame, int width, int height)
 
 int ImgMultiply(BYTE* frame, int width, int height, float factor)
 {
+    return ImgMultiplyRows(frame, width, height, DibStride(width), factor);
+}
+
+int ImgMultiplyRows(BYTE* frame, int width, int height, int stride, float factor)
+{
     if (BadFrame(frame, width, height))
         return -1;
     BYTE table[256];
@@ -461,7 +474,6 @@ int ImgMultiply(BYTE* frame, int width, int height, float factor)
         const __m128i b = _mm_srl_epi32(_mm_unpackhi_epi16(lo, hi), shift);
         return _mm_packs_epi32(a, b);
     };
-    const int stride = DibStride(width);
     const int rowBytes = width * 3;
     for (int y = 0; y < height; ++y) {
         BYTE* p = frame + static_cast<size_t>(y) * stride;

@@ -23,6 +23,13 @@ int ImgAddOne(BYTE* frame, int width, int height);
 int ImgAddTwo(BYTE* frame, int width, int height);
 int ImgMultiply(BYTE* frame, int width, int height, float factor);
 int ImgRgbGain(BYTE* frame, int width, int height, long r, long g, long b);
+// Invert, emboss and multiply over rows `stride` bytes apart (at least
+// 3 x width): the same rules, for frames that are not DIB-packed. Orvik's
+// live filters use these.
+int ImgInvertRows(BYTE* frame, int width, int height, int stride);
+int ImgEmbossRows(BYTE* frame, int width, int height, int stride);
+int ImgMultiplyRows(BYTE* frame, int width, int height, int stride, float factor);
+
 int ImgMaskOverlay(BYTE* frame, int width, int height, int x0, int y0,
                    const BYTE* mask, int maskWidth, int maskHeight,
                    BYTE keyRed, BYTE keyGreen, BYTE keyBlue);

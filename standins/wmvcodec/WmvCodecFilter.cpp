@@ -10,7 +10,6 @@ const CLSID CLSID_WmvCodecStandin = {0x5d0a3e61, 0x2b7c, 0x4f09, {0x9c, 0x8e, 0x
 
 namespace {
 
-const DWORD kFourccWmv3 = MAKEFOURCC('W', 'M', 'V', '3');
 // What a frame lasts when the camera does not say.
 const REFERENCE_TIME kFallbackPeriod = 333333;
 
@@ -41,11 +40,8 @@ CWmvCodecFilter::CWmvCodecFilter(LPUNKNOWN pUnk, HRESULT*)
 HRESULT CWmvCodecFilter::CheckInputType(const CMediaType* mtIn)
 {
     const VIDEOINFOHEADER* vih = Vih(mtIn);
-    if (*mtIn->Type() != MEDIATYPE_Video || *mtIn->Subtype() != MEDIASUBTYPE_RGB24 || !vih)
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    const BITMAPINFOHEADER& bih = vih->bmiHeader;
-    if (bih.biBitCount != 24 || bih.biCompression != BI_RGB || bih.biWidth <= 0 || bih.biHeight <= 0 ||
-        bih.biWidth > 16384 || bih.biHeight > 16384)
+    if (*mtIn->Type() != MEDIATYPE_Video || *mtIn->Subtype() != MEDIASUBTYPE_RGB24 || !vih ||
+        !WmvRleAccepts(vih->bmiHeader))
         return VFW_E_TYPE_NOT_ACCEPTED;
     return S_OK;
 }
@@ -67,13 +63,7 @@ HRESULT CWmvCodecFilter::GetMediaType(int iPosition, CMediaType* pMediaType)
     SetRect(&vih.rcSource, 0, 0, w, h);
     SetRect(&vih.rcTarget, 0, 0, w, h);
     vih.AvgTimePerFrame = in->AvgTimePerFrame > 0 ? in->AvgTimePerFrame : kFallbackPeriod;
-    vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    vih.bmiHeader.biWidth = w;
-    vih.bmiHeader.biHeight = h;
-    vih.bmiHeader.biPlanes = 1;
-    vih.bmiHeader.biBitCount = 24;
-    vih.bmiHeader.biCompression = kFourccWmv3;
-    vih.bmiHeader.biSizeImage = DWORD(WmvRleMaxSize(w, h));
+    vih.bmiHeader = WmvRleOutputFormat(in->bmiHeader);
     const double bitRate = double(vih.bmiHeader.biSizeImage) * 8 * 1e7 / double(vih.AvgTimePerFrame);
     vih.dwBitRate = bitRate < 4294967295.0 ? DWORD(bitRate) : 0xFFFFFFFF;
     pMediaType->InitMediaType();
@@ -93,7 +83,7 @@ HRESULT CWmvCodecFilter::CheckTransform(const CMediaType* mtIn, const CMediaType
     const VIDEOINFOHEADER* in = Vih(mtIn);
     const VIDEOINFOHEADER* out = Vih(mtOut);
     if (*mtOut->Type() != MEDIATYPE_Video || *mtOut->Subtype() != MEDIASUBTYPE_WMV3_Standin || !out ||
-        out->bmiHeader.biCompression != kFourccWmv3 || out->bmiHeader.biWidth != in->bmiHeader.biWidth ||
+        out->bmiHeader.biCompression != kWmvRleFourcc || out->bmiHeader.biWidth != in->bmiHeader.biWidth ||
         out->bmiHeader.biHeight != in->bmiHeader.biHeight ||
         out->bmiHeader.biSizeImage < WmvRleMaxSize(in->bmiHeader.biWidth, in->bmiHeader.biHeight))
         return VFW_E_TYPE_NOT_ACCEPTED;

@@ -10,6 +10,25 @@ size_t WmvRleMaxSize(int width, int height)
     return size_t(width) * size_t(height) * 4;
 }
 
+bool WmvRleAccepts(const BITMAPINFOHEADER& in)
+{
+    return in.biBitCount == 24 && in.biCompression == BI_RGB && in.biWidth > 0 && in.biHeight > 0 &&
+           in.biWidth <= 16384 && in.biHeight <= 16384;
+}
+
+BITMAPINFOHEADER WmvRleOutputFormat(const BITMAPINFOHEADER& in)
+{
+    BITMAPINFOHEADER out = {};
+    out.biSize = sizeof(BITMAPINFOHEADER);
+    out.biWidth = in.biWidth;
+    out.biHeight = in.biHeight;
+    out.biPlanes = 1;
+    out.biBitCount = 24;
+    out.biCompression = kWmvRleFourcc;
+    out.biSizeImage = DWORD(WmvRleMaxSize(in.biWidth, in.biHeight));
+    return out;
+}
+
 size_t WmvRleEncode(const uint8_t* dib, int width, int height, int stride, uint8_t* out)
 {
     uint8_t* o = out;

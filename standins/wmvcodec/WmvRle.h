@@ -7,8 +7,21 @@
 // count followed by the pixel's blue, green and red. Runs never cross a row.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
+
+// The FourCC both stand-ins (the DirectShow filter and the Video for Windows
+// driver) write into the frames' format.
+const DWORD kWmvRleFourcc = MAKEFOURCC('W', 'M', 'V', '3');
+
+// Whether the stand-in takes pictures of this format: bottom-up 24-bit RGB,
+// at most 16384 pixels each way.
+bool WmvRleAccepts(const BITMAPINFOHEADER& in);
+
+// The format of the frames it makes from pictures of format `in`.
+BITMAPINFOHEADER WmvRleOutputFormat(const BITMAPINFOHEADER& in);
 
 // The largest frame the encoder can make for width x height pixels.
 size_t WmvRleMaxSize(int width, int height);

@@ -1,0 +1,43 @@
+// The clock and the median timing of the benchmarks: each figure is the
+// median of several runs, so one slow run on a busy machine does not count.
+#pragma once
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+inline double BenchNow()
+{
+    static const LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return double(t.QuadPart) / double(freq.QuadPart);
+}
+
+inline double BenchMedian(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+// Median of `repeats` timed runs of `run`, in milliseconds; `prepare` runs
+// untimed before each, and once more with one untimed run first to warm
+// caches, page tables and whatever the operation keeps.
+inline double BenchTimeMs(const std::function<void()>& prepare, const std::function<void()>& run, int repeats)
+{
+    std::vector<double> ms;
+    prepare();
+    run();
+    for (int i = 0; i < repeats; ++i) {
+        prepare();
+        const double t0 = BenchNow();
+        run();
+        ms.push_back((BenchNow() - t0) * 1000.0);
+    }
+    return BenchMedian(ms);
+}
