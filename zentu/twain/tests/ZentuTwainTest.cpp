@@ -589,12 +589,357 @@ TEST_F(ZentuTwain, StateMachine)
         }
         }
         EXPECT_EQ(rc, r.rc);
-        if (r.to != S3)
+        if (r.to != S3) {
             EXPECT_EQ(app.Status(), r.condition);
-        if (r.action == Call && r.dat == DAT_PENDINGXFERS && rc == TWRC_SUCCESS)
+        }
+        if (r.action == Call && r.dat == DAT_PENDINGXFERS && rc == TWRC_SUCCESS) {
             EXPECT_EQ(data.pending.Count, 0);
-        if (r.action == Call && r.dat == DAT_XFERGROUP)
+        }
+        if (r.action == Call && r.dat == DAT_XFERGROUP) {
             EXPECT_EQ(data.group, DG_IMAGE);
+        }
         ASSERT_EQ(StateOf(app), r.to);
     }
 }
+
+// ---------------------------------------------------------------------------
+// Transfers
+
+TEST_F(ZentuTwain, NativeTransferIsTheUprightFrameInItsOwnColours)
+{
+    Ready();
+    TW_IMAGEINFO info = {};
+    ASSERT_EQ(app.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.ImageWidth, 640);
+    EXPECT_EQ(info.ImageLength, 480);
+    EXPECT_EQ(info.SamplesPerPixel, 3);
+    EXPECT_EQ(info.BitsPerPixel, 24);
+    EXPECT_EQ(info.PixelType, TWPT_RGB);
+    const TW_INT16 bits[8] = {8, 8, 8, 8, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(info.BitsPerSample, bits, sizeof bits), 0);
+    TW_IMAGELAYOUT layout = {};
+    ASSERT_EQ(app.Source(DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, &layout), TWRC_SUCCESS);
+    EXPECT_EQ(layout.Frame.Right.Whole, 640);
+    EXPECT_EQ(layout.Frame.Bottom.Whole, 480);
+    // The operator's RGB/BGR choice is on (its default): a DIB stays a DIB.
+    int w = 0, h = 0;
+    const std::vector<BYTE> dib = NativePixels(&w, &h);
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 480);
+    EXPECT_EQ(Mismatches(dib), 0);
+    EndTransfer();
+}
+
+TEST_F(ZentuTwain, MemoryTransferComesInStripsOfTheApplicationsBuffer)
+{
+    Ready();
+    TW_SETUPMEMXFER setup = {};
+    ASSERT_EQ(app.Source(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup), TWRC_SUCCESS);
+    EXPECT_EQ(setup.Preferred, 640u * 480 * 3);
+    EXPECT_EQ(setup.MinBufSize, 640u * 480 * 3);
+    EXPECT_EQ(setup.MaxBufSize, 640u * 480 * 3);
+
+    // Less than a row: refused, and the buffer is left as it was.
+    HGLOBAL tiny = GlobalAlloc(GHND, 16);
+    TW_IMAGEMEMXFER xfer = {};
+    xfer.Memory = {TWMF_APPOWNS | TWMF_HANDLE, 16, tiny};
+    EXPECT_EQ(app.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer), TWRC_FAILURE);
+    EXPECT_EQ(app.Status(), TWCC_BADVALUE);
+    EXPECT_EQ(GlobalSize(tiny), 16u);
+    EXPECT_EQ(xfer.Memory.TheMem, tiny);
+    GlobalFree(tiny);
+
+    // Strips of 100 rows and a bit into a buffer of the application's own.
+    const DWORD row = 640 * 3, length = row * 100 + 7;
+    std::vector<BYTE> buffer(length), image;
+    DWORD expectRow = 0;
+    TW_UINT16 rc;
+    int strips = 0;
+    do {
+        xfer = {};
+        xfer.Memory = {TWMF_APPOWNS | TWMF_POINTER, length, buffer.data()};
+        rc = app.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer);
+        ASSERT_TRUE(rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) << rc;
+        EXPECT_EQ(xfer.Compression, TWCP_NONE);
+        EXPECT_EQ(xfer.BytesPerRow, row);
+        EXPECT_EQ(xfer.Columns, 640u);
+        EXPECT_EQ(xfer.XOffset, 0u);
+        EXPECT_EQ(xfer.YOffset, expectRow);
+        EXPECT_EQ(xfer.Rows, std::min<DWORD>(100, 480 - expectRow));
+        EXPECT_EQ(xfer.BytesWritten, xfer.Rows * row);
+        image.insert(image.end(), buffer.begin(), buffer.begin() + xfer.BytesWritten);
+        expectRow += xfer.Rows;
+        strips++;
+    } while (rc == TWRC_SUCCESS && strips < 10);
+    EXPECT_EQ(rc, TWRC_XFERDONE);
+    EXPECT_EQ(strips, 5);
+    ASSERT_EQ(image.size(), size_t(row) * 480);
+    // Top-down RGB: the same picture as a DIB once turned back.
+    EXPECT_EQ(Mismatches(TopDownRgb(image, 640, 480)), 0);
+    EndTransfer();
+
+    // The RGB/BGR box off: the buffer then gets the DIB's own rows, and the
+    // choice is kept in the registry when the session ends.
+    HWND dialog = app.SourceDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, kRgbBgr), BST_CHECKED);
+    SendMessageA(GetDlgItem(dialog, kRgbBgr), BM_CLICK, 0, 0);
+    SendMessageA(dialog, WM_COMMAND, kCapture, LPARAM(GetDlgItem(dialog, kCapture)));
+    ASSERT_TRUE(app.WaitNotice(MSG_XFERREADY));
+    std::vector<BYTE> whole(size_t(row) * 480);
+    HGLOBAL handle = GlobalAlloc(GHND, whole.size());
+    xfer = {};
+    xfer.Memory = {TWMF_APPOWNS | TWMF_HANDLE, DWORD(whole.size()), handle};
+    ASSERT_EQ(app.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer), TWRC_XFERDONE);
+    EXPECT_EQ(xfer.Rows, 480u);
+    EXPECT_EQ(xfer.Memory.TheMem, handle);
+    std::memcpy(whole.data(), GlobalLock(handle), whole.size());
+    GlobalUnlock(handle);
+    GlobalFree(handle);
+    EXPECT_EQ(Mismatches(whole), 0);
+    EndTransfer();
+    EXPECT_EQ(app.Disable(), TWRC_SUCCESS);
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+    EXPECT_EQ(GetDword("BGR"), 0u);
+}
+
+TEST_F(ZentuTwain, FileTransferWritesAnUprightBmp)
+{
+    const std::string folder = OutputFolder();
+    ASSERT_FALSE(folder.empty()) << "TWAIN_OUTPUT is not set";
+    const std::string path = folder + "transfer.bmp";
+    DeleteFileA(path.c_str());
+    Ready();
+    TW_SETUPFILEXFER setup = {};
+    std::strcpy(setup.FileName, path.c_str());
+    setup.Format = TWFF_BMP;
+    ASSERT_EQ(app.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+    ASSERT_EQ(app.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+    EXPECT_EQ(app.Status(), TWCC_SUCCESS);
+    EndTransfer();
+
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    std::vector<BYTE> bytes(GetFileSize(f, nullptr));
+    DWORD got = 0;
+    ReadFile(f, bytes.data(), DWORD(bytes.size()), &got, nullptr);
+    CloseHandle(f);
+    ASSERT_EQ(bytes.size(), 54u + 640 * 480 * 3);
+    BITMAPFILEHEADER file;
+    std::memcpy(&file, bytes.data(), sizeof file);
+    EXPECT_EQ(file.bfType, 0x4D42);
+    EXPECT_EQ(file.bfSize, bytes.size());
+    EXPECT_EQ(file.bfOffBits, 54u);
+    const std::vector<BYTE> pixels(bytes.begin() + 54, bytes.end());
+    EXPECT_EQ(Mismatches(pixels), 0);
+    // What ImageMagick is to see in the file (tests/check-bmp.sh): these
+    // pixels, top row first, as a plain PPM.
+    const std::vector<BYTE> rgb = TopDownRgb(pixels, 640, 480);
+    const std::string ppm = folder + "expected.ppm";
+    f = CreateFileA(ppm.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    const char header[] = "P6\n640 480\n255\n";
+    DWORD put = 0;
+    WriteFile(f, header, sizeof header - 1, &put, nullptr);
+    WriteFile(f, rgb.data(), DWORD(rgb.size()), &put, nullptr);
+    CloseHandle(f);
+}
+
+TEST_F(ZentuTwain, FileNameOfTheWholeFieldIsCutTo255)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir));
+    const std::string name(255, 'z');
+    DeleteFileA(name.c_str());
+    ASSERT_EQ(app.OpenSource(), TWRC_SUCCESS);
+    TW_SETUPFILEXFER setup = {};
+    std::memset(setup.FileName, 'z', sizeof setup.FileName);  // no terminating zero
+    ASSERT_EQ(app.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+    EXPECT_NE(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(name.c_str());
+    // A folder that does not exist cannot take the file.
+    std::strcpy(setup.FileName, "Q:\\no\\such\\folder\\x.bmp");
+    EXPECT_EQ(app.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_FAILURE);
+    EXPECT_EQ(app.Status(), TWCC_BADVALUE);
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+}
+
+// ---------------------------------------------------------------------------
+// The source dialog
+
+// The preview control's pixels: how many of a sample grid are not black.
+int LitSamples(HWND preview)
+{
+    HDC dc = GetDC(preview);
+    int lit = 0;
+    for (int y = 20; y < 480; y += 40)
+        for (int x = 20; x < 640; x += 40)
+            if (GetPixel(dc, x, y) & 0xFFFFFF)
+                lit++;
+    ReleaseDC(preview, dc);
+    return lit;
+}
+
+TEST_F(ZentuTwain, SourceDialogPreviewsAndItsButtonsSpeakToTheApplication)
+{
+    OpenEnabled(true);
+    HWND dialog = app.SourceDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    char caption[64] = {};
+    GetWindowTextA(dialog, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Zentu USB2.0 Camera");
+    HWND preview = GetDlgItem(dialog, kPreview);
+    RECT rc;
+    GetClientRect(preview, &rc);
+    EXPECT_EQ(rc.right, 640);
+    EXPECT_EQ(rc.bottom, 480);
+    HWND capture = GetDlgItem(dialog, kCapture);
+    EXPECT_FALSE(IsWindowEnabled(capture));  // until the first frame
+    EXPECT_EQ(SendDlgItemMessageA(dialog, kSize, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, kSize, CB_GETCURSEL, 0, 0), 2);
+    ASSERT_TRUE(app.PumpUntil([&] { return IsWindowEnabled(capture) != FALSE; }));
+    ASSERT_TRUE(app.PumpUntil([&] { return LitSamples(preview) > 100; })) << "the preview stays black";
+
+    SendMessageA(capture, BM_CLICK, 0, 0);
+    ASSERT_TRUE(app.WaitNotice(MSG_XFERREADY));
+    int w = 0, h = 0;
+    EXPECT_EQ(Mismatches(NativePixels(&w, &h)), 0);
+    EndTransfer();
+
+    // Another size restarts the preview; the next transfer is of that size.
+    SendDlgItemMessageA(dialog, kSize, CB_SETCURSEL, 1, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kSize, CBN_SELCHANGE), LPARAM(GetDlgItem(dialog, kSize)));
+    EXPECT_FALSE(IsWindowEnabled(capture));
+    ASSERT_TRUE(app.PumpUntil([&] { return IsWindowEnabled(capture) != FALSE; }));
+    SendMessageA(capture, BM_CLICK, 0, 0);
+    ASSERT_TRUE(app.WaitNotice(MSG_XFERREADY));
+    const std::vector<BYTE> bigger = NativePixels(&w, &h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    ref.s.sizeIndex = 1;
+    EXPECT_EQ(FrameMismatches(&ref, 1, sim, bigger), 0);
+    EndTransfer();
+
+    SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(app.WaitNotice(MSG_CLOSEDSREQ));
+    EXPECT_EQ(app.Disable(), TWRC_SUCCESS);
+    EXPECT_EQ(app.SourceDialog(), nullptr);
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+    EXPECT_EQ(GetDword("eZentuSize"), 1u);
+}
+
+// The sheet is modal on the application's thread, so another thread works it.
+TEST_F(ZentuTwain, SettingsSheetShowsTheSetupPageOnTheCamera)
+{
+    OpenEnabled(true);
+    HWND dialog = app.SourceDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(app.PumpUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, kCapture)) != FALSE; }));
+    ASSERT_EQ(sim.Registers()[10], 0x8001);  // Normal pixel clock
+
+    std::string sheetCaption;
+    int gammaShown = -1;
+    std::thread worker([&] {
+        HWND sheet = nullptr;
+        for (int i = 0; i < 500 && !sheet; i++) {
+            sheet = FindWindowA(nullptr, "Zentu Settings");
+            if (!sheet)
+                Sleep(10);
+        }
+        if (!sheet)
+            return;
+        char text[64] = {};
+        GetWindowTextA(sheet, text, sizeof text);
+        sheetCaption = text;
+        HWND page = nullptr;
+        for (int i = 0; i < 500 && !page; i++) {
+            page = FindWindowExA(sheet, nullptr, "#32770", nullptr);
+            if (!page || !GetDlgItem(page, IDC_SPEED_HIGH))
+                page = nullptr, Sleep(10);
+        }
+        if (page) {
+            gammaShown = int(GetDlgItemInt(page, IDC_GAMMA_EDIT, nullptr, FALSE));
+            SendMessageA(GetDlgItem(page, IDC_SPEED_HIGH), BM_CLICK, 0, 0);
+        }
+        PostMessageA(sheet, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageA(GetDlgItem(dialog, kSettings), BM_CLICK, 0, 0);  // returns when the sheet closes
+    worker.join();
+    EXPECT_EQ(sheetCaption, "Zentu Settings");
+    EXPECT_EQ(gammaShown, 100);
+    // The page's High reached the open camera: clock register and 5 := 336.
+    std::vector<unsigned short> regs = sim.Registers();
+    EXPECT_EQ(regs[10], 0x8000);
+    EXPECT_EQ(regs[5], 336);
+    EXPECT_EQ(app.Disable(), TWRC_SUCCESS);
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+    EXPECT_EQ(GetDword("Speed"), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+TEST_F(ZentuTwain, SecondApplicationIsRefusedWithMaxConnections)
+{
+    ASSERT_EQ(app.OpenSource(), TWRC_SUCCESS);
+    {
+        // Another application of this process, through the same manager.
+        TwainApp other;
+        std::strcpy(other.app.ProductName, "another application");
+        other.OpenManager();
+        other.source = app.source;
+        EXPECT_EQ(other.OpenSource(), TWRC_FAILURE);
+        EXPECT_FALSE(other.sourceOpen);
+    }
+    EXPECT_EQ(app.Status(), TWCC_MAXCONNECTIONS);
+    // The first one's session goes on.
+    TW_CAPABILITY cap = {ICAP_XFERMECH, TWON_DONTCARE16, nullptr};
+    ASSERT_EQ(app.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap), TWRC_SUCCESS);
+    CapContainer c(cap);
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+}
+
+TEST_F(ZentuTwain, MissingCameraIsReportedAndTheApplicationAskedToClose)
+{
+    ASSERT_TRUE(sim.SetPresent(0));
+    CBoxCatcher boxes;
+    OpenEnabled(false);
+    ASSERT_TRUE(app.WaitNotice(MSG_CLOSEDSREQ)) << "the application is left waiting";
+    const std::vector<CaughtBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Failed to preview Zentu!");
+    TW_HANDLE dib = nullptr;
+    EXPECT_EQ(app.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &dib), TWRC_FAILURE);
+    EXPECT_EQ(dib, nullptr);
+    EXPECT_EQ(app.Disable(), TWRC_SUCCESS);
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+    EXPECT_EQ(sim.Status().openHandles, 0u);
+}
+
+TEST_F(ZentuTwain, UnpluggedCameraFailsTheNextTransferAndLeavesNothingOpen)
+{
+    CBoxCatcher boxes;
+    Ready();
+    HWND dialog = app.SourceDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(sim.SetFault(ZSIM_FAULT_UNPLUG, 1));
+    ASSERT_TRUE(app.WaitNotice(MSG_CLOSEDSREQ)) << "the application is left waiting";
+    const std::vector<CaughtBox> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Failed to preview Zentu!");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kCapture)));
+    // No stale frame is handed out.
+    TW_HANDLE dib = nullptr;
+    EXPECT_EQ(app.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &dib), TWRC_FAILURE);
+    EXPECT_EQ(app.Status(), TWCC_OPERATIONERROR);
+    EXPECT_EQ(dib, nullptr);
+    TW_PENDINGXFERS pending = {};
+    EXPECT_EQ(app.Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending), TWRC_SUCCESS);
+    EXPECT_EQ(app.Disable(), TWRC_SUCCESS);
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+    EXPECT_EQ(sim.Status().openHandles, 0u);
+}
+
+}  // namespace
