@@ -100,6 +100,7 @@ int CUSBDevice::StartPreview()
 {
     StopPreview();
     ResetEvent(m_stop);
+    m_framePosted = false;  // one posted to a dialog since destroyed never comes
     m_run = true;
     m_thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, PreviewProc, this, 0, nullptr));
     if (!m_thread) {
@@ -229,8 +230,10 @@ int CUSBDevice::UseCurrent(int* w, int* h)
 void CUSBDevice::Post(WPARAM ok)
 {
     const HWND dialog = m_dialog;
-    if (dialog)
-        PostMessageA(dialog, kFrameMessage, ok, 0);
+    if (!dialog || (ok && m_framePosted.exchange(true)))
+        return;
+    if (!PostMessageA(dialog, kFrameMessage, ok, 0) && ok)
+        m_framePosted = false;
 }
 
 void CUSBDevice::Preview()
@@ -346,11 +349,19 @@ void CUSBDevice::OnInitDialog(HWND dialog)
 
 bool CUSBDevice::OnFrameMessage(HWND dialog, WPARAM ok)
 {
+    if (ok)
+        m_framePosted = false;
     if (!ok) {
         m_captureDisabled = true;
         EnableWindow(GetDlgItem(dialog, IDC_CAPTURE), FALSE);
         Warn(dialog, IDS_PREVIEW_FAILED);
         return false;
+    }
+    {
+        // A message the stopped preview posted before it ended: its frame is gone.
+        DeviceLock lock(&m_deviceLock);
+        if (m_current < 0)
+            return false;
     }
     const bool first = !m_gotFrame;
     m_gotFrame = true;

@@ -99,6 +99,9 @@ private:
     HANDLE m_thread = nullptr;
     std::atomic<bool> m_run{false};
     std::atomic<HWND> m_dialog{nullptr};  // written by the dialog's thread
+    // A frame message is on its way: the next frame posts none, so that a
+    // dialog slower to paint than the camera is not flooded.
+    std::atomic<bool> m_framePosted{false};
     bool m_captureDisabled = true;         // the dialog's thread's
     bool m_gotFrame = false;               // the dialog's thread's
     BITMAPINFOHEADER m_paint = {};

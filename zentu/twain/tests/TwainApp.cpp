@@ -130,7 +130,10 @@ void TwainApp::PumpOnce(DWORD waitMs)
 {
     MSG msg;
     bool any = false;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // A source that posts faster than its window paints keeps the queue
+    // full: the caller gets its turn all the same.
+    const DWORD t0 = GetTickCount();
+    while (GetTickCount() - t0 < 50 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         any = true;
         TW_EVENT event = {&msg, MSG_NULL};
         if (sourceOpen && Source(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event) == TWRC_DSEVENT) {

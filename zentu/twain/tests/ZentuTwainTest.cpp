@@ -386,12 +386,18 @@ TEST_F(ZentuTwain, CapabilitySetResetAndTheirFailures)
     ASSERT_EQ(app.Source(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap), TWRC_SUCCESS);
     {
         CapContainer c(cap);
+        // Each value a TW_FIX32 in its 32 bits: Whole first, then Frac.
         const TW_RANGE* r = c.As<TW_RANGE>();
-        EXPECT_EQ(r->MinValue, 0xFC180000u);  // Whole -1000, Frac 0
-        EXPECT_EQ(r->MaxValue, 1000u << 16);
-        EXPECT_EQ(r->StepSize, 1000u << 16);
-        EXPECT_EQ(r->DefaultValue, 0u);
-        EXPECT_EQ(r->CurrentValue, 0xFC180000u);
+        auto fix = [](TW_UINT32 v) {
+            TW_FIX32 f;
+            std::memcpy(&f, &v, 4);
+            return std::to_string(f.Whole) + "+" + std::to_string(f.Frac);
+        };
+        EXPECT_EQ(fix(r->MinValue), "-1000+0");
+        EXPECT_EQ(fix(r->MaxValue), "1000+0");
+        EXPECT_EQ(fix(r->StepSize), "1000+0");
+        EXPECT_EQ(fix(r->DefaultValue), "0+0");
+        EXPECT_EQ(fix(r->CurrentValue), "-1000+0");
     }
     // 8.5 inches: Whole 8, Frac 32768.
     cap = {ICAP_PHYSICALWIDTH, TWON_DONTCARE16, nullptr};
@@ -847,6 +853,21 @@ TEST_F(ZentuTwain, SourceDialogSpeaksTheUsersLanguage)
     EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
 }
 
+// The sheet: the window of the application's thread that holds the setup page.
+struct SheetFound {
+    HWND sheet, page;
+};
+
+BOOL CALLBACK FindSheet(HWND w, LPARAM lp)
+{
+    HWND page = FindWindowExA(w, nullptr, "#32770", nullptr);
+    if (page && GetDlgItem(page, IDC_SPEED_HIGH)) {
+        *reinterpret_cast<SheetFound*>(lp) = {w, page};
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The sheet is modal on the application's thread, so another thread works it.
 TEST_F(ZentuTwain, SettingsSheetShowsTheSetupPageOnTheCamera)
 {
@@ -858,29 +879,25 @@ TEST_F(ZentuTwain, SettingsSheetShowsTheSetupPageOnTheCamera)
 
     std::string sheetCaption;
     int gammaShown = -1;
+    const DWORD uiThread = GetCurrentThreadId();
     std::thread worker([&] {
-        HWND sheet = nullptr;
-        for (int i = 0; i < 500 && !sheet; i++) {
-            sheet = FindWindowA(nullptr, "Zentu Settings");
-            if (!sheet)
+        SheetFound found = {nullptr, nullptr};
+        for (int i = 0; i < 1000 && !found.page; i++) {
+            EnumThreadWindows(uiThread, FindSheet, LPARAM(&found));
+            if (!found.page)
                 Sleep(10);
         }
-        if (!sheet)
+        if (!found.page) {
+            // No sheet came: end whatever modal loop there is rather than hang.
+            PostThreadMessageA(uiThread, WM_QUIT, 0, 0);
             return;
+        }
         char text[64] = {};
-        GetWindowTextA(sheet, text, sizeof text);
+        GetWindowTextA(found.sheet, text, sizeof text);
         sheetCaption = text;
-        HWND page = nullptr;
-        for (int i = 0; i < 500 && !page; i++) {
-            page = FindWindowExA(sheet, nullptr, "#32770", nullptr);
-            if (!page || !GetDlgItem(page, IDC_SPEED_HIGH))
-                page = nullptr, Sleep(10);
-        }
-        if (page) {
-            gammaShown = int(GetDlgItemInt(page, IDC_GAMMA_EDIT, nullptr, FALSE));
-            SendMessageA(GetDlgItem(page, IDC_SPEED_HIGH), BM_CLICK, 0, 0);
-        }
-        PostMessageA(sheet, WM_COMMAND, IDOK, 0);
+        gammaShown = int(GetDlgItemInt(found.page, IDC_GAMMA_EDIT, nullptr, FALSE));
+        SendMessageA(GetDlgItem(found.page, IDC_SPEED_HIGH), BM_CLICK, 0, 0);
+        PostMessageA(found.sheet, WM_COMMAND, IDOK, 0);
     });
     SendMessageA(GetDlgItem(dialog, kSettings), BM_CLICK, 0, 0);  // returns when the sheet closes
     worker.join();
@@ -960,3 +977,6 @@ TEST_F(ZentuTwain, UnpluggedCameraFailsTheNextTransferAndLeavesNothingOpen)
 }
 
 }  // namespace
+
+// Every line out at once, so that a run ended by its time limit shows where it was.
+static const int g_unbuffered = (setvbuf(stdout, nullptr, _IONBF, 0), 0);
