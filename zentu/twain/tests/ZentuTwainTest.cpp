@@ -935,13 +935,24 @@ TEST_F(ZentuTwain, SecondApplicationIsRefusedWithMaxConnections)
     EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
 }
 
+// The message boxes among the dialogs that took the activation (the hidden
+// source dialog takes it back when a box closes).
+std::vector<CaughtBox> MessageBoxes(CBoxCatcher& catcher)
+{
+    std::vector<CaughtBox> boxes;
+    for (const CaughtBox& b : catcher.Take())
+        if (!b.text.empty())
+            boxes.push_back(b);
+    return boxes;
+}
+
 TEST_F(ZentuTwain, MissingCameraIsReportedAndTheApplicationAskedToClose)
 {
     ASSERT_TRUE(sim.SetPresent(0));
     CBoxCatcher boxes;
     OpenEnabled(false);
     ASSERT_TRUE(app.WaitNotice(MSG_CLOSEDSREQ)) << "the application is left waiting";
-    const std::vector<CaughtBox> shown = boxes.Take();
+    const std::vector<CaughtBox> shown = MessageBoxes(boxes);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Failed to preview Zentu!");
     TW_HANDLE dib = nullptr;
@@ -960,7 +971,7 @@ TEST_F(ZentuTwain, UnpluggedCameraFailsTheNextTransferAndLeavesNothingOpen)
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(sim.SetFault(ZSIM_FAULT_UNPLUG, 1));
     ASSERT_TRUE(app.WaitNotice(MSG_CLOSEDSREQ)) << "the application is left waiting";
-    const std::vector<CaughtBox> shown = boxes.Take();
+    const std::vector<CaughtBox> shown = MessageBoxes(boxes);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Failed to preview Zentu!");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kCapture)));
