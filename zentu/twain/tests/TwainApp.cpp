@@ -11,9 +11,8 @@ struct FindDialog {
 
 BOOL CALLBACK FindSourceDialog(HWND w, LPARAM lp)
 {
-    char cls[16] = {}, caption[64] = {};
+    char cls[16] = {};
     GetClassNameA(w, cls, sizeof cls);
-    GetWindowTextA(w, caption, sizeof caption);
     // The source dialog holds the owner-drawn preview control.
     if (std::strcmp(cls, "#32770") == 0 && GetDlgItem(w, 1137)) {
         reinterpret_cast<FindDialog*>(lp)->found = w;
