@@ -771,6 +771,70 @@ TEST_F(ZentuTwain, FileNameOfTheWholeFieldIsCutTo255)
     EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
 }
 
+// The operator's save dialog, answered by another thread: a name, or Cancel.
+struct SaveAnswer {
+    DWORD thread;
+    const char* name;  // null: cancel
+    std::string title;
+};
+
+BOOL CALLBACK FindSaveDialog(HWND w, LPARAM lp)
+{
+    char title[64] = {};
+    GetWindowTextA(w, title, sizeof title);
+    if (std::strcmp(title, "Save Image File") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+}
+
+void AnswerSaveDialog(SaveAnswer* answer)
+{
+    HWND dialog = nullptr;
+    for (int i = 0; i < 1000 && !dialog; i++) {
+        EnumThreadWindows(answer->thread, FindSaveDialog, LPARAM(&dialog));
+        if (!dialog)
+            Sleep(10);
+    }
+    if (!dialog) {
+        PostThreadMessageA(answer->thread, WM_QUIT, 0, 0);
+        return;
+    }
+    answer->title = "Save Image File";
+    if (!answer->name) {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    SetDlgItemTextA(dialog, 0x47c, answer->name);  // the file name box
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ZentuTwain, SetupFileGetAsksTheOperatorForAName)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string path = std::string(dir) + "chosen";
+    DeleteFileA((path + ".bmp").c_str());
+    ASSERT_EQ(app.OpenSource(), TWRC_SUCCESS);
+    SaveAnswer answer = {GetCurrentThreadId(), path.c_str(), ""};
+    std::thread worker(AnswerSaveDialog, &answer);
+    TW_SETUPFILEXFER setup = {};
+    const TW_UINT16 rc = app.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, &setup);
+    worker.join();
+    EXPECT_EQ(answer.title, "Save Image File");
+    ASSERT_EQ(rc, TWRC_SUCCESS);
+    EXPECT_STREQ(setup.FileName, (path + ".bmp").c_str());  // the default extension added
+    EXPECT_EQ(setup.Format, TWFF_BMP);
+    EXPECT_EQ(setup.VRefNum, 0);
+
+    SaveAnswer cancel = {GetCurrentThreadId(), nullptr, ""};
+    std::thread canceller(AnswerSaveDialog, &cancel);
+    EXPECT_EQ(app.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_GETDEFAULT, &setup), TWRC_FAILURE);
+    canceller.join();
+    EXPECT_EQ(app.Status(), TWCC_SUCCESS);  // the operator's choice, no error
+    EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+}
+
 // ---------------------------------------------------------------------------
 // The source dialog
 
