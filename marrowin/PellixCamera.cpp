@@ -10,6 +10,36 @@
 
 namespace {
 
+// Whether every page of the range is committed memory with one of the given
+// protections. Asked of VirtualQuery rather than probed by touching
+// (IsBadWritePtr): a probe turns a guard page into an ordinary one, races
+// with a thread freeing the memory, and relies on the fault being reported
+// as an access violation, which a 32-bit emulator does not always do.
+bool RangeAllows(const void *p, size_t size, DWORD protections)
+{
+    if (!size)
+        return true;
+    uintptr_t at = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t end = at + size;
+    if (!p || end < at)
+        return false;
+    while (at < end) {
+        MEMORY_BASIC_INFORMATION mbi;
+        if (!VirtualQuery(reinterpret_cast<const void *>(at), &mbi, sizeof mbi))
+            return false;
+        if (mbi.State != MEM_COMMIT || (mbi.Protect & (PAGE_GUARD | PAGE_NOACCESS)) || !(mbi.Protect & protections))
+            return false;
+        at = reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
+    }
+    return true;
+}
+
+const DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+const DWORD kReadable = kWritable | PAGE_READONLY | PAGE_EXECUTE_READ;
+
+bool Writable(const void *p, size_t size) { return RangeAllows(p, size, kWritable); }
+bool Readable(const void *p, size_t size) { return RangeAllows(p, size, kReadable); }
+
 const DWORD kFrameWait = 1000;
 const DWORD kFlatFieldWait = 5000;
 
@@ -520,7 +550,7 @@ int CPellixCamera::GetBitmap(BITMAPINFOHEADER *header, BYTE *pixels)
         return PELLIX_E_FAILED;
     if (!header)
         return PELLIX_E_ARGUMENT;
-    if (IsBadWritePtr(header, sizeof *header))
+    if (!Writable(header, sizeof *header))
         return PELLIX_E_NOT_WRITABLE;
     // One format for the header, the check and the demosaic: a format set by
     // another thread meanwhile must not overrun a buffer sized by the header.
@@ -538,7 +568,7 @@ int CPellixCamera::GetBitmap(BITMAPINFOHEADER *header, BYTE *pixels)
     header->biBitCount = 24;
     if (!pixels)
         return 0;
-    if (IsBadWritePtr(pixels, size_t(w) * h * 3))
+    if (!Writable(pixels, size_t(w) * h * 3))
         return PELLIX_E_NOT_WRITABLE;
     if (!WaitFrame(kFrameWait))
         return PELLIX_E_TIMEOUT;
@@ -857,7 +887,7 @@ int CPellixCamera::GetHistogram(int *bins, int *bytes)
         *bytes = 768 * sizeof(int);
     if (!bins)
         return 0;
-    if (IsBadWritePtr(bins, 768 * sizeof(int)))
+    if (!Writable(bins, 768 * sizeof(int)))
         return PELLIX_E_NOT_WRITABLE;
     Lock lock(m_lock);
     PellixHistogram(Consumer(), FrameW(), FrameH(), bins);
@@ -897,7 +927,7 @@ inline double GainOf(double peak, double value)
 int CPellixCamera::FlatFieldCreate(double *model)
 {
     const size_t modelBytes = size_t(m_maxH) * 80 + 128;
-    if (model && IsBadWritePtr(model, modelBytes))
+    if (model && !Writable(model, modelBytes))
         return PELLIX_E_NOT_WRITABLE;
     if (!model) {
         if (!m_ownModel)
@@ -1001,7 +1031,7 @@ int CPellixCamera::FlatFieldImport(const double *model)
 {
     const size_t modelBytes = size_t(m_maxH) * 80 + 128;
     // Import only reads the model, so a read-only one will do.
-    if (IsBadReadPtr(model, modelBytes))
+    if (!Readable(model, modelBytes))
         return PELLIX_E_NOT_WRITABLE;
     if (!AllocateFlatField())
         return PELLIX_E_MEMORY;
