@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "MeasureLayer.h"
 #include "MeasureShape.h"
 #include "OverlayMerge.h"
@@ -15,26 +16,8 @@
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
-
 double MedianMs(const std::function<void()>& run, int repeats) {
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        const double t0 = Now();
-        run();
-        ms.push_back((Now() - t0) * 1000.0);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    return BenchTimeMs([] {}, run, repeats);
 }
 
 void Add(CMeasureLayer& layer, int type, std::initializer_list<POINT> pts) {
