@@ -37,6 +37,13 @@ int g_bPreviewRunning = 0;
 int g_bPreviewStopped = 0;
 int g_bOpeningPreview = 0;
 
+int g_bTimedSeriesRunning = 0;
+int g_nRecordFrameRate = 6;
+int g_nUvcStillResolution = 3;
+int g_nUvcRedGain = 0;
+int g_nUvcGreenGain = 0;
+int g_nUvcBlueGain = 0;
+
 UINT OrvikRtlFlag()
 {
     return g_bLangArabic ? MB_RTLREADING : 0;

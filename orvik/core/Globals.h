@@ -53,6 +53,18 @@ extern int g_bPreviewRunning;  // its picture is running
 extern int g_bPreviewStopped;  // a Hestral camera was stopped by Pause
 extern int g_bOpeningPreview;  // a live preview is being created
 
+// Set by the capture dialog while a timed series runs.
+extern int g_bTimedSeriesRunning;
+// Frames a second of the clip being recorded (6 until a rate was chosen).
+extern int g_nRecordFrameRate;
+// Still resolution of the UVC sub-types 5 to 7: 0 640 x 480, 1 800 x 600,
+// 2 1024 x 768, 3 1280 x 1024, 4 2048 x 1536, 5 2592 x 1944.
+extern int g_nUvcStillResolution;
+// The red, green and blue DSP gains of the UVC property library.
+extern int g_nUvcRedGain;
+extern int g_nUvcGreenGain;
+extern int g_nUvcBlueGain;
+
 // MB_RTLREADING while the Arabic flag is set, else 0: every message box that
 // Orvik shows itself adds it.
 UINT OrvikRtlFlag();
