@@ -64,6 +64,8 @@ CPellixVideoWnd::~CPellixVideoWnd() {
 
 DWORD WINAPI CPellixVideoWnd::funcTarnThreadProc(LPVOID param) {
     ::OutputDebugStringW(L"funcTarnThreadProc\n");
+    // The clip's writer opens its file (through COM) from the first frame it gets.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     auto* self = static_cast<CPellixVideoWnd*>(param);
     const HANDLE waits[2] = {self->m_hStopEvent, self->m_hRunEvent};
     for (;;) {
@@ -72,6 +74,7 @@ DWORD WINAPI CPellixVideoWnd::funcTarnThreadProc(LPVOID param) {
         self->DrawFrame(self->m_hWnd);
         if (::WaitForSingleObject(self->m_hStopEvent, kFrameCadenceMs) != WAIT_TIMEOUT) break;
     }
+    if (SUCCEEDED(com)) ::CoUninitialize();
     return 0;
 }
 

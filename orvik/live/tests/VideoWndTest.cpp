@@ -132,8 +132,10 @@ TEST_F(VideoWndBase, MouseReachesTheMeasurementLayer) {
     ASSERT_TRUE(CreateOnFrame(&wnd, doc.get(), CRect(0, 0, 200, 150)));
     doc->m_nMeasureTool = kToolLine;
     const int before = doc->m_pMeasureLayer->GetShapeCount();
+    // As a user draws a line: the first move stays on the press point.
     wnd.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
-    wnd.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 20));
+    wnd.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 20));
+    wnd.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(110, 20));
     wnd.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(110, 20));
     ASSERT_EQ(doc->m_pMeasureLayer->GetShapeCount(), before + 1);
     EXPECT_FALSE(doc->m_pMeasureLayer->IsButtonDown());
