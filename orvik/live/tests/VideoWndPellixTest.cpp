@@ -422,7 +422,7 @@ TEST_F(PellixWnd, FiftyCyclesLeaveNoThreadOrGdiObjectBehind) {
     }
     Pump();
     EXPECT_TRUE(WaitFor([&] { return ThreadCount() <= threads; }, 5000)) << ThreadCount() << " threads, not " << threads;
-    EXPECT_LE(GdiObjects(), gdi);
+    EXPECT_LE(GdiObjects(), gdi) << "GDI objects before the cycles: " << gdi;
 
     // Two hundred steps drawn: the count of GDI objects stays.
     doc->m_nOverlayKind = kMarkerCircles;
@@ -433,7 +433,7 @@ TEST_F(PellixWnd, FiftyCyclesLeaveNoThreadOrGdiObjectBehind) {
     LastFrame(px);
     const int from = FrameNumber(px, kFrameW);
     ASSERT_TRUE(WaitFor([&] { return LastFrame(px) && FrameNumber(px, kFrameW) - from >= 200; }, 120000));
-    EXPECT_LE(GdiObjects(), running + 2);
+    EXPECT_LE(GdiObjects(), running + 2) << "GDI objects after the first frame: " << running;
 }
 
 }  // namespace

@@ -52,7 +52,16 @@ inline int ThreadCount() {
     return n;
 }
 
-inline DWORD GdiObjects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
+// The process's GDI objects. Wine answers GetGuiResources with 0, but it
+// resolves a handle without its generation bits to whatever object holds
+// that slot, so the slots in use can be counted.
+inline DWORD GdiObjects() {
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
+    DWORD n = 0;
+    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++n;
+    return n;
+}
 
 // The main frame as the live preview sees it.
 class CTestFrame : public CFrameWnd, public ILiveFrame {
