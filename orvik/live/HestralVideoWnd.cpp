@@ -10,10 +10,6 @@
 
 namespace {
 
-// The frame thread only waits on an event; it ends within this, or is
-// waited for again, never killed.
-const DWORD kThreadJoinMs = 5000;
-
 // The library draws the picture itself; Orvik takes nothing from its frames.
 void __stdcall OnCameraFrame(BYTE*) {}
 
@@ -43,7 +39,7 @@ CHestralVideoWnd::CHestralVideoWnd()
 }
 
 CHestralVideoWnd::~CHestralVideoWnd() {
-    EndFrameThread();
+    JoinFrameThread(m_hStopEvent);
     if (m_hFrameEvent) ::CloseHandle(m_hFrameEvent);
     if (m_hStopEvent) ::CloseHandle(m_hStopEvent);
 }
@@ -65,15 +61,6 @@ DWORD WINAPI CHestralVideoWnd::funcKX410ThreadProc(LPVOID param) {
     return 0;
 }
 
-void CHestralVideoWnd::EndFrameThread() {
-    if (!m_hFrameThread) return;
-    ::SetEvent(m_hStopEvent);
-    while (::WaitForSingleObject(m_hFrameThread, kThreadJoinMs) == WAIT_TIMEOUT)
-        ::OutputDebugStringW(L"CHestralVideoWnd: the frame thread has not ended yet\n");
-    ::CloseHandle(m_hFrameThread);
-    m_hFrameThread = nullptr;
-}
-
 void CHestralVideoWnd::DrawFrame(HWND) {}
 void CHestralVideoWnd::Pause() {}
 void CHestralVideoWnd::Start() { InitCamera(); }
@@ -84,7 +71,7 @@ void CHestralVideoWnd::SignalFrame() {
 
 void CHestralVideoWnd::Shutdown() {
     if (COrvikDoc* doc = GetViewDocument()) doc->StopRecording();
-    EndFrameThread();
+    JoinFrameThread(m_hStopEvent);
 }
 
 void CHestralVideoWnd::InitCamera() {
@@ -140,7 +127,7 @@ LRESULT CHestralVideoWnd::OnLowResolution(WPARAM, LPARAM) {
 }
 
 void CHestralVideoWnd::OnClose() {
-    EndFrameThread();
+    JoinFrameThread(m_hStopEvent);
     ::CameraStop();
     ::CameraUnInit();
     Default();

@@ -15,9 +15,6 @@
 namespace {
 
 const DWORD kFrameCadenceMs = 20;
-// A step may sit in the library's grab, which ends by its own time-out; the
-// join waits for it (and again, with a trace) rather than kill the thread.
-const DWORD kThreadJoinMs = 5000;
 
 const wchar_t* const kRecordingText[6] = {L"Recording.",    L"Recording..",    L"Recording...",
                                           L"Recording....", L"Recording.....", L"Recording......"};
@@ -57,7 +54,7 @@ CPellixVideoWnd::CPellixVideoWnd()
 }
 
 CPellixVideoWnd::~CPellixVideoWnd() {
-    EndFrameThread();
+    JoinFrameThread(m_hStopEvent);
     if (m_hRunEvent) ::CloseHandle(m_hRunEvent);
     if (m_hStopEvent) ::CloseHandle(m_hStopEvent);
 }
@@ -78,15 +75,6 @@ DWORD WINAPI CPellixVideoWnd::funcTarnThreadProc(LPVOID param) {
     return 0;
 }
 
-void CPellixVideoWnd::EndFrameThread() {
-    if (!m_hFrameThread) return;
-    ::SetEvent(m_hStopEvent);
-    while (::WaitForSingleObject(m_hFrameThread, kThreadJoinMs) == WAIT_TIMEOUT)
-        ::OutputDebugStringW(L"CPellixVideoWnd: the frame thread has not ended yet\n");
-    ::CloseHandle(m_hFrameThread);
-    m_hFrameThread = nullptr;
-}
-
 void CPellixVideoWnd::Start() {
     if (m_hRunEvent) ::SetEvent(m_hRunEvent);
 }
@@ -97,7 +85,7 @@ void CPellixVideoWnd::Pause() {
 
 // No step may draw into a window that is going.
 void CPellixVideoWnd::OnDestroy() {
-    EndFrameThread();
+    JoinFrameThread(m_hStopEvent);
     CVideoWnd::OnDestroy();
 }
 

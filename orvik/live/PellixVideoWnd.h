@@ -34,8 +34,6 @@ public:
 protected:
     // Steps every 20 ms while the run event is set, until the stop event.
     static DWORD WINAPI funcTarnThreadProc(LPVOID param);
-    // Sets the stop event and joins the frame thread (never terminates it).
-    void EndFrameThread();
     // The clip's copy of the frame: every second pixel of every second row,
     // top-down, appended through the document. True when it was appended.
     bool AppendClipFrame(COrvikDoc* doc, int w, int h);

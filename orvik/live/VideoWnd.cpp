@@ -43,6 +43,27 @@ COrvikDoc* CVideoWnd::GetDocument() { return m_pDocument; }
 void CVideoWnd::SignalFrame() {}
 void CVideoWnd::Shutdown() {}
 
+void CVideoWnd::JoinFrameThread(HANDLE stopEvent) {
+    if (!m_hFrameThread) return;
+    ::SetEvent(stopEvent);
+    // A step may sit in a library call that ends by its own time-out: the
+    // join waits for it (tracing now and then), since a killed thread would
+    // leave the library's, the heap's or GDI's locks held.
+    const DWORD kTraceAfterMs = 5000;
+    for (;;) {
+        const DWORD r = ::MsgWaitForMultipleObjects(1, &m_hFrameThread, FALSE, kTraceAfterMs, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) break;
+        if (r == WAIT_TIMEOUT) {
+            ::OutputDebugStringW(L"CVideoWnd: the frame thread has not ended yet\n");
+            continue;
+        }
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // answers what was sent
+    }
+    ::CloseHandle(m_hFrameThread);
+    m_hFrameThread = nullptr;
+}
+
 COrvikDoc* CVideoWnd::GetViewDocument() const {
     // The permanent map only: the frame thread asks too, and must not make
     // temporary window objects.

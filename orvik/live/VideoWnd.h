@@ -37,6 +37,10 @@ public:
     HCURSOR m_hCursorB;  // resource 191: point measurement
 
 protected:
+    // Sets `stopEvent` and waits for m_hFrameThread to end, then closes it.
+    // Messages sent to this thread meanwhile are answered, so a step that
+    // waits on one cannot hold the join up; the thread is never terminated.
+    void JoinFrameThread(HANDLE stopEvent);
     // The document of the parent view, which the mouse handlers serve.
     COrvikDoc* GetViewDocument() const;
     // The measurement forwarding and cursor rule of the paths whose
@@ -114,8 +118,6 @@ protected:
     static DWORD WINAPI KX410RecodeThreadProc(LPVOID param);
     // The same with a 20 ms cadence instead of the event; nothing starts it.
     static DWORD WINAPI funcKX410ThreadProc(LPVOID param);
-    // Sets the stop event and joins the thread (never terminates it).
-    void EndFrameThread();
     // Stops the camera and starts it again at `resolution` (CameraInit's
     // index); `choice` 0 high, 1 low.
     void Restart(int resolution, int choice);

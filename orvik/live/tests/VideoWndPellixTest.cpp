@@ -259,6 +259,27 @@ TEST_F(PellixWnd, FailingGrabDrawsNothing) {
     EXPECT_TRUE(Near(ToRgb(WindowPixel(Hwnd(), 600, 700)), background));
 }
 
+// A step that waits on the user-interface thread (as a call that sends it a
+// message does) while that thread destroys the window: the join answers it.
+std::atomic<int> g_sendingGrabs{0};
+int WINAPI SendingGrab(BITMAPINFOHEADER*, BYTE*) {
+    ++g_sendingGrabs;
+    SendMessageW(Frame()->GetSafeHwnd(), WM_NULL, 0, 0);
+    Sleep(50);  // the window's destruction begins meanwhile
+    SendMessageW(Frame()->GetSafeHwnd(), WM_NULL, 0, 0);
+    return PELLIX_E_TIMEOUT;
+}
+
+TEST_F(PellixWnd, DestroyedWhileAStepWaitsOnTheInterfaceThread) {
+    g_sendingGrabs = 0;
+    g_PellixSdk.Pellix_GetBitmap = SendingGrab;
+    Open();
+    ASSERT_TRUE(WaitFor([] { return g_sendingGrabs >= 1; }));
+    const DWORD t0 = GetTickCount();
+    wnd.reset();
+    EXPECT_LT(GetTickCount() - t0, 10000u);
+}
+
 struct ClipRead {
     bool opened = false;
     AVISTREAMINFOW info = {};
