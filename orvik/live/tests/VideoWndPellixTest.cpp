@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "MarkerOverlay.h"
+#include "MeasureLayer.h"
 #include "RealTime.h"
 #include "PellixSim.h"
 #include "PellixVideoWnd.h"
@@ -192,6 +193,30 @@ TEST_F(PellixWnd, PictureFilterMaskAndOverlay) {
     // Real-time processing switched off takes the overlay with it.
     doc->m_bRealtimeEnable = false;
     EXPECT_TRUE(PixelBecomes(kFrameW / 2, 100, [&](const Rgb& c) { return Near(c, background); }));
+}
+
+// The live measurements are drawn on the picture by the frame thread, in the
+// layer's line colour (index 3, green), and go with the drawing flag.
+TEST_F(PellixWnd, MeasurementsAreDrawnOnThePicture) {
+    Open();
+    std::vector<BYTE> px;
+    ASSERT_TRUE(NextFrame(&px));
+    const Rgb background = FramePixel(px, kFrameW, 300, 400);
+    CMeasureLayer* layer = doc->m_pMeasureLayer;
+    layer->SetZoom(1.0f);
+    layer->CreateShape(kShapeScaleBar);  // index 0, as the view makes it (hidden)
+    // As a user draws a line: the first move stays on the press point.
+    layer->OnLButtonDown(MK_LBUTTON, 100, 400, kToolLine);
+    layer->OnMouseMove(MK_LBUTTON, 100, 400, kToolLine);
+    layer->OnMouseMove(MK_LBUTTON, 500, 400, kToolLine);
+    layer->OnLButtonUp(0, 500, 400, kToolLine);
+    layer->DeselectAll();
+    doc->m_bDrawMeasurements = true;
+    const Rgb green = {0, 255, 0};
+    EXPECT_TRUE(PixelBecomes(300, 400, [&](const Rgb& c) { return Near(c, green, 0); }));
+    EXPECT_TRUE(Near(ToRgb(WindowPixel(Hwnd(), 300, 420)), background));
+    doc->m_bDrawMeasurements = false;
+    EXPECT_TRUE(PixelBecomes(300, 400, [&](const Rgb& c) { return Near(c, background); }));
 }
 
 // Paused: no grab, but overlays follow at once; a filter waits for the preview.
@@ -445,8 +470,15 @@ TEST_F(PellixWnd, FiftyCyclesLeaveNoThreadOrGdiObjectBehind) {
     EXPECT_TRUE(WaitFor([&] { return ThreadCount() <= threads; }, 5000)) << ThreadCount() << " threads, not " << threads;
     EXPECT_LE(GdiObjects(), gdi) << "GDI objects before the cycles: " << gdi;
 
-    // Two hundred steps drawn: the count of GDI objects stays.
+    // Two hundred steps drawn with an overlay and a measurement: the count
+    // of GDI objects stays.
     doc->m_nOverlayKind = kMarkerCircles;
+    doc->m_bDrawMeasurements = true;
+    doc->m_pMeasureLayer->CreateShape(kShapeScaleBar);
+    doc->m_pMeasureLayer->OnLButtonDown(MK_LBUTTON, 100, 400, kToolLine);
+    doc->m_pMeasureLayer->OnMouseMove(MK_LBUTTON, 100, 400, kToolLine);
+    doc->m_pMeasureLayer->OnMouseMove(MK_LBUTTON, 500, 300, kToolLine);
+    doc->m_pMeasureLayer->OnLButtonUp(0, 500, 300, kToolLine);
     Open();
     ASSERT_TRUE(NextFrame());
     const DWORD running = GdiObjects();
