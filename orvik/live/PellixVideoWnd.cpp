@@ -142,7 +142,7 @@ void CPellixVideoWnd::ApplyRealtimeProcessing(const COrvikDoc& doc, BYTE* frame,
 void CPellixVideoWnd::DrawFrame(HWND hwnd) {
     COrvikDoc* doc = GetViewDocument();
     if (!doc || !hwnd || m_frame.empty()) return;
-    std::lock_guard<std::mutex> hold(m_frameLock);
+    std::unique_lock<std::mutex> hold(m_frameLock);
     bool recorded = false;
     if (g_bPreviewRunning) {
         BITMAPINFOHEADER header = {};
@@ -157,7 +157,7 @@ void CPellixVideoWnd::DrawFrame(HWND hwnd) {
         if (doc->m_bRecording) recorded = AppendClipFrame(doc, w, h);
     }
     if (!m_bHaveFrame) return;  // nothing to show before the first grab
-    ComposeAndShow(hwnd, doc, m_header.biWidth, std::abs(m_header.biHeight), recorded);
+    ComposeAndShow(hold, hwnd, doc, m_header.biWidth, std::abs(m_header.biHeight), recorded);
 }
 
 bool CPellixVideoWnd::AppendClipFrame(COrvikDoc* doc, int w, int h) {
@@ -186,7 +186,8 @@ bool CPellixVideoWnd::AppendClipFrame(COrvikDoc* doc, int w, int h) {
     return true;
 }
 
-void CPellixVideoWnd::ComposeAndShow(HWND hwnd, COrvikDoc* doc, int w, int h, bool recording) {
+void CPellixVideoWnd::ComposeAndShow(std::unique_lock<std::mutex>& frameHold, HWND hwnd, COrvikDoc* doc, int w, int h,
+                                     bool recording) {
     int dw = w, dh = h;
     if (doc->m_nZoomMode == 0) {
         dw = doc->m_nDisplayWidth;
@@ -225,6 +226,10 @@ void CPellixVideoWnd::ComposeAndShow(HWND hwnd, COrvikDoc* doc, int w, int h, bo
             ::SetBrushOrgEx(mem, 0, 0, nullptr);
             const BITMAPINFO info = Dib24Info(w, -h);
             ::StretchDIBits(mem, 0, 0, dw, dh, 0, 0, w, h, rows, &info, DIB_RGB_COLORS, SRCCOPY);
+            // The rest draws over the copy: the frame is free for the
+            // interface thread again, and the layer's lock is never taken
+            // under the frame's.
+            frameHold.unlock();
             if (doc->m_bDrawMeasurements && doc->m_pMeasureLayer) {
                 // A wrapper of this thread's own: the framework's maps are per thread.
                 CDC dc;

@@ -28,8 +28,9 @@ public:
     // `stride` bytes apart. Any thread.
     static void ApplyRealtimeProcessing(const COrvikDoc& doc, BYTE* frame, int w, int h, int stride);
 
-    // Frames appended to the clip; drives the "Recording" text.
-    int m_nFrameCounter;
+    // Frames appended to the clip; drives the "Recording" text. Written by
+    // the frame thread.
+    std::atomic<int> m_nFrameCounter;
 
 protected:
     // Steps every 20 ms while the run event is set, until the stop event.
@@ -38,8 +39,10 @@ protected:
     // top-down, appended through the document. True when it was appended.
     bool AppendClipFrame(COrvikDoc* doc, int w, int h);
     // The frame at the display size with measurements, overlay and text,
-    // drawn in one blit. `recording` adds the "Recording" text.
-    void ComposeAndShow(HWND hwnd, COrvikDoc* doc, int w, int h, bool recording);
+    // drawn in one blit. `recording` adds the "Recording" text. Releases
+    // `frameHold` (m_frameLock) once the frame is copied.
+    void ComposeAndShow(std::unique_lock<std::mutex>& frameHold, HWND hwnd, COrvikDoc* doc, int w, int h,
+                        bool recording);
 
     afx_msg void OnDestroy();
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
