@@ -1,5 +1,5 @@
-// The DirectShow video window over Trevlo and the simulated UVC cameras:
-// the graph built once and run into the window, the flip refresh one tick
+// The factory's table, and the DirectShow video window over Trevlo and the
+// simulated UVC cameras: the graph built once and run into the window, the flip refresh one tick
 // after each start for the models that need it, and a graph that cannot be
 // made: no window, and the close of the program posted, not sent.
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "PellixVideoWnd.h"
 #include "UvcCamInstall.h"
 #include "VideoWndTestHost.h"
 
@@ -20,11 +21,47 @@ namespace {
 
 const auto* g_host = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
 
+enum Kind { kNone, kPellix, kPlain, kGraph, kHestral };
+
+Kind KindOf(CVideoWnd* w) {
+    if (!w) return kNone;
+    if (dynamic_cast<CPellixVideoWnd*>(w)) return kPellix;
+    if (dynamic_cast<CPlainVideoWnd*>(w)) return kPlain;
+    if (dynamic_cast<CGraphVideoWnd*>(w)) return kGraph;
+    if (dynamic_cast<CHestralVideoWnd*>(w)) return kHestral;
+    return kNone;
+}
+
+// No camera library is bound here: the windows are made, and start nothing.
+// The DirectShow one builds its graph over the cameras installed now.
+TEST(VideoWndFactory, CameraTypeChoosesTheWindow) {
+    ScopedCameras cameras(L"Camera-R5V");
+    AfxTestSetScript(L"msgbox IDOK;msgbox IDOK;msgbox IDOK");
+    const struct {
+        int camType;
+        Kind kind;
+    } cases[] = {{0, kPellix}, {1, kPlain}, {2, kGraph}, {3, kHestral}, {4, kHestral},
+                 {5, kHestral}, {6, kHestral}, {7, kNone}, {-1, kNone}, {100, kNone}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.camType);
+        std::unique_ptr<CVideoWnd> w(CreateVideoWnd(c.camType));
+        EXPECT_EQ(KindOf(w.get()), c.kind);
+        if (w && c.kind != kGraph) {
+            EXPECT_EQ(w->m_nFrameWidth, 0);  // no camera: no size, the view skips its layout
+            EXPECT_EQ(w->m_pGraph, nullptr);
+        }
+    }
+    Pump();
+    AfxTestSetScript(L"");
+}
+
 class GraphWnd : public ::testing::Test {
 protected:
+    ScopedCameras cameras{L"Camera-J20"};
     std::unique_ptr<COrvikDoc> doc;
     std::unique_ptr<CGraphVideoWnd> wnd;
     void SetUp() override {
+        ASSERT_HRESULT_SUCCEEDED(cameras.Result());
         g_CamType = 2;
         AfxTestSetScript(L"");
         AfxTestClearRecord();
@@ -43,8 +80,6 @@ protected:
 
 // Sub-types 0 and 3 get the flags about a second after every start; the others never.
 TEST_F(GraphWnd, FlipAndMirrorFollowTheFlagsAfterStart) {
-    ScopedCameras cameras(L"Camera-J20");
-    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     const struct {
         int subType;
         int width, height;

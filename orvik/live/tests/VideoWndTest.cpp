@@ -1,5 +1,5 @@
-// The video windows' common part on a test frame: the factory's table, the
-// double click to full screen, the white erase and validating paint, the
+// The video windows' common part on a test frame: the double click to full
+// screen, the white erase and validating paint, the
 // cursor rule and the mouse reaching the document's measurement layer.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -18,38 +18,6 @@ using namespace videownd_test;
 namespace {
 
 const auto* g_host = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
-
-enum Kind { kNone, kPellix, kPlain, kGraph, kHestral };
-
-Kind KindOf(CVideoWnd* w) {
-    if (!w) return kNone;
-    if (dynamic_cast<CPellixVideoWnd*>(w)) return kPellix;
-    if (dynamic_cast<CPlainVideoWnd*>(w)) return kPlain;
-    if (dynamic_cast<CGraphVideoWnd*>(w)) return kGraph;
-    if (dynamic_cast<CHestralVideoWnd*>(w)) return kHestral;
-    return kNone;
-}
-
-// No camera library is bound here: the windows are made, and start nothing.
-TEST(VideoWndFactory, CameraTypeChoosesTheWindow) {
-    AfxTestSetScript(L"msgbox IDOK;msgbox IDOK;msgbox IDOK");
-    const struct {
-        int camType;
-        Kind kind;
-    } cases[] = {{0, kPellix}, {1, kPlain}, {2, kGraph}, {3, kHestral}, {4, kHestral},
-                 {5, kHestral}, {6, kHestral}, {7, kNone}, {-1, kNone}, {100, kNone}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.camType);
-        std::unique_ptr<CVideoWnd> w(CreateVideoWnd(c.camType));
-        EXPECT_EQ(KindOf(w.get()), c.kind);
-        if (w && c.kind != kGraph) {
-            EXPECT_EQ(w->m_nFrameWidth, 0);  // no camera: no size, the view skips its layout
-            EXPECT_EQ(w->m_pGraph, nullptr);
-        }
-    }
-    Pump();
-    AfxTestSetScript(L"");
-}
 
 class VideoWndBase : public ::testing::Test {
 protected:
