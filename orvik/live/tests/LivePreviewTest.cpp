@@ -1,0 +1,381 @@
+// The live preview of each camera path, in Orvik started as a user starts it
+// (its own process, a prepared setting.ini, the simulated cameras, scripted
+// save answers), observed from outside: the video window's pixels and place,
+// the still files, the process's threads and handles.
+#include <gtest/gtest.h>
+#include "OrvikHarness.h"
+#include "PellixSim.h"
+#include "UvcCamInstall.h"
+
+#include <cstdio>
+#include <functional>
+
+using namespace orvik_test;
+
+namespace {
+
+const std::wstring kBin = ORVIK_BIN_DIR;
+const UINT kVideoWndId = 12312;
+const WPARAM kCmdCapture = 32862, kCmdFlipH = 32863, kCmdFlipV = 32864, kCmdSuitable = 32866, kCmdReal = 32867;
+const WPARAM kCmdRuler = 32869, kCmdGray = 32873, kCmdFileNew = 0xE100;
+
+std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
+    return L"[Camera]\r\nbTolmira=0\r\n" + camera + L"[Gerneral]\r\nLogoTitle=Orvik Test\r\n" + more;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
+        if (done()) return true;
+    return done();
+}
+
+struct Found { UINT id; std::vector<HWND> hwnds; };
+BOOL CALLBACK FindById(HWND h, LPARAM lp) {
+    Found* f = reinterpret_cast<Found*>(lp);
+    if ((UINT)GetDlgCtrlID(h) == f->id) f->hwnds.push_back(h);
+    return TRUE;
+}
+std::vector<HWND> ChildrenWithId(HWND top, UINT id) {
+    Found f{id, {}};
+    EnumChildWindows(top, FindById, reinterpret_cast<LPARAM>(&f));
+    return f.hwnds;
+}
+
+HWND MdiClient(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
+std::vector<HWND> MdiChildren(HWND frame) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(MdiClient(frame), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_MDICHILD) out.push_back(c);
+    return out;
+}
+
+void Command(HWND frame, WPARAM id) {
+    DWORD_PTR r;
+    SendMessageTimeoutW(frame, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &r);
+}
+
+// The window's pixels as the screen shows them (bottom-up DIB rows turned
+// top-down here), 0x00RRGGBB.
+struct Shot {
+    int w = 0, h = 0;
+    std::vector<DWORD> px;
+    DWORD At(int x, int y) const { return px[(size_t)y * w + x]; }
+};
+Shot Capture(HWND hwnd) {
+    Shot s;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    s.w = r.right - r.left;
+    s.h = r.bottom - r.top;
+    if (s.w <= 0 || s.h <= 0) return s;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.w;
+    bi.bmiHeader.biHeight = -s.h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, s.w, s.h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    s.px.assign((DWORD*)bits, (DWORD*)bits + (size_t)s.w * s.h);
+    for (DWORD& p : s.px) p &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return s;
+}
+int R(DWORD p) { return (p >> 16) & 255; }
+int G(DWORD p) { return (p >> 8) & 255; }
+int B(DWORD p) { return p & 255; }
+
+// The simulated UVC chart's patch colours, classified: the channels above
+// the middle, as bits red 4, green 2, blue 1 (white 7, black 0).
+int Kind(DWORD p) { return (R(p) > 96 ? 4 : 0) | (G(p) > 96 ? 2 : 0) | (B(p) > 96 ? 1 : 0); }
+const int kChartKinds[8] = {4, 2, 1, 6, 3, 5, 7, 0};
+
+// The eight patches read along the top quarter's middle row (or the bottom
+// quarter's, for a vertically flipped picture); true when they read as the
+// chart, in order or mirrored.
+bool ShowsChart(const Shot& s, bool mirrored, bool flipped) {
+    if (s.w < 16 || s.h < 16) return false;
+    const int y = flipped ? s.h - 1 - s.h / 8 : s.h / 8;
+    for (int i = 0; i < 8; ++i) {
+        const int x = (2 * i + 1) * s.w / 16;
+        const int want = kChartKinds[mirrored ? 7 - i : i];
+        if (Kind(s.At(x, y)) != want) return false;
+    }
+    return true;
+}
+
+// Threads of a process (Toolhelp).
+int ThreadCount(DWORD pid) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te;
+    te.dwSize = sizeof te;
+    int n = 0;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        if (te.th32OwnerProcessID == pid) ++n;
+    CloseHandle(snap);
+    return n;
+}
+
+// Width, height (negative: top-down) and 24-bit pixels of a BMP file, or false.
+struct Bmp { int w = 0, h = 0; std::vector<BYTE> bytes; };
+bool ReadBmp(const std::wstring& path, Bmp& out) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return false;
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && fh.bfType == 0x4D42 &&
+              ih.biBitCount == 24;
+    if (ok) {
+        out.w = ih.biWidth;
+        out.h = ih.biHeight;
+        const size_t stride = ((size_t)out.w * 3 + 3) & ~(size_t)3;
+        out.bytes.resize(stride * (size_t)std::abs(out.h));
+        fseek(f, (long)fh.bfOffBits, SEEK_SET);
+        ok = fread(out.bytes.data(), 1, out.bytes.size(), f) == out.bytes.size();
+    }
+    fclose(f);
+    return ok;
+}
+// Pixel (x, y) from the top of a BMP as 0x00RRGGBB.
+DWORD BmpAt(const Bmp& b, int x, int y) {
+    const size_t stride = ((size_t)b.w * 3 + 3) & ~(size_t)3;
+    const int row = b.h > 0 ? b.h - 1 - y : y;
+    const BYTE* p = &b.bytes[(size_t)row * stride + (size_t)x * 3];
+    return ((DWORD)p[2] << 16) | ((DWORD)p[1] << 8) | p[0];
+}
+
+// The stills the independent-reader check reads afterwards, with what it is
+// to find in each: "name width height chart|plain".
+class StillOutput {
+public:
+    StillOutput() : m_dir(Widen(getenv("LIVE_OUTPUT") ? getenv("LIVE_OUTPUT") : "")) {
+        if (m_dir.empty()) return;
+        CreateDirectoryW(m_dir.c_str(), nullptr);
+        // Each run of the program lists its own stills.
+        static bool cleared = false;
+        if (!cleared) DeleteFileW((m_dir + L"\\expected.txt").c_str());
+        cleared = true;
+    }
+    void Keep(const std::wstring& file, const std::wstring& name, int w, int h, const char* kind) {
+        if (m_dir.empty()) return;
+        CopyFileW(file.c_str(), (m_dir + L"\\" + name).c_str(), FALSE);
+        std::ofstream list((m_dir + L"\\expected.txt").c_str(), std::ios::app);
+        list << Narrow(name) << " " << w << " " << std::abs(h) << " " << kind << "\n";
+    }
+private:
+    std::wstring m_dir;
+};
+
+// A started Orvik with its live preview up.
+struct LiveRun {
+    OrvikFolder folder{kBin};
+    std::unique_ptr<OrvikRun> run;
+    HWND frame = nullptr;
+    HWND video = nullptr;
+
+    bool Start(const std::wstring& settings, const std::wstring& script) {
+        folder.WriteSettings(settings);
+        run.reset(new OrvikRun(folder, script));
+        frame = run->WaitMainWindow(60000);
+        if (!frame) return false;
+        WaitFor([&] { return (video = LiveVideo()) != nullptr; });
+        return video != nullptr;
+    }
+    // The live preview's video window: the 12312 child of a view that is not
+    // a 20 x 20 placeholder.
+    HWND LiveVideo() const {
+        for (HWND h : ChildrenWithId(frame, kVideoWndId)) {
+            RECT r;
+            GetWindowRect(h, &r);
+            if (r.right - r.left > 20 || r.bottom - r.top > 20) return h;
+        }
+        return nullptr;
+    }
+};
+
+bool BoxesContain(const LiveRun& live, const std::wstring& text) {
+    for (const std::wstring& b : live.run->Boxes())
+        if (b.find(text) != std::wstring::npos) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------- the layout arithmetic
+// The view's client set from outside, the video window's place read back.
+RECT PlaceFor(HWND video, int cw, int ch) {
+    HWND view = GetParent(video);
+    RECT wr, cr;
+    GetWindowRect(view, &wr);
+    GetClientRect(view, &cr);
+    const int ncx = (wr.right - wr.left) - cr.right, ncy = (wr.bottom - wr.top) - cr.bottom;
+    SetWindowPos(view, nullptr, 0, 0, cw + ncx, ch + ncy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT vr;
+    GetWindowRect(video, &vr);
+    MapWindowPoints(nullptr, view, (POINT*)&vr, 2);
+    return vr;
+}
+
+// ---------------------------------------------------------------- DirectShow: Camera-R5V
+TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
+    ScopedCameras cameras(L"Camera-R5V");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    LiveRun live;
+    const std::wstring bmp = live.folder.Path(L"still.bmp"), jpg = live.folder.Path(L"still.jpg");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"), L"save " + bmp + L"\nsave " + jpg + L"\n"));
+    HWND frame = live.frame, video = live.video;
+
+    // The chart, and the flips turning it.
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); })) << "no chart in the live picture";
+    Command(frame, kCmdFlipH);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, false); })) << "Flip Horizontal did not mirror";
+    Command(frame, kCmdFlipH);
+    Command(frame, kCmdFlipV);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, true); })) << "Flip Vertical did not turn";
+    Command(frame, kCmdFlipV);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); }));
+
+    // 1:1 shows the frame's own size; fit keeps its aspect in any client.
+    Command(frame, kCmdReal);
+    RECT real = PlaceFor(video, 300, 200);
+    const int fw = real.right - real.left, fh = real.bottom - real.top;
+    ASSERT_GT(fw, 20);
+    EXPECT_EQ(real.left, 0);
+    EXPECT_EQ(real.top, 0);
+    RECT centred = PlaceFor(video, fw + 100, fh + 60);
+    EXPECT_EQ(centred.left, 50);
+    EXPECT_EQ(centred.top, 30);
+    Command(frame, kCmdSuitable);
+    const SIZE clients[] = {{1000, 500}, {500, 1000}, {fw / 2, fh / 2}, {fw, fh}};
+    for (SIZE c : clients) {
+        RECT r = PlaceFor(video, c.cx, c.cy);
+        int w, h;
+        if ((long long)c.cx * fh >= (long long)c.cy * fw) { w = fw * c.cy / fh; h = c.cy; }
+        else { w = c.cx; h = fh * c.cx / fw; }
+        EXPECT_EQ(r.left, (c.cx - w) / 2) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.top, (c.cy - h) / 2) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.right - r.left, w) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.bottom - r.top, h) << c.cx << "x" << c.cy;
+    }
+    // Put back to the child frame's own layout.
+    SetWindowPos(MdiChildren(frame)[0], nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
+    ShowWindow(MdiChildren(frame)[0], SW_MAXIMIZE);
+
+    // Capture: BMP, then JPEG, of the camera's frame.
+    StillOutput out;
+    Command(frame, kCmdCapture);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(bmp) && FileExists(jpg); })) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(bmp, still));
+    EXPECT_EQ(still.w, fw);
+    EXPECT_EQ(std::abs(still.h), fh);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(Kind(BmpAt(still, (2 * i + 1) * still.w / 16, std::abs(still.h) / 8)), kChartKinds[i]) << "patch " << i;
+    out.Keep(bmp, L"graph.bmp", still.w, still.h, "chart");
+    out.Keep(jpg, L"graph.jpg", still.w, still.h, "chart");
+
+    // A second New preview gets a placeholder; the first keeps running.
+    Command(frame, kCmdFileNew);
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame).size() == 2; }));
+    EXPECT_EQ(ChildrenWithId(frame, kVideoWndId).size(), 2u);
+    EXPECT_EQ(live.LiveVideo(), video);
+    HWND second = (HWND)SendMessageW(MdiClient(frame), WM_MDIGETACTIVE, 0, 0);
+    ASSERT_NE(second, nullptr);
+    SendMessageW(second, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame).size() == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); }));
+
+    // Open and close the live preview: nothing stays behind.
+    auto cycle = [&] {
+        for (HWND c : MdiChildren(frame)) SendMessageW(c, WM_CLOSE, 0, 0);
+        Command(frame, kCmdFileNew);
+        return WaitFor([&] { return live.LiveVideo() != nullptr; });
+    };
+    ASSERT_TRUE(cycle());
+    HANDLE process = live.run->Process();
+    const int threads = ThreadCount(live.run->Pid());
+    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS), user = GetGuiResources(process, GR_USEROBJECTS);
+    const int kCycles = 50;
+    for (int i = 0; i < kCycles; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount(live.run->Pid()) <= threads; }, 10000))
+        << ThreadCount(live.run->Pid()) << " threads, " << threads << " before";
+    EXPECT_LE(GetGuiResources(process, GR_GDIOBJECTS), gdi + 5);
+    EXPECT_LE(GetGuiResources(process, GR_USEROBJECTS), user + 5);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(live.LiveVideo()), false, false); }));
+    printf("after %d cycles: %d threads (%d before), GDI %lu (%lu), USER %lu (%lu)\n", kCycles,
+           ThreadCount(live.run->Pid()), threads, GetGuiResources(process, GR_GDIOBJECTS), gdi,
+           GetGuiResources(process, GR_USEROBJECTS), user);
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+// ---------------------------------------------------------------- Marrowin
+TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNothing) {
+    PellixSim sim;
+    ASSERT_TRUE(sim.Open());
+    sim.Reset();
+    ScopedCameras cameras(L"Camera-S3K");
+    LiveRun live;
+    const std::wstring plain = live.folder.Path(L"plain.bmp"), gray = live.folder.Path(L"gray.jpg"),
+                       failed = live.folder.Path(L"failed.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=0\r\n", L"[Save]\r\nSaveWithTime=1\r\nSaveWithMarker=1\r\n"),
+                           L"save " + plain + L"\nsave " + gray + L"\nsave " + failed + L"\nmsgbox IDOK\n"));
+    HWND frame = live.frame, video = live.video;
+    StillOutput out;
+
+    // The live picture in colour, then grey through the Gray command.
+    auto colour = [](const Shot& s) {
+        int coloured = 0;
+        for (int y = s.h / 4; y < s.h * 3 / 4; y += 16)
+            for (int x = s.w / 4; x < s.w * 3 / 4; x += 16) {
+                DWORD p = s.At(x, y);
+                if (std::abs(R(p) - G(p)) > 12 || std::abs(G(p) - B(p)) > 12) ++coloured;
+            }
+        return coloured;
+    };
+    EXPECT_TRUE(WaitFor([&] { return colour(Capture(video)) > 0; })) << "no colour in the live picture";
+
+    // A plain still with the ruler burned in, at the sensor's full size.
+    Command(frame, kCmdRuler);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(plain); }, 60000)) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(plain, still));
+    EXPECT_EQ(still.w, 2592);
+    EXPECT_EQ(std::abs(still.h), 1944);
+    // The ruler's middle column and the time text, both in the marker colour (green).
+    auto green = [&](int x, int y) { DWORD p = BmpAt(still, x, y); return G(p) > 200 && R(p) < 60 && B(p) < 60; };
+    int column = 0;
+    for (int y = 0; y < std::abs(still.h); y += 97) column += green(still.w / 2, y) || green(still.w / 2 - 1, y);
+    EXPECT_GT(column, 15) << "no ruler burned in";
+    int text = 0;
+    for (int y = 20; y < 60; ++y)
+        for (int x = 20; x < 400; ++x) text += green(x, y);
+    EXPECT_GT(text, 50) << "no time burned in";
+    out.Keep(plain, L"marrowin.bmp", still.w, still.h, "plain");
+    Command(frame, kCmdRuler);
+
+    // Gray: the live picture and the still lose their colour.
+    Command(frame, kCmdGray);
+    EXPECT_TRUE(WaitFor([&] { return colour(Capture(video)) == 0; })) << "Gray did not reach the live picture";
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(gray); }, 60000));
+    out.Keep(gray, L"marrowin-gray.jpg", 2592, 1944, "gray");
+    Command(frame, kCmdGray);
+
+    // The camera stops answering: no file, the reason shown.
+    sim.Change([](PellixSimConfig& c) { c.failReads = -1; });
+    Command(frame, kCmdCapture);
+    EXPECT_TRUE(WaitFor([&] { return BoxesContain(live, L"nothing was saved"); }, 60000));
+    EXPECT_FALSE(FileExists(failed));
+    sim.Reset();
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+}  // namespace
