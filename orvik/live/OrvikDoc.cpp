@@ -3,6 +3,7 @@
 #include "ColorTable.h"
 #include "LiveFrame.h"
 #include "MarkerDlg.h"
+#include "MarkerOverlay.h"
 #include "MeasureLayer.h"
 #include "OrvikView.h"
 #include "RatioDlg.h"

@@ -8,6 +8,7 @@
 #include "RealTime.h"
 #include "Resource.h"
 #include "StillFrame.h"
+#include <AfxDialogs.h>
 #include "VideoWnd.h"
 #include <Globals.h>
 #include <Hestral.h>

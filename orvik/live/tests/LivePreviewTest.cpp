@@ -222,6 +222,14 @@ RECT PlaceFor(HWND video, int cw, int ch) {
     return vr;
 }
 
+// The child frame laid out as its own again (maximised in the MDI client).
+void RestoreLayout(HWND frame) {
+    for (HWND c : MdiChildren(frame)) {
+        ShowWindow(c, SW_RESTORE);
+        ShowWindow(c, SW_MAXIMIZE);
+    }
+}
+
 // ---------------------------------------------------------------- DirectShow: Camera-R5V
 TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     ScopedCameras cameras(L"Camera-R5V");
@@ -241,31 +249,17 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     Command(frame, kCmdFlipV);
     EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); }));
 
-    // 1:1 shows the frame's own size; fit keeps its aspect in any client.
-    Command(frame, kCmdReal);
-    RECT real = PlaceFor(video, 300, 200);
-    const int fw = real.right - real.left, fh = real.bottom - real.top;
-    ASSERT_GT(fw, 20);
-    EXPECT_EQ(real.left, 0);
-    EXPECT_EQ(real.top, 0);
-    RECT centred = PlaceFor(video, fw + 100, fh + 60);
-    EXPECT_EQ(centred.left, 50);
-    EXPECT_EQ(centred.top, 30);
-    Command(frame, kCmdSuitable);
-    const SIZE clients[] = {{1000, 500}, {500, 1000}, {fw / 2, fh / 2}, {fw, fh}};
-    for (SIZE c : clients) {
-        RECT r = PlaceFor(video, c.cx, c.cy);
-        int w, h;
-        if ((long long)c.cx * fh >= (long long)c.cy * fw) { w = fw * c.cy / fh; h = c.cy; }
-        else { w = c.cx; h = fh * c.cx / fw; }
-        EXPECT_EQ(r.left, (c.cx - w) / 2) << c.cx << "x" << c.cy;
-        EXPECT_EQ(r.top, (c.cy - h) / 2) << c.cx << "x" << c.cy;
-        EXPECT_EQ(r.right - r.left, w) << c.cx << "x" << c.cy;
-        EXPECT_EQ(r.bottom - r.top, h) << c.cx << "x" << c.cy;
+    // This model reports no frame size: its picture fills the view in either mode.
+    for (WPARAM mode : {kCmdReal, kCmdSuitable}) {
+        Command(frame, mode);
+        RECT r = PlaceFor(video, 640, 400);
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.right, 640);
+        EXPECT_EQ(r.bottom, 400);
     }
-    // Put back to the child frame's own layout.
-    SetWindowPos(MdiChildren(frame)[0], nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
-    ShowWindow(MdiChildren(frame)[0], SW_MAXIMIZE);
+    RestoreLayout(frame);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); })) << "no chart after the layout";
 
     // Capture: BMP, then JPEG, of the camera's frame.
     StillOutput out;
@@ -274,8 +268,8 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     ASSERT_TRUE(WaitFor([&] { return FileExists(bmp) && FileExists(jpg); })) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
     Bmp still;
     ASSERT_TRUE(ReadBmp(bmp, still));
-    EXPECT_EQ(still.w, fw);
-    EXPECT_EQ(std::abs(still.h), fh);
+    EXPECT_GT(still.w, 16);
+    EXPECT_GT(std::abs(still.h), 16);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(Kind(BmpAt(still, (2 * i + 1) * still.w / 16, std::abs(still.h) / 8)), kChartKinds[i]) << "patch " << i;
     out.Keep(bmp, L"graph.bmp", still.w, still.h, "chart");
@@ -340,6 +334,32 @@ TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNoth
         return coloured;
     };
     EXPECT_TRUE(WaitFor([&] { return colour(Capture(video)) > 0; })) << "no colour in the live picture";
+
+    // 1:1 shows the frame's own size; fit keeps its aspect in any client.
+    Command(frame, kCmdReal);
+    RECT real = PlaceFor(video, 300, 200);
+    const int fw = real.right - real.left, fh = real.bottom - real.top;
+    EXPECT_EQ(fw, 1296);
+    EXPECT_EQ(fh, 972);
+    EXPECT_EQ(real.left, 0);
+    EXPECT_EQ(real.top, 0);
+    RECT centred = PlaceFor(video, fw + 100, fh + 60);
+    EXPECT_EQ(centred.left, 50);
+    EXPECT_EQ(centred.top, 30);
+    Command(frame, kCmdSuitable);
+    const SIZE clients[] = {{1000, 500}, {500, 1000}, {fw / 2, fh / 2}, {fw, fh}};
+    // 1296 x 972 in 1000 x 500: 666 x 500 at (167, 0).
+    for (SIZE c : clients) {
+        RECT r = PlaceFor(video, c.cx, c.cy);
+        int w, h;
+        if ((long long)c.cx * fh >= (long long)c.cy * fw) { w = fw * c.cy / fh; h = c.cy; }
+        else { w = c.cx; h = fh * c.cx / fw; }
+        EXPECT_EQ(r.left, (c.cx - w) / 2) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.top, (c.cy - h) / 2) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.right - r.left, w) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.bottom - r.top, h) << c.cx << "x" << c.cy;
+    }
+    RestoreLayout(frame);
 
     // A plain still with the ruler burned in, at the sensor's full size.
     Command(frame, kCmdRuler);
