@@ -398,4 +398,72 @@ TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNoth
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
+// ---------------------------------------------------------------- Hestral
+// The simulated sensor's orientation mark: bright near the top-left corner.
+bool MarkAtTopLeft(const std::function<DWORD(int, int)>& at, int w, int h) {
+    return G(at(w / 16, h / 12)) > G(at(w / 16, h - 1 - h / 12)) + 40 && G(at(w / 16, h / 12)) > G(at(w - 1 - w / 16, h / 12)) + 40;
+}
+
+TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
+    ScopedCameras cameras(L"Vantor-T4M");
+    LiveRun live;
+    const std::wstring bmp = live.folder.Path(L"hestral.bmp"), jpg = live.folder.Path(L"hestral.jpg");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=4\r\n"), L"save " + bmp + L"\nsave " + jpg + L"\n"));
+    HWND frame = live.frame, video = live.video;
+    EXPECT_TRUE(WaitFor([&] {
+        Shot s = Capture(video);
+        return s.w > 16 && MarkAtTopLeft([&](int x, int y) { return s.At(x, y); }, s.w, s.h);
+    })) << "the live picture does not show the sensor's scene upright";
+
+    Command(frame, kCmdCapture);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(bmp) && FileExists(jpg); }, 60000))
+        << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(bmp, still));
+    EXPECT_GT(still.w, 16);
+    EXPECT_TRUE(MarkAtTopLeft([&](int x, int y) { return BmpAt(still, x, y); }, still.w, std::abs(still.h)))
+        << "the still is not upright";
+    StillOutput out;
+    out.Keep(bmp, L"hestral.bmp", still.w, still.h, "mark");
+    out.Keep(jpg, L"hestral.jpg", still.w, still.h, "mark");
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+// Type 6: the library writes the file itself, BMP or JPEG as the name says,
+// and a name the ANSI code page cannot hold is refused, not written elsewhere.
+TEST(LivePreview, HestralType6WritesItsOwnFilesByTheirExtension) {
+    ScopedCameras cameras(L"Vantor-T8M");
+    LiveRun live;
+    const std::wstring bmp = live.folder.Path(L"t6.bmp"), jpg = live.folder.Path(L"t6.jpg"),
+                       foreign = live.folder.Path(L"t6-\x4e2d\x6587.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=6\r\n"),
+                           L"save " + bmp + L"\nsave " + jpg + L"\nsave " + foreign + L"\nmsgbox IDOK\n"));
+    HWND frame = live.frame;
+    Command(frame, kCmdCapture);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(bmp) && FileExists(jpg); }, 60000))
+        << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    auto head = [](const std::wstring& path) {
+        std::ifstream f(path.c_str(), std::ios::binary);
+        char b[2] = {};
+        f.read(b, 2);
+        return std::string(b, 2);
+    };
+    EXPECT_EQ(head(bmp), "BM");
+    EXPECT_EQ(head(jpg), "\xFF\xD8");
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(bmp, still));
+    EXPECT_GT(still.w, 16);
+    EXPECT_TRUE(MarkAtTopLeft([&](int x, int y) { return BmpAt(still, x, y); }, still.w, std::abs(still.h)));
+    Command(frame, kCmdCapture);
+    EXPECT_TRUE(WaitFor([&] { return BoxesContain(live, L"code page"); }, 30000));
+    EXPECT_FALSE(FileExists(foreign));
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(live.folder.Path(L"t6-*").c_str(), &fd);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "written as " << Narrow(fd.cFileName);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
 }  // namespace

@@ -3,7 +3,8 @@
 # ImageMagick for every file, djpeg for the JPEG ones. Each line of
 # expected.txt names a still, its size and what it shows: "chart" the
 # simulated UVC camera's colour patches upright in the top quarter, "gray"
-# no colour in the picture's middle, "plain" a picture of that size.
+# no colour in the picture's middle, "mark" the simulated Zentu sensor's
+# bright mark at the top left, "plain" a picture of that size.
 set -eu
 dir=$1
 fail=0
@@ -47,6 +48,13 @@ while read -r name w h what; do
         done
       done
       echo "$name: ${w}x$h, grey" ;;
+    mark)
+      set -- $(pixel "$read_file" $((w / 16)) $((h / 12))); top=$2
+      set -- $(pixel "$read_file" $((w / 16)) $((h - 1 - h / 12))); bottom=$2
+      set -- $(pixel "$read_file" $((w - 1 - w / 16)) $((h / 12))); right=$2
+      [ "$top" -gt $((bottom + 40)) ] && [ "$top" -gt $((right + 40)) ] ||
+        bad "$name: the sensor's mark is not at the top left (green $top there, $bottom below, $right right)"
+      echo "$name: ${w}x$h, mark at the top left" ;;
     *) echo "$name: ${w}x$h" ;;
   esac
 done < "$dir/expected.txt"
