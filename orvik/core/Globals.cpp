@@ -14,6 +14,7 @@ int g_VerticalFlip = 0;
 int g_bTolmira = 0;
 
 int g_HestralFrameWidth = 0;
+int g_nHestralResolution = 0;
 
 BYTE g_HestralMode = 0;
 

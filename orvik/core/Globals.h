@@ -25,6 +25,8 @@ extern int g_bTolmira;
 
 // Pixel width chosen for the Hestral camera types.
 extern int g_HestralFrameWidth;
+// The resolution the live Hestral camera was last restarted at: 0 high, 1 low.
+extern int g_nHestralResolution;
 
 // Set for CamType 3..6 before the probe: the probe then checks presence only.
 extern BYTE g_HestralMode;

@@ -7,7 +7,6 @@
 #include "MeasureLayer.h"
 #include "OrvikView.h"
 #include "RatioDlg.h"
-#include "RealTime.h"
 #include "Resource.h"
 #include "Settings.h"
 #include "ThresholdDlg.h"
@@ -167,38 +166,6 @@ CXGraphDll* COrvikDoc::GetCaptureGraph() const {
     COrvikView* view = GetView();
     CVideoWnd* wnd = view ? view->GetVideoWnd() : nullptr;
     return wnd ? wnd->m_pGraph : nullptr;
-}
-
-int COrvikDoc::ApplyRealtime(BYTE* frame, int width, int height, int stride) const {
-    int result = 0;
-    if (m_bRealtimeEnable) {
-        switch (m_nFilterMode.load()) {
-        case kFilterGray: result = RTGray(frame, width, height, stride); break;
-        case kFilterBinary: result = RTBinary(frame, width, height, stride, m_settings.threshold); break;
-        case kFilterInvert: result = RTInvert(frame, width, height, stride); break;
-        case kFilterSharp: result = RTSharp(frame, width, height, stride); break;
-        case kFilterEmboss: result = RTEmboss(frame, width, height, stride); break;
-        case kFilterGaussBlur: result = RTGaussBlur(frame, width, height, stride); break;
-        case kFilterEqualize: result = RTEqualize(frame, width, height, stride); break;
-        default: break;
-        }
-    }
-    if (!m_bMaskEnable || m_nMaskOperation == kMaskNone) return result;
-    const int op = m_nMaskOperation;
-    if (op == kMaskMultiply) return RTMultiply(frame, width, height, stride, m_settings.ratio);
-    // Held for the step: a mask loaded meanwhile replaces it only for the next one.
-    std::shared_ptr<const CLiveMask> mask = GetMask();
-    if (!mask || mask->pixels.empty()) return result;
-    const BYTE* m = mask->pixels.data();
-    switch (op) {
-    case kMaskAnd: return RTMaskAnd(frame, width, height, stride, m, mask->width, mask->height, mask->stride);
-    case kMaskOr: return RTMaskOr(frame, width, height, stride, m, mask->width, mask->height, mask->stride);
-    case kMaskXor: return RTMaskXor(frame, width, height, stride, m, mask->width, mask->height, mask->stride);
-    case kMaskAdd: return RTMaskAdd(frame, width, height, stride, m, mask->width, mask->height, mask->stride);
-    case kMaskSub: return RTMaskSub(frame, width, height, stride, m, mask->width, mask->height, mask->stride);
-    case kMaskDivide: return RTMaskDivide(frame, width, height, stride, m, mask->width, mask->height, mask->stride);
-    default: return result;
-    }
 }
 
 int COrvikDoc::MarkerUnit() const {

@@ -81,10 +81,6 @@ public:
     // The capture graph of the document's DirectShow video window, or null.
     CXGraphDll* GetCaptureGraph() const;
 
-    // The real-time filter and then the mask operation in force, in place on
-    // a 24-bit top-down frame with rows `stride` apart: the live frame step
-    // and the Marrowin still do the same. 0, or the failing routine's -1.
-    int ApplyRealtime(BYTE* frame, int width, int height, int stride) const;
     // Display pixels between the marks of the overlay in force; 0 for none.
     int MarkerUnit() const;
 

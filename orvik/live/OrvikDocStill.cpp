@@ -5,6 +5,7 @@
 #include "GdiScope.h"
 #include "LiveFrame.h"
 #include "MarkerOverlay.h"
+#include "PellixVideoWnd.h"
 #include "RealTime.h"
 #include "Resource.h"
 #include "StillFrame.h"
@@ -149,7 +150,8 @@ bool COrvikDoc::GrabPellixStill(CStillFrame& still) {
         return false;
     }
 
-    ApplyRealtime(still.pixels.data(), still.width, std::abs(still.height), still.stride);
+    // The same processing the live picture gets.
+    CPellixVideoWnd::ApplyRealtimeProcessing(*this, still.pixels.data(), still.width, std::abs(still.height), still.stride);
 
     // The marker was chosen in display pixels; the still has frame pixels.
     const int displayWidth = m_nDisplayWidth;

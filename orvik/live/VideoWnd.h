@@ -106,8 +106,20 @@ public:
     int m_nDisplayScale;
     BYTE m_bStartFlag;
     HANDLE m_hFrameEvent;
+    // Ends the frame thread (manual reset, set once).
+    HANDLE m_hStopEvent;
 
 protected:
+    // Waits on the frame event and draws; ends on the stop event or a failed wait.
+    static DWORD WINAPI KX410RecodeThreadProc(LPVOID param);
+    // The same with a 20 ms cadence instead of the event; nothing starts it.
+    static DWORD WINAPI funcKX410ThreadProc(LPVOID param);
+    // Sets the stop event and joins the thread (never terminates it).
+    void EndFrameThread();
+    // Stops the camera and starts it again at `resolution` (CameraInit's
+    // index); `choice` 0 high, 1 low.
+    void Restart(int resolution, int choice);
+
     afx_msg LRESULT OnHighResolution(WPARAM wParam, LPARAM lParam);  // 0x430
     afx_msg LRESULT OnLowResolution(WPARAM wParam, LPARAM lParam);   // 0x480
     afx_msg void OnClose();

@@ -1,0 +1,66 @@
+// Recording of the live picture. The writer and the recording flag change
+// together under m_recordLock, and every frame reaches the writer under it
+// too, so a frame step never meets a writer being deleted: stopping needs no
+// wait for a step to finish.
+#include "OrvikDoc.h"
+
+#include <AviWriter.h>
+#include <CameraSdk.h>
+#include <Globals.h>
+
+namespace {
+
+// Frames a second of a Hestral clip by the camera's frame width; 0 for a
+// width the table lacks (the previous rate stays).
+int HestralRecordRate(int width) {
+    static const struct {
+        int width, rate;
+    } kRates[] = {{1024, 8}, {1280, 7}, {1600, 6}, {2048, 3}, {2592, 2}, {3488, 1}};
+    for (const auto& r : kRates)
+        if (r.width == width) return r.rate;
+    return 0;
+}
+
+int RecordRate(int previous) {
+    if (g_CamType == 0 || g_CamType == 2) return 8;
+    if (g_CamType >= 3 && g_CamType <= 6 && g_HestralSdk.CameraGetImageSize) {
+        int width = 0, height = 0;
+        g_HestralSdk.CameraGetImageSize(&width, &height);
+        if (int rate = HestralRecordRate(width)) return rate;
+    }
+    return previous;
+}
+
+}  // namespace
+
+void COrvikDoc::StartRecording(LPCWSTR file) {
+    std::lock_guard<std::mutex> hold(m_recordLock);
+    delete m_pAviWriter;
+    m_pAviWriter = new CAviWriter;
+    g_nRecordFrameRate = RecordRate(g_nRecordFrameRate);
+    m_pAviWriter->Init(file, mmioFOURCC('W', 'M', 'V', '3'), DWORD(g_nRecordFrameRate));
+    m_bRecording = true;
+}
+
+void COrvikDoc::PauseRecording(bool paused) {
+    std::lock_guard<std::mutex> hold(m_recordLock);
+    m_bRecording = !paused;
+}
+
+void COrvikDoc::StopRecording() {
+    CAviWriter* writer;
+    {
+        std::lock_guard<std::mutex> hold(m_recordLock);
+        m_bRecording = false;
+        writer = m_pAviWriter;
+        m_pAviWriter = nullptr;
+    }
+    // Closing completes the file; no frame can reach the writer any more.
+    delete writer;
+}
+
+bool COrvikDoc::AppendRecordingFrame(HBITMAP frame) {
+    std::lock_guard<std::mutex> hold(m_recordLock);
+    if (!m_bRecording || !m_pAviWriter || !frame) return false;
+    return SUCCEEDED(m_pAviWriter->AddFrame(frame));
+}
