@@ -89,6 +89,32 @@ Shot Capture(HWND hwnd) {
     ReleaseDC(nullptr, screen);
     return s;
 }
+// The whole screen into the stills folder, for a look at a failure.
+void DumpScreen(const char* name) {
+    const char* dir = getenv("LIVE_OUTPUT");
+    if (!dir) return;
+    HWND desk = GetDesktopWindow();
+    Shot s = Capture(desk);
+    if (s.w <= 0) return;
+    std::string path = std::string(dir) + "/" + name + ".bmp";
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) return;
+    BITMAPFILEHEADER fh = {};
+    BITMAPINFOHEADER ih = {};
+    ih.biSize = sizeof ih;
+    ih.biWidth = s.w;
+    ih.biHeight = -s.h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + (DWORD)(s.px.size() * 4);
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&ih, sizeof ih, 1, f);
+    fwrite(s.px.data(), 4, s.px.size(), f);
+    fclose(f);
+}
+
 int R(DWORD p) { return (p >> 16) & 255; }
 int G(DWORD p) { return (p >> 8) & 255; }
 int B(DWORD p) { return p & 255; }
@@ -208,18 +234,23 @@ bool BoxesContain(const LiveRun& live, const std::wstring& text) {
 }
 
 // ---------------------------------------------------------------- the layout arithmetic
-// The view's client set from outside, the video window's place read back.
-RECT PlaceFor(HWND video, int cw, int ch) {
+// The view's client set from outside (scroll bars may come or go with it),
+// the video window's place and the client it got read back.
+struct Placed { RECT rect; int cw, ch; };
+Placed PlaceFor(HWND video, int cw, int ch) {
     HWND view = GetParent(video);
     RECT wr, cr;
     GetWindowRect(view, &wr);
     GetClientRect(view, &cr);
     const int ncx = (wr.right - wr.left) - cr.right, ncy = (wr.bottom - wr.top) - cr.bottom;
     SetWindowPos(view, nullptr, 0, 0, cw + ncx, ch + ncy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT vr;
-    GetWindowRect(video, &vr);
-    MapWindowPoints(nullptr, view, (POINT*)&vr, 2);
-    return vr;
+    Placed p;
+    GetWindowRect(video, &p.rect);
+    MapWindowPoints(nullptr, view, (POINT*)&p.rect, 2);
+    GetClientRect(view, &cr);
+    p.cw = cr.right;
+    p.ch = cr.bottom;
+    return p;
 }
 
 // The child frame laid out as its own again (maximised in the MDI client).
@@ -240,7 +271,23 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     HWND frame = live.frame, video = live.video;
 
     // The chart, and the flips turning it.
-    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); })) << "no chart in the live picture";
+    const bool chart = WaitFor([&] { return ShowsChart(Capture(video), false, false); });
+    EXPECT_TRUE(chart) << "no chart in the live picture";
+    if (!chart) {
+        DumpScreen("graph-start");
+        auto show = [](HWND h, const char* what) {
+            wchar_t cls[64] = {}, text[64] = {};
+            GetClassNameW(h, cls, 64);
+            GetWindowTextW(h, text, 64);
+            RECT r;
+            GetWindowRect(h, &r);
+            printf("%s %p %s '%s' (%ld,%ld)-(%ld,%ld) style %08lx parent %p\n", what, (void*)h, Narrow(cls).c_str(),
+                   Narrow(text).c_str(), r.left, r.top, r.right, r.bottom, GetWindowLongW(h, GWL_STYLE), (void*)GetParent(h));
+        };
+        show(video, "video");
+        for (HWND c = GetWindow(video, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) show(c, " child");
+        for (HWND t : TopLevelWindows(live.run->Pid())) show(t, "top");
+    }
     Command(frame, kCmdFlipH);
     EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, false); })) << "Flip Horizontal did not mirror";
     Command(frame, kCmdFlipH);
@@ -252,11 +299,11 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     // This model reports no frame size: its picture fills the view in either mode.
     for (WPARAM mode : {kCmdReal, kCmdSuitable}) {
         Command(frame, mode);
-        RECT r = PlaceFor(video, 640, 400);
-        EXPECT_EQ(r.left, 0);
-        EXPECT_EQ(r.top, 0);
-        EXPECT_EQ(r.right, 640);
-        EXPECT_EQ(r.bottom, 400);
+        Placed p = PlaceFor(video, 640, 400);
+        EXPECT_EQ(p.rect.left, 0);
+        EXPECT_EQ(p.rect.top, 0);
+        EXPECT_EQ(p.rect.right, p.cw);
+        EXPECT_EQ(p.rect.bottom, p.ch);
     }
     RestoreLayout(frame);
     EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); })) << "no chart after the layout";
@@ -275,8 +322,15 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     out.Keep(bmp, L"graph.bmp", still.w, still.h, "chart");
     out.Keep(jpg, L"graph.jpg", still.w, still.h, "chart");
 
-    // A second New preview gets a placeholder; the first keeps running.
-    Command(frame, kCmdFileNew);
+    // A second New preview gets a placeholder; the first keeps running. The
+    // command comes as a control sends it (from a window, not a menu), and so
+    // past the update handler that greys File New meanwhile: the view itself
+    // must keep the live preview single.
+    {
+        DWORD_PTR r;
+        SendMessageTimeoutW(frame, WM_COMMAND, kCmdFileNew, (LPARAM)MdiClient(frame),
+                            SMTO_NORMAL, 60000, &r);
+    }
     ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame).size() == 2; }));
     EXPECT_EQ(ChildrenWithId(frame, kVideoWndId).size(), 2u);
     EXPECT_EQ(live.LiveVideo(), video);
@@ -337,20 +391,24 @@ TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNoth
 
     // 1:1 shows the frame's own size; fit keeps its aspect in any client.
     Command(frame, kCmdReal);
-    RECT real = PlaceFor(video, 300, 200);
+    RECT real = PlaceFor(video, 300, 200).rect;
+    DumpScreen("marrowin-real");
     const int fw = real.right - real.left, fh = real.bottom - real.top;
     EXPECT_EQ(fw, 1296);
     EXPECT_EQ(fh, 972);
     EXPECT_EQ(real.left, 0);
     EXPECT_EQ(real.top, 0);
-    RECT centred = PlaceFor(video, fw + 100, fh + 60);
-    EXPECT_EQ(centred.left, 50);
-    EXPECT_EQ(centred.top, 30);
+    Placed centred = PlaceFor(video, fw + 100, fh + 60);
+    EXPECT_EQ(centred.rect.left, (centred.cw - fw) / 2);
+    EXPECT_EQ(centred.rect.top, (centred.ch - fh) / 2);
+    EXPECT_GE(centred.rect.left, 40);
     Command(frame, kCmdSuitable);
     const SIZE clients[] = {{1000, 500}, {500, 1000}, {fw / 2, fh / 2}, {fw, fh}};
     // 1296 x 972 in 1000 x 500: 666 x 500 at (167, 0).
-    for (SIZE c : clients) {
-        RECT r = PlaceFor(video, c.cx, c.cy);
+    for (SIZE asked : clients) {
+        Placed p = PlaceFor(video, asked.cx, asked.cy);
+        const RECT r = p.rect;
+        const SIZE c = {p.cw, p.ch};
         int w, h;
         if ((long long)c.cx * fh >= (long long)c.cy * fw) { w = fw * c.cy / fh; h = c.cy; }
         else { w = c.cx; h = fh * c.cx / fw; }
@@ -414,6 +472,7 @@ TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
         Shot s = Capture(video);
         return s.w > 16 && MarkAtTopLeft([&](int x, int y) { return s.At(x, y); }, s.w, s.h);
     })) << "the live picture does not show the sensor's scene upright";
+    DumpScreen("hestral-live");
 
     Command(frame, kCmdCapture);
     Command(frame, kCmdCapture);
