@@ -61,14 +61,15 @@ struct Shot {
     std::vector<DWORD> px;
     DWORD At(int x, int y) const { return px[(size_t)y * w + x]; }
 };
-Shot Capture(HWND hwnd) {
+Shot Capture(HWND hwnd, bool ownDc = false) {
     Shot s;
     RECT r;
     GetWindowRect(hwnd, &r);
     s.w = r.right - r.left;
     s.h = r.bottom - r.top;
     if (s.w <= 0 || s.h <= 0) return s;
-    HDC screen = GetDC(nullptr);
+    HDC screen = GetDC(ownDc ? hwnd : nullptr);
+    if (ownDc) r.left = r.top = 0;
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -86,7 +87,7 @@ Shot Capture(HWND hwnd) {
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(ownDc ? hwnd : nullptr, screen);
     return s;
 }
 // The whole screen into the stills folder, for a look at a failure.
@@ -253,6 +254,47 @@ Placed PlaceFor(HWND video, int cw, int ch) {
     return p;
 }
 
+// Every window of a process, top-level or child.
+BOOL CALLBACK CountChild(HWND, LPARAM lp) {
+    ++*reinterpret_cast<int*>(lp);
+    return TRUE;
+}
+int WindowCount(DWORD pid) {
+    int n = 0;
+    for (HWND top : TopLevelWindows(pid)) {
+        ++n;
+        EnumChildWindows(top, CountChild, reinterpret_cast<LPARAM>(&n));
+    }
+    return n;
+}
+
+// `cycles` times the live preview closed (its child frame) and opened again
+// (File New): afterwards as many threads and windows as after the first, and
+// as many GDI and USER objects where the system counts them (Wine counts none).
+void ExpectCyclesLeaveNothing(LiveRun& live, int cycles) {
+    HWND frame = live.frame;
+    auto cycle = [&] {
+        for (HWND c : MdiChildren(frame)) SendMessageW(c, WM_CLOSE, 0, 0);
+        if (!WaitFor([&] { return MdiChildren(frame).empty(); })) return false;
+        Command(frame, kCmdFileNew);
+        return WaitFor([&] { return live.LiveVideo() != nullptr; });
+    };
+    ASSERT_TRUE(cycle());
+    const DWORD pid = live.run->Pid();
+    HANDLE process = live.run->Process();
+    const int threads = ThreadCount(pid), windows = WindowCount(pid);
+    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS), user = GetGuiResources(process, GR_USEROBJECTS);
+    for (int i = 0; i < cycles; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount(pid) <= threads; }, 10000))
+        << ThreadCount(pid) << " threads, " << threads << " before";
+    EXPECT_EQ(WindowCount(pid), windows);
+    EXPECT_LE(GetGuiResources(process, GR_GDIOBJECTS), gdi + 5);
+    EXPECT_LE(GetGuiResources(process, GR_USEROBJECTS), user + 5);
+    printf("after %d cycles: %d threads (%d before), %d windows (%d), GDI %lu (%lu), USER %lu (%lu)\n", cycles,
+           ThreadCount(pid), threads, WindowCount(pid), windows, GetGuiResources(process, GR_GDIOBJECTS), gdi,
+           GetGuiResources(process, GR_USEROBJECTS), user);
+}
+
 // The child frame laid out as its own again (maximised in the MDI client).
 void RestoreLayout(HWND frame) {
     for (HWND c : MdiChildren(frame)) {
@@ -281,11 +323,18 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
             GetWindowTextW(h, text, 64);
             RECT r;
             GetWindowRect(h, &r);
-            printf("%s %p %s '%s' (%ld,%ld)-(%ld,%ld) style %08lx parent %p\n", what, (void*)h, Narrow(cls).c_str(),
-                   Narrow(text).c_str(), r.left, r.top, r.right, r.bottom, GetWindowLongW(h, GWL_STYLE), (void*)GetParent(h));
+            printf("%s %p %s '%s' (%ld,%ld)-(%ld,%ld) style %08lx parent %p owner %p visible %d\n", what, (void*)h,
+                   Narrow(cls).c_str(), Narrow(text).c_str(), r.left, r.top, r.right, r.bottom, GetWindowLongW(h, GWL_STYLE),
+                   (void*)GetParent(h), (void*)GetWindow(h, GW_OWNER), IsWindowVisible(h));
         };
         show(video, "video");
-        for (HWND c = GetWindow(video, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) show(c, " child");
+        for (HWND c = GetWindow(video, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            show(c, " child");
+            Shot own = Capture(c, true);
+            printf("  its own DC shows the chart: %d; first pixels %06lx %06lx\n", ShowsChart(own, false, false),
+                   own.px.empty() ? 0ul : own.At(own.w / 16, own.h / 8), own.px.empty() ? 0ul : own.At(own.w / 2, own.h / 2));
+        }
+        printf("video own DC chart: %d\n", ShowsChart(Capture(video, true), false, false));
         for (HWND t : TopLevelWindows(live.run->Pid())) show(t, "top");
     }
     Command(frame, kCmdFlipH);
@@ -340,26 +389,9 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame).size() == 1; }));
     EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); }));
 
-    // Open and close the live preview: nothing stays behind.
-    auto cycle = [&] {
-        for (HWND c : MdiChildren(frame)) SendMessageW(c, WM_CLOSE, 0, 0);
-        Command(frame, kCmdFileNew);
-        return WaitFor([&] { return live.LiveVideo() != nullptr; });
-    };
-    ASSERT_TRUE(cycle());
-    HANDLE process = live.run->Process();
-    const int threads = ThreadCount(live.run->Pid());
-    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS), user = GetGuiResources(process, GR_USEROBJECTS);
-    const int kCycles = 50;
-    for (int i = 0; i < kCycles; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount(live.run->Pid()) <= threads; }, 10000))
-        << ThreadCount(live.run->Pid()) << " threads, " << threads << " before";
-    EXPECT_LE(GetGuiResources(process, GR_GDIOBJECTS), gdi + 5);
-    EXPECT_LE(GetGuiResources(process, GR_USEROBJECTS), user + 5);
+    // Open and close the live preview: no graph, thread or window stays behind.
+    ExpectCyclesLeaveNothing(live, 10);
     EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(live.LiveVideo()), false, false); }));
-    printf("after %d cycles: %d threads (%d before), GDI %lu (%lu), USER %lu (%lu)\n", kCycles,
-           ThreadCount(live.run->Pid()), threads, GetGuiResources(process, GR_GDIOBJECTS), gdi,
-           GetGuiResources(process, GR_USEROBJECTS), user);
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
@@ -446,6 +478,11 @@ TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNoth
     ASSERT_TRUE(WaitFor([&] { return FileExists(gray); }, 60000));
     out.Keep(gray, L"marrowin-gray.jpg", 2592, 1944, "gray");
     Command(frame, kCmdGray);
+
+    // The frame thread and its window come and go with the preview.
+    ExpectCyclesLeaveNothing(live, 50);
+    video = live.LiveVideo();
+    EXPECT_TRUE(WaitFor([&] { return colour(Capture(video)) > 0; }));
 
     // The camera stops answering: no file, the reason shown.
     sim.Change([](PellixSimConfig& c) { c.failReads = -1; });
