@@ -6,8 +6,8 @@
 #include <ROREREverizaZizidodu.h>
 #include <Trevlo.h>
 
-bool ApplyLiveFlip(LiveFlipAxis axis) {
-    const int on = axis == kFlipHorizontal ? g_HorizontalFlip : g_VerticalFlip;
+namespace {
+bool Apply(LiveFlipAxis axis, int on) {
     if (g_CamType == 0)
         return g_PellixSdk.Pellix_SetImageFlip &&
                g_PellixSdk.Pellix_SetImageFlip(&g_HorizontalFlip, &g_VerticalFlip) == 0;
@@ -22,4 +22,15 @@ bool ApplyLiveFlip(LiveFlipAxis axis) {
     if (g_CamType >= 3 && g_CamType <= 6)
         return g_HestralSdk.CameraSetMirror && g_HestralSdk.CameraSetMirror(axis == kFlipHorizontal ? 0 : 1, on) == CAMERA_OK;
     return false;
+}
+}  // namespace
+
+bool ApplyLiveFlip(LiveFlipAxis axis) {
+    const int on = axis == kFlipHorizontal ? g_HorizontalFlip : g_VerticalFlip;
+    const bool done = Apply(axis, on);
+    CString trace;
+    trace.Format(L"live flip %s %d: %s", axis == kFlipHorizontal ? L"horizontal" : L"vertical", on,
+                 done ? L"applied" : L"not applied");
+    ::OutputDebugStringW(trace);
+    return done;
 }

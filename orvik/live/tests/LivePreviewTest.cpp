@@ -194,7 +194,7 @@ public:
     void Keep(const std::wstring& file, const std::wstring& name, int w, int h, const char* kind) {
         if (m_dir.empty()) return;
         CopyFileW(file.c_str(), (m_dir + L"\\" + name).c_str(), FALSE);
-        std::ofstream list((m_dir + L"\\expected.txt").c_str(), std::ios::app);
+        std::ofstream list((m_dir + L"\\expected.txt").c_str(), std::ios::app | std::ios::binary);
         list << Narrow(name) << " " << w << " " << std::abs(h) << " " << kind << "\n";
     }
 private:
@@ -308,8 +308,10 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     ScopedCameras cameras(L"Camera-R5V");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     LiveRun live;
-    const std::wstring bmp = live.folder.Path(L"still.bmp"), jpg = live.folder.Path(L"still.jpg");
-    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"), L"save " + bmp + L"\nsave " + jpg + L"\n"));
+    const std::wstring bmp = live.folder.Path(L"still.bmp"), jpg = live.folder.Path(L"still.jpg"),
+                       mirrored = live.folder.Path(L"mirrored.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"),
+                           L"save " + mirrored + L"\nsave " + bmp + L"\nsave " + jpg + L"\n"));
     HWND frame = live.frame, video = live.video;
 
     // The chart, and the flips turning it.
@@ -339,6 +341,15 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     }
     Command(frame, kCmdFlipH);
     EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, false); })) << "Flip Horizontal did not mirror";
+    // The still is taken from the same, mirrored, frames.
+    Command(frame, kCmdCapture);
+    {
+        Bmp m;
+        ASSERT_TRUE(WaitFor([&] { return FileExists(mirrored); })) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+        ASSERT_TRUE(WaitFor([&] { return ReadBmp(mirrored, m); }));
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(Kind(BmpAt(m, (2 * i + 1) * m.w / 16, std::abs(m.h) / 8)), kChartKinds[7 - i]) << "mirrored patch " << i;
+    }
     Command(frame, kCmdFlipH);
     Command(frame, kCmdFlipV);
     EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, true); })) << "Flip Vertical did not turn";
@@ -494,9 +505,15 @@ TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNoth
 }
 
 // ---------------------------------------------------------------- Hestral
-// The simulated sensor's orientation mark: bright near the top-left corner.
+// The simulated Zentu sensor's scene as it reads upright and unmirrored:
+// six colour patches across the middle of the upper half (red, green, blue,
+// cyan, magenta, yellow from the left) and a white mark near the top-left.
 bool MarkAtTopLeft(const std::function<DWORD(int, int)>& at, int w, int h) {
-    return G(at(w / 16, h / 12)) > G(at(w / 16, h - 1 - h / 12)) + 40 && G(at(w / 16, h / 12)) > G(at(w - 1 - w / 16, h / 12)) + 40;
+    const int kinds[6] = {4, 2, 1, 3, 5, 6};
+    for (int i = 0; i < 6; ++i)
+        if (Kind(at((368 + 256 * i) * w / 2048, 3 * h / 8)) != kinds[i]) return false;
+    const DWORD mark = at(w / 16, h / 12);
+    return R(mark) > 200 && G(mark) > 200 && B(mark) > 200;
 }
 
 TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {

@@ -4,7 +4,7 @@
 # expected.txt names a still, its size and what it shows: "chart" the
 # simulated UVC camera's colour patches upright in the top quarter, "gray"
 # no colour in the picture's middle, "mark" the simulated Zentu sensor's
-# bright mark at the top left, "plain" a picture of that size.
+# patches and its white mark at the top left, "plain" a picture of that size.
 set -eu
 dir=$1
 fail=0
@@ -17,6 +17,7 @@ pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | sed -n 's/^0,0: *(\([0
 kind() { set -- $1; k=0; [ "$1" -gt 96 ] && k=$((k + 4)); [ "$2" -gt 96 ] && k=$((k + 2)); [ "$3" -gt 96 ] && k=$((k + 1)); echo $k; }
 
 while read -r name w h what; do
+  what=$(printf %s "$what" | tr -d '\r')
   f=$dir/$name
   [ -f "$f" ] || { bad "$name was not saved"; continue; }
   read_file=$f
@@ -49,12 +50,16 @@ while read -r name w h what; do
       done
       echo "$name: ${w}x$h, grey" ;;
     mark)
-      set -- $(pixel "$read_file" $((w / 16)) $((h / 12))); top=$2
-      set -- $(pixel "$read_file" $((w / 16)) $((h - 1 - h / 12))); bottom=$2
-      set -- $(pixel "$read_file" $((w - 1 - w / 16)) $((h / 12))); right=$2
-      [ "$top" -gt $((bottom + 40)) ] && [ "$top" -gt $((right + 40)) ] ||
-        bad "$name: the sensor's mark is not at the top left (green $top there, $bottom below, $right right)"
-      echo "$name: ${w}x$h, mark at the top left" ;;
+      i=0; kinds=""
+      for want in 4 2 1 3 5 6; do
+        k=$(kind "$(pixel "$read_file" $(( (368 + 256 * i) * w / 2048 )) $(( 3 * h / 8 )))")
+        kinds="$kinds $k"
+        [ "$k" = "$want" ] || bad "$name: patch $i reads kind $k, not $want (upright scene)"
+        i=$((i + 1))
+      done
+      set -- $(pixel "$read_file" $((w / 16)) $((h / 12)))
+      [ "$1" -gt 200 ] && [ "$2" -gt 200 ] && [ "$3" -gt 200 ] || bad "$name: no white mark at the top left ($1, $2, $3)"
+      echo "$name: ${w}x$h, patches$kinds, mark at the top left" ;;
     *) echo "$name: ${w}x$h" ;;
   esac
 done < "$dir/expected.txt"
