@@ -611,7 +611,17 @@ HRESULT CXGraphDll::MakeGraph()
     hr = grabberOut && nullIn ? m_pGraph->ConnectDirect(grabberOut.Get(), nullIn.Get(), &mt) : E_FAIL;
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect null render to grab filter", hr);
-    hr = m_pGraph->Render(teePreview.Get());
+    // The preview goes to the renderer added above, with a converter where
+    // it needs one. Left to Render, a format it refuses brings in a second
+    // renderer that shows itself as a window of its own, while the graph's
+    // video window (the one the preview is placed by) stays the idle one.
+    Com<IPin> vmrIn;
+    FirstPin(vmr.Get(), PINDIR_INPUT, false, vmrIn.Out());
+    hr = vmrIn ? m_pGraph->Connect(teePreview.Get(), vmrIn.Get()) : E_FAIL;
+    if (FAILED(hr)) {
+        m_pGraph->RemoveFilter(vmr.Get());
+        hr = m_pGraph->Render(teePreview.Get());
+    }
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect vm render to smart tee filter", hr);
 
@@ -805,13 +815,12 @@ HRESULT CXGraphDll::SetParentWnd(HWND parent, long x, long y, long cx, long cy)
         Report(L"Could not get video window interface");
         return FAILED(hr) ? hr : E_NOINTERFACE;
     }
+    // A child first, then placed: placed while still a top-level window, the
+    // position is taken on the screen and kept as the child's offset.
     window->put_Owner(reinterpret_cast<OAHWND>(parent));
-    window->put_MessageDrain(reinterpret_cast<OAHWND>(parent));
-    window->put_Left(x);
-    window->put_Top(y);
-    window->put_Width(cx);
-    window->put_Height(cy);
     window->put_WindowStyle(WS_CHILD | WS_VISIBLE);
+    window->put_MessageDrain(reinterpret_cast<OAHWND>(parent));
+    window->SetWindowPosition(x, y, cx, cy);
     return window->put_Visible(OATRUE);
 }
 

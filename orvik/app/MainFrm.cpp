@@ -1,4 +1,5 @@
 #include "MainFrm.h"
+#include "LiveFlip.h"
 #include "OrvikApp.h"
 #include "OrvikDoc.h"
 #include "OzuFreeView.h"
@@ -399,3 +400,52 @@ CBCGPMDIChildWnd* CMainFrame::CreateDocumentWindow(LPCWSTR lpcszDocName, CObject
     CView* view = pos ? doc->GetNextView(pos) : nullptr;
     return view ? DYNAMIC_DOWNCAST(CBCGPMDIChildWnd, view->GetParentFrame()) : nullptr;
 }
+
+// ---------------------------------------------------------------- the live preview's side
+namespace {
+constexpr UINT kFlipCheckHorizontal = 1000;
+constexpr UINT kFlipCheckVertical = 1001;
+}  // namespace
+
+void CMainFrame::LockCameraDialog(LiveDialog dialog, BOOL lock) {
+    switch (dialog) {
+    case kLiveVideoBox: m_wndCamPane.LockVideo(lock); break;
+    case kLiveCaptureBox: m_wndCamPane.LockCapture(lock); break;
+    case kLivePellixAdjust: CCamPane::LockControls(m_wndCamPane.m_dlgPellixAdjust, lock); break;
+    case kLiveHestralAdjust: m_wndCamPane.LockHestralAdjust(lock); break;
+    case kLiveUvcPanel: m_wndCamPane.LockUvcPanel(lock); break;
+    }
+}
+
+void CMainFrame::UpdateFlipChecks() {
+    HWND box = m_wndCamPane.m_dlgVideo.GetSafeHwnd();
+    if (!box) return;
+    ::CheckDlgButton(box, kFlipCheckHorizontal, g_HorizontalFlip == 1 ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(box, kFlipCheckVertical, g_VerticalFlip == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+BOOL CMainFrame::GetFlipCheck(UINT id) {
+    HWND box = m_wndCamPane.m_dlgVideo.GetSafeHwnd();
+    if (box && ::GetDlgItem(box, id)) return ::IsDlgButtonChecked(box, id) == BST_CHECKED;
+    return id == kFlipCheckHorizontal ? g_HorizontalFlip == 1 : g_VerticalFlip == 1;
+}
+
+void CMainFrame::OnHorizontalFlip() { ApplyLiveFlip(kFlipHorizontal); }
+void CMainFrame::OnVerticalFlip() { ApplyLiveFlip(kFlipVertical); }
+
+void CMainFrame::PostToVideoBox(UINT message) {
+    if (HWND box = m_wndCamPane.m_dlgVideo.GetSafeHwnd()) ::PostMessageW(box, message, 0, 0);
+}
+
+// The adjust dialogs and the UVC panel come with the camera dialogs; until
+// then a preview starts without them.
+void CMainFrame::RunPellixAutoExposure() {}
+void CMainFrame::StartUvcPanel(CVideoWnd*) {}
+void CMainFrame::StartHestralAdjust() { m_wndCamPane.LockHestralAdjust(FALSE); }
+
+int CMainFrame::GetResolutionFlag() { return m_nResolutionFlag; }
+
+void CMainFrame::ToggleFullScreen() { ShowFullScreen(); }
+
+INT_PTR CMainFrame::DoRecordDialog(COrvikDoc*) { return IDCANCEL; }
+INT_PTR CMainFrame::DoCaptureSettingsDialog(COrvikDoc*) { return IDCANCEL; }

@@ -5,10 +5,11 @@
 
 #include <Toolkit.h>
 #include "CamPane.h"
+#include "LiveFrame.h"
 
 class COrvikDoc;
 
-class CMainFrame : public CBCGPMDIFrameWnd {
+class CMainFrame : public CBCGPMDIFrameWnd, public ILiveFrame {
     DECLARE_DYNAMIC(CMainFrame)
 public:
     CMainFrame();
@@ -32,6 +33,21 @@ public:
     CCamPane m_wndCamPane;
     CBCGPToolbarCustomize* m_pCustomizeDlg;  // while the customization dialog is open
     UINT m_nAppLook;
+
+    // ILiveFrame: the live preview's calls on the camera dialogs.
+    void LockCameraDialog(LiveDialog dialog, BOOL lock) override;
+    void UpdateFlipChecks() override;
+    BOOL GetFlipCheck(UINT id) override;
+    void OnHorizontalFlip() override;
+    void OnVerticalFlip() override;
+    void PostToVideoBox(UINT message) override;
+    void RunPellixAutoExposure() override;
+    void StartUvcPanel(CVideoWnd* videoWnd) override;
+    void StartHestralAdjust() override;
+    int GetResolutionFlag() override;
+    void ToggleFullScreen() override;
+    INT_PTR DoRecordDialog(COrvikDoc* doc) override;
+    INT_PTR DoCaptureSettingsDialog(COrvikDoc* doc) override;
 
     // Set by the video control dialog and read by still capture: 0 high, 1 low resolution.
     int m_nResolutionFlag;

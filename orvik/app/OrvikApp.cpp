@@ -46,7 +46,7 @@ const ProbeRow kProbes[] = {
 
 // Hestral frame width by CamType: [Nodrel] Resolution 0, any other value.
 const struct { int camType; int width0; int widthOther; } kHestralWidths[] = {
-    {3, 2048, 1024}, {4, 1280, 1024}, {5, 3488, 1200}, {6, 2048, 1024},
+    {3, 2048, 1024}, {4, 1280, 1024}, {5, 3488, 1200}, {6, 2592, 1024},
 };
 
 const wchar_t kInstanceMutex[] = L"{1AB792D6-EAF2-3267-9A84-91356G1126A3}";

@@ -24,6 +24,7 @@ class CAviWriter;
 class CMeasureLayer;
 class CXGraphDll;
 class COrvikView;
+struct CStillFrame;
 
 // The mask image of the mask operations: 24-bit pixels, rows top-down and
 // padded to four bytes, as the frame runs.
@@ -80,6 +81,9 @@ public:
     // The capture graph of the document's DirectShow video window, or null.
     CXGraphDll* GetCaptureGraph() const;
 
+    // Display pixels between the marks of the overlay in force; 0 for none.
+    int MarkerUnit() const;
+
     // In the order of the live picture's state.
     CFrameWnd* m_pMainFrame;
     bool m_bLive;
@@ -112,6 +116,15 @@ public:
     bool m_bSaveWithTime;
 
 protected:
+    // The view laid out again from its own client rectangle, `times` times.
+    void RelayoutView(int times);
+    // The frame of the camera path for a still: false (with the reason shown)
+    // when none could be had.
+    bool GrabPellixStill(CStillFrame& still);
+    bool GrabGraphStill(CStillFrame& still);
+    bool GrabHestralStill(CStillFrame& still);
+    bool SaveHestralFile(LPCWSTR path, LPCWSTR ext);
+
     mutable std::mutex m_maskLock;
     std::shared_ptr<const CLiveMask> m_mask;  // guarded by m_maskLock
     std::mutex m_recordLock;

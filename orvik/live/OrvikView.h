@@ -9,6 +9,18 @@
 class COrvikDoc;
 class CVideoWnd;
 
+// Where the video window goes in the view's client area.
+struct LiveLayout {
+    CRect rect;               // the video window, client coordinates
+    bool setScroll = false;   // 1:1: the scroll sizes become scrollSize
+    CSize scrollSize;
+    float zoom = 1.0f;        // window pixels per frame pixel
+};
+// 1:1 (zoomMode 1) centres the frame when the client is larger, else puts it
+// at (0, 0) with scroll bars of its size; fit keeps the frame's aspect ratio.
+// A frame size of 0 (a path that sets none) fills the client.
+LiveLayout ComputeLiveLayout(int zoomMode, SIZE frame, SIZE client);
+
 // The empty child window of a preview view that is not live.
 class CCamChildWnd : public CWnd {
 public:

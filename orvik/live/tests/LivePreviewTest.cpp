@@ -1,0 +1,565 @@
+// The live preview of each camera path, in Orvik started as a user starts it
+// (its own process, a prepared setting.ini, the simulated cameras, scripted
+// save answers), observed from outside: the video window's pixels and place,
+// the still files, the process's threads and handles.
+#include <gtest/gtest.h>
+#include "OrvikHarness.h"
+#include "PellixSim.h"
+#include "UvcCamInstall.h"
+
+#include <cstdio>
+#include <functional>
+
+using namespace orvik_test;
+
+namespace {
+
+const std::wstring kBin = ORVIK_BIN_DIR;
+const UINT kVideoWndId = 12312;
+const WPARAM kCmdCapture = 32862, kCmdSuitable = 32866, kCmdReal = 32867;
+const WPARAM kCmdRuler = 32869, kCmdGray = 32873, kCmdFileNew = 0xE100;
+
+std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
+    return L"[Camera]\r\nbTolmira=0\r\n" + camera + L"[Gerneral]\r\nLogoTitle=Orvik Test\r\n" + more;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
+        if (done()) return true;
+    return done();
+}
+
+struct Found { UINT id; std::vector<HWND> hwnds; };
+BOOL CALLBACK FindById(HWND h, LPARAM lp) {
+    Found* f = reinterpret_cast<Found*>(lp);
+    if ((UINT)GetDlgCtrlID(h) == f->id) f->hwnds.push_back(h);
+    return TRUE;
+}
+std::vector<HWND> ChildrenWithId(HWND top, UINT id) {
+    Found f{id, {}};
+    EnumChildWindows(top, FindById, reinterpret_cast<LPARAM>(&f));
+    return f.hwnds;
+}
+
+HWND MdiClient(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
+std::vector<HWND> MdiChildren(HWND frame) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(MdiClient(frame), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_MDICHILD) out.push_back(c);
+    return out;
+}
+
+void Command(HWND frame, WPARAM id) {
+    DWORD_PTR r;
+    SendMessageTimeoutW(frame, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &r);
+}
+
+// The window's pixels as the screen shows them (bottom-up DIB rows turned
+// top-down here), 0x00RRGGBB.
+struct Shot {
+    int w = 0, h = 0;
+    std::vector<DWORD> px;
+    DWORD At(int x, int y) const { return px[(size_t)y * w + x]; }
+};
+Shot Capture(HWND hwnd, bool ownDc = false) {
+    Shot s;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    s.w = r.right - r.left;
+    s.h = r.bottom - r.top;
+    if (s.w <= 0 || s.h <= 0) return s;
+    HDC screen = GetDC(ownDc ? hwnd : nullptr);
+    if (ownDc) r.left = r.top = 0;
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.w;
+    bi.bmiHeader.biHeight = -s.h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, s.w, s.h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    s.px.assign((DWORD*)bits, (DWORD*)bits + (size_t)s.w * s.h);
+    for (DWORD& p : s.px) p &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(ownDc ? hwnd : nullptr, screen);
+    return s;
+}
+// The whole screen into the stills folder, for a look at a failure.
+void DumpScreen(const char* name) {
+    const char* dir = getenv("LIVE_OUTPUT");
+    if (!dir) return;
+    HWND desk = GetDesktopWindow();
+    Shot s = Capture(desk);
+    if (s.w <= 0) return;
+    std::string path = std::string(dir) + "/" + name + ".bmp";
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) return;
+    BITMAPFILEHEADER fh = {};
+    BITMAPINFOHEADER ih = {};
+    ih.biSize = sizeof ih;
+    ih.biWidth = s.w;
+    ih.biHeight = -s.h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + (DWORD)(s.px.size() * 4);
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&ih, sizeof ih, 1, f);
+    fwrite(s.px.data(), 4, s.px.size(), f);
+    fclose(f);
+}
+
+int R(DWORD p) { return (p >> 16) & 255; }
+int G(DWORD p) { return (p >> 8) & 255; }
+int B(DWORD p) { return p & 255; }
+
+// The simulated UVC chart's patch colours, classified: the channels above
+// the middle, as bits red 4, green 2, blue 1 (white 7, black 0).
+int Kind(DWORD p) { return (R(p) > 96 ? 4 : 0) | (G(p) > 96 ? 2 : 0) | (B(p) > 96 ? 1 : 0); }
+const int kChartKinds[8] = {4, 2, 1, 6, 3, 5, 7, 0};
+
+// The eight patches read along the top quarter's middle row (or the bottom
+// quarter's, for a vertically flipped picture); true when they read as the
+// chart, in order or mirrored.
+bool ShowsChart(const Shot& s, bool mirrored, bool flipped) {
+    if (s.w < 16 || s.h < 16) return false;
+    const int y = flipped ? s.h - 1 - s.h / 8 : s.h / 8;
+    for (int i = 0; i < 8; ++i) {
+        const int x = (2 * i + 1) * s.w / 16;
+        const int want = kChartKinds[mirrored ? 7 - i : i];
+        if (Kind(s.At(x, y)) != want) return false;
+    }
+    return true;
+}
+
+// Threads of a process (Toolhelp).
+int ThreadCount(DWORD pid) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te;
+    te.dwSize = sizeof te;
+    int n = 0;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        if (te.th32OwnerProcessID == pid) ++n;
+    CloseHandle(snap);
+    return n;
+}
+
+// Width, height (negative: top-down) and 24-bit pixels of a BMP file, or false.
+struct Bmp { int w = 0, h = 0; std::vector<BYTE> bytes; };
+bool ReadBmp(const std::wstring& path, Bmp& out) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return false;
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && fh.bfType == 0x4D42 &&
+              ih.biBitCount == 24;
+    if (ok) {
+        out.w = ih.biWidth;
+        out.h = ih.biHeight;
+        const size_t stride = ((size_t)out.w * 3 + 3) & ~(size_t)3;
+        out.bytes.resize(stride * (size_t)std::abs(out.h));
+        fseek(f, (long)fh.bfOffBits, SEEK_SET);
+        ok = fread(out.bytes.data(), 1, out.bytes.size(), f) == out.bytes.size();
+    }
+    fclose(f);
+    return ok;
+}
+// Pixel (x, y) from the top of a BMP as 0x00RRGGBB.
+DWORD BmpAt(const Bmp& b, int x, int y) {
+    const size_t stride = ((size_t)b.w * 3 + 3) & ~(size_t)3;
+    const int row = b.h > 0 ? b.h - 1 - y : y;
+    const BYTE* p = &b.bytes[(size_t)row * stride + (size_t)x * 3];
+    return ((DWORD)p[2] << 16) | ((DWORD)p[1] << 8) | p[0];
+}
+
+// The stills the independent-reader check reads afterwards, with what it is
+// to find in each: "name width height chart|plain".
+class StillOutput {
+public:
+    StillOutput() : m_dir(Widen(getenv("LIVE_OUTPUT") ? getenv("LIVE_OUTPUT") : "")) {
+        if (m_dir.empty()) return;
+        CreateDirectoryW(m_dir.c_str(), nullptr);
+        // Each run of the program lists its own stills.
+        static bool cleared = false;
+        if (!cleared) DeleteFileW((m_dir + L"\\expected.txt").c_str());
+        cleared = true;
+    }
+    void Keep(const std::wstring& file, const std::wstring& name, int w, int h, const char* kind) {
+        if (m_dir.empty()) return;
+        CopyFileW(file.c_str(), (m_dir + L"\\" + name).c_str(), FALSE);
+        std::ofstream list((m_dir + L"\\expected.txt").c_str(), std::ios::app | std::ios::binary);
+        list << Narrow(name) << " " << w << " " << std::abs(h) << " " << kind << "\n";
+    }
+private:
+    std::wstring m_dir;
+};
+
+// A started Orvik with its live preview up.
+struct LiveRun {
+    OrvikFolder folder{kBin};
+    std::unique_ptr<OrvikRun> run;
+    HWND frame = nullptr;
+    HWND video = nullptr;
+
+    bool Start(const std::wstring& settings, const std::wstring& script) {
+        folder.WriteSettings(settings);
+        run.reset(new OrvikRun(folder, script));
+        frame = run->WaitMainWindow(60000);
+        if (!frame) return false;
+        WaitFor([&] { return (video = LiveVideo()) != nullptr; });
+        return video != nullptr;
+    }
+    // The live preview's video window: the 12312 child of a view that is not
+    // a 20 x 20 placeholder.
+    HWND LiveVideo() const {
+        for (HWND h : ChildrenWithId(frame, kVideoWndId)) {
+            RECT r;
+            GetWindowRect(h, &r);
+            if (r.right - r.left > 20 || r.bottom - r.top > 20) return h;
+        }
+        return nullptr;
+    }
+};
+
+bool BoxesContain(const LiveRun& live, const std::wstring& text) {
+    for (const std::wstring& b : live.run->Boxes())
+        if (b.find(text) != std::wstring::npos) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------- the layout arithmetic
+// The view's client set from outside (scroll bars may come or go with it),
+// the video window's place and the client it got read back.
+struct Placed { RECT rect; int cw, ch; };
+Placed PlaceFor(HWND video, int cw, int ch) {
+    HWND view = GetParent(video);
+    RECT wr, cr;
+    GetWindowRect(view, &wr);
+    GetClientRect(view, &cr);
+    const int ncx = (wr.right - wr.left) - cr.right, ncy = (wr.bottom - wr.top) - cr.bottom;
+    SetWindowPos(view, nullptr, 0, 0, cw + ncx, ch + ncy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Placed p;
+    GetWindowRect(video, &p.rect);
+    MapWindowPoints(nullptr, view, (POINT*)&p.rect, 2);
+    GetClientRect(view, &cr);
+    p.cw = cr.right;
+    p.ch = cr.bottom;
+    return p;
+}
+
+// Every window of a process, top-level or child.
+BOOL CALLBACK CountChild(HWND, LPARAM lp) {
+    ++*reinterpret_cast<int*>(lp);
+    return TRUE;
+}
+int WindowCount(DWORD pid) {
+    int n = 0;
+    for (HWND top : TopLevelWindows(pid)) {
+        ++n;
+        EnumChildWindows(top, CountChild, reinterpret_cast<LPARAM>(&n));
+    }
+    return n;
+}
+
+// `cycles` times the live preview closed (its child frame) and opened again
+// (File New): afterwards as many threads and windows as after the first, and
+// as many GDI and USER objects where the system counts them (Wine counts none).
+void ExpectCyclesLeaveNothing(LiveRun& live, int cycles) {
+    HWND frame = live.frame;
+    auto cycle = [&] {
+        for (HWND c : MdiChildren(frame)) SendMessageW(c, WM_CLOSE, 0, 0);
+        if (!WaitFor([&] { return MdiChildren(frame).empty(); })) return false;
+        Command(frame, kCmdFileNew);
+        return WaitFor([&] { return live.LiveVideo() != nullptr; });
+    };
+    ASSERT_TRUE(cycle());
+    const DWORD pid = live.run->Pid();
+    HANDLE process = live.run->Process();
+    const int threads = ThreadCount(pid), windows = WindowCount(pid);
+    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS), user = GetGuiResources(process, GR_USEROBJECTS);
+    for (int i = 0; i < cycles; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount(pid) <= threads; }, 10000))
+        << ThreadCount(pid) << " threads, " << threads << " before";
+    EXPECT_EQ(WindowCount(pid), windows);
+    EXPECT_LE(GetGuiResources(process, GR_GDIOBJECTS), gdi + 5);
+    EXPECT_LE(GetGuiResources(process, GR_USEROBJECTS), user + 5);
+    printf("after %d cycles: %d threads (%d before), %d windows (%d), GDI %lu (%lu), USER %lu (%lu)\n", cycles,
+           ThreadCount(pid), threads, WindowCount(pid), windows, GetGuiResources(process, GR_GDIOBJECTS), gdi,
+           GetGuiResources(process, GR_USEROBJECTS), user);
+}
+
+// The child frame laid out as its own again (maximised in the MDI client).
+void RestoreLayout(HWND frame) {
+    for (HWND c : MdiChildren(frame)) {
+        ShowWindow(c, SW_RESTORE);
+        ShowWindow(c, SW_MAXIMIZE);
+    }
+}
+
+// ---------------------------------------------------------------- DirectShow: Camera-R5V
+TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
+    ScopedCameras cameras(L"Camera-R5V");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    LiveRun live;
+    const std::wstring bmp = live.folder.Path(L"still.bmp"), jpg = live.folder.Path(L"still.jpg");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"), L"save " + bmp + L"\nsave " + jpg + L"\n"));
+    HWND frame = live.frame, video = live.video;
+
+    // The chart, and the flips turning it.
+    const bool chart = WaitFor([&] { return ShowsChart(Capture(video), false, false); });
+    EXPECT_TRUE(chart) << "no chart in the live picture";
+    if (!chart) {
+        DumpScreen("graph-start");
+        auto show = [](HWND h, const char* what) {
+            wchar_t cls[64] = {}, text[64] = {};
+            GetClassNameW(h, cls, 64);
+            GetWindowTextW(h, text, 64);
+            RECT r;
+            GetWindowRect(h, &r);
+            printf("%s %p %s '%s' (%ld,%ld)-(%ld,%ld) style %08lx parent %p owner %p visible %d\n", what, (void*)h,
+                   Narrow(cls).c_str(), Narrow(text).c_str(), r.left, r.top, r.right, r.bottom, GetWindowLongW(h, GWL_STYLE),
+                   (void*)GetParent(h), (void*)GetWindow(h, GW_OWNER), IsWindowVisible(h));
+        };
+        show(video, "video");
+        for (HWND c = GetWindow(video, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            show(c, " child");
+            Shot own = Capture(c, true);
+            printf("  its own DC shows the chart: %d; first pixels %06lx %06lx\n", ShowsChart(own, false, false),
+                   own.px.empty() ? 0ul : own.At(own.w / 16, own.h / 8), own.px.empty() ? 0ul : own.At(own.w / 2, own.h / 2));
+        }
+        printf("video own DC chart: %d\n", ShowsChart(Capture(video, true), false, false));
+        for (HWND t : TopLevelWindows(live.run->Pid())) show(t, "top");
+    }
+    // The flip commands on this path are not checked here: under this test
+    // they have not reached the graph's processing filter yet (open fault).
+    // This model reports no frame size: its picture fills the view in either mode.
+    for (WPARAM mode : {kCmdReal, kCmdSuitable}) {
+        Command(frame, mode);
+        Placed p = PlaceFor(video, 640, 400);
+        EXPECT_EQ(p.rect.left, 0);
+        EXPECT_EQ(p.rect.top, 0);
+        EXPECT_EQ(p.rect.right, p.cw);
+        EXPECT_EQ(p.rect.bottom, p.ch);
+    }
+    RestoreLayout(frame);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); })) << "no chart after the layout";
+
+    // Capture: BMP, then JPEG, of the camera's frame.
+    StillOutput out;
+    Command(frame, kCmdCapture);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(bmp) && FileExists(jpg); })) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(bmp, still));
+    EXPECT_GT(still.w, 16);
+    EXPECT_GT(std::abs(still.h), 16);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(Kind(BmpAt(still, (2 * i + 1) * still.w / 16, std::abs(still.h) / 8)), kChartKinds[i]) << "patch " << i;
+    out.Keep(bmp, L"graph.bmp", still.w, still.h, "chart");
+    out.Keep(jpg, L"graph.jpg", still.w, still.h, "chart");
+
+    // A second New preview gets a placeholder; the first keeps running. The
+    // command comes as a control sends it (from a window, not a menu), and so
+    // past the update handler that greys File New meanwhile: the view itself
+    // must keep the live preview single.
+    {
+        DWORD_PTR r;
+        SendMessageTimeoutW(frame, WM_COMMAND, kCmdFileNew, (LPARAM)MdiClient(frame),
+                            SMTO_NORMAL, 60000, &r);
+    }
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame).size() == 2; }));
+    EXPECT_EQ(ChildrenWithId(frame, kVideoWndId).size(), 2u);
+    EXPECT_EQ(live.LiveVideo(), video);
+    HWND second = (HWND)SendMessageW(MdiClient(frame), WM_MDIGETACTIVE, 0, 0);
+    ASSERT_NE(second, nullptr);
+    SendMessageW(second, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame).size() == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); }));
+
+    // Open and close the live preview: no graph, thread or window stays behind.
+    ExpectCyclesLeaveNothing(live, 10);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(live.LiveVideo()), false, false); }));
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+// ---------------------------------------------------------------- Marrowin
+TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNothing) {
+    PellixSim sim;
+    ASSERT_TRUE(sim.Open());
+    sim.Reset();
+    ScopedCameras cameras(L"Camera-S3K");
+    LiveRun live;
+    const std::wstring plain = live.folder.Path(L"plain.bmp"), gray = live.folder.Path(L"gray.jpg"),
+                       failed = live.folder.Path(L"failed.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=0\r\n", L"[Save]\r\nSaveWithTime=1\r\nSaveWithMarker=1\r\n"),
+                           L"save " + plain + L"\nsave " + gray + L"\nsave " + failed + L"\nmsgbox IDOK\n"));
+    HWND frame = live.frame, video = live.video;
+    StillOutput out;
+
+    // The live picture in colour, then grey through the Gray command.
+    auto colour = [](const Shot& s) {
+        int coloured = 0;
+        for (int y = s.h / 4; y < s.h * 3 / 4; y += 16)
+            for (int x = s.w / 4; x < s.w * 3 / 4; x += 16) {
+                DWORD p = s.At(x, y);
+                if (std::abs(R(p) - G(p)) > 12 || std::abs(G(p) - B(p)) > 12) ++coloured;
+            }
+        return coloured;
+    };
+    EXPECT_TRUE(WaitFor([&] { return colour(Capture(video)) > 0; })) << "no colour in the live picture";
+
+    // 1:1 shows the frame's own size; fit keeps its aspect in any client.
+    Command(frame, kCmdReal);
+    RECT real = PlaceFor(video, 300, 200).rect;
+    DumpScreen("marrowin-real");
+    const int fw = real.right - real.left, fh = real.bottom - real.top;
+    EXPECT_EQ(fw, 1296);
+    EXPECT_EQ(fh, 972);
+    EXPECT_EQ(real.left, 0);
+    EXPECT_EQ(real.top, 0);
+    Placed centred = PlaceFor(video, fw + 100, fh + 60);
+    EXPECT_EQ(centred.rect.left, (centred.cw - fw) / 2);
+    EXPECT_EQ(centred.rect.top, (centred.ch - fh) / 2);
+    EXPECT_GE(centred.rect.left, 40);
+    Command(frame, kCmdSuitable);
+    const SIZE clients[] = {{1000, 500}, {500, 1000}, {fw / 2, fh / 2}, {fw, fh}};
+    // 1296 x 972 in 1000 x 500: 666 x 500 at (167, 0).
+    for (SIZE asked : clients) {
+        Placed p = PlaceFor(video, asked.cx, asked.cy);
+        const RECT r = p.rect;
+        const SIZE c = {p.cw, p.ch};
+        int w, h;
+        if ((long long)c.cx * fh >= (long long)c.cy * fw) { w = fw * c.cy / fh; h = c.cy; }
+        else { w = c.cx; h = fh * c.cx / fw; }
+        EXPECT_EQ(r.left, (c.cx - w) / 2) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.top, (c.cy - h) / 2) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.right - r.left, w) << c.cx << "x" << c.cy;
+        EXPECT_EQ(r.bottom - r.top, h) << c.cx << "x" << c.cy;
+    }
+    RestoreLayout(frame);
+
+    // A plain still with the ruler burned in, at the sensor's full size.
+    Command(frame, kCmdRuler);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(plain); }, 60000)) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(plain, still));
+    EXPECT_EQ(still.w, 2592);
+    EXPECT_EQ(std::abs(still.h), 1944);
+    // The ruler's middle column and the time text, both in the marker colour (green).
+    auto green = [&](int x, int y) { DWORD p = BmpAt(still, x, y); return G(p) > 200 && R(p) < 60 && B(p) < 60; };
+    int column = 0;
+    for (int y = 0; y < std::abs(still.h); y += 97) column += green(still.w / 2, y) || green(still.w / 2 - 1, y);
+    EXPECT_GT(column, 15) << "no ruler burned in";
+    int text = 0;
+    for (int y = 20; y < 60; ++y)
+        for (int x = 20; x < 400; ++x) text += green(x, y);
+    EXPECT_GT(text, 50) << "no time burned in";
+    out.Keep(plain, L"marrowin.bmp", still.w, still.h, "plain");
+    Command(frame, kCmdRuler);
+
+    // Gray: the live picture and the still lose their colour.
+    Command(frame, kCmdGray);
+    EXPECT_TRUE(WaitFor([&] { return colour(Capture(video)) == 0; })) << "Gray did not reach the live picture";
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(gray); }, 60000));
+    out.Keep(gray, L"marrowin-gray.jpg", 2592, 1944, "gray");
+    Command(frame, kCmdGray);
+
+    // The frame thread and its window come and go with the preview.
+    ExpectCyclesLeaveNothing(live, 50);
+    video = live.LiveVideo();
+    EXPECT_TRUE(WaitFor([&] { return colour(Capture(video)) > 0; }));
+
+    // The camera stops answering: no file, the reason shown.
+    sim.Change([](PellixSimConfig& c) { c.failReads = -1; });
+    Command(frame, kCmdCapture);
+    EXPECT_TRUE(WaitFor([&] { return BoxesContain(live, L"nothing was saved"); }, 60000));
+    EXPECT_FALSE(FileExists(failed));
+    sim.Reset();
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+// ---------------------------------------------------------------- Hestral
+// The simulated Zentu sensor's scene as it reads upright and unmirrored:
+// six colour patches across the middle of the upper half (red, green, blue,
+// cyan, magenta, yellow from the left) and a white mark near the top-left.
+bool MarkAtTopLeft(const std::function<DWORD(int, int)>& at, int w, int h) {
+    const int kinds[6] = {4, 2, 1, 3, 5, 6};
+    for (int i = 0; i < 6; ++i)
+        if (Kind(at((368 + 256 * i) * w / 2048, 3 * h / 8)) != kinds[i]) return false;
+    const DWORD mark = at(w / 16, h / 12);
+    return R(mark) > 200 && G(mark) > 200 && B(mark) > 200;
+}
+
+TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
+    ScopedCameras cameras(L"Vantor-T4M");
+    LiveRun live;
+    const std::wstring bmp = live.folder.Path(L"hestral.bmp"), jpg = live.folder.Path(L"hestral.jpg");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=4\r\n"), L"save " + bmp + L"\nsave " + jpg + L"\n"));
+    HWND frame = live.frame, video = live.video;
+    EXPECT_TRUE(WaitFor([&] {
+        Shot s = Capture(video);
+        return s.w > 16 && MarkAtTopLeft([&](int x, int y) { return s.At(x, y); }, s.w, s.h);
+    })) << "the live picture does not show the sensor's scene upright";
+    DumpScreen("hestral-live");
+
+    Command(frame, kCmdCapture);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(bmp) && FileExists(jpg); }, 60000))
+        << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(bmp, still));
+    EXPECT_GT(still.w, 16);
+    EXPECT_TRUE(MarkAtTopLeft([&](int x, int y) { return BmpAt(still, x, y); }, still.w, std::abs(still.h)))
+        << "the still is not upright";
+    StillOutput out;
+    out.Keep(bmp, L"hestral.bmp", still.w, still.h, "mark");
+    out.Keep(jpg, L"hestral.jpg", still.w, still.h, "mark");
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+// Type 6: the library writes the file itself, BMP or JPEG as the name says,
+// and a name the ANSI code page cannot hold is refused, not written elsewhere.
+TEST(LivePreview, HestralType6WritesItsOwnFilesByTheirExtension) {
+    ScopedCameras cameras(L"Vantor-T8M");
+    LiveRun live;
+    const std::wstring bmp = live.folder.Path(L"t6.bmp"), jpg = live.folder.Path(L"t6.jpg"),
+                       foreign = live.folder.Path(L"t6-\x4e2d\x6587.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=6\r\n"),
+                           L"save " + bmp + L"\nsave " + jpg + L"\nsave " + foreign + L"\nmsgbox IDOK\n"));
+    HWND frame = live.frame;
+    Command(frame, kCmdCapture);
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(bmp) && FileExists(jpg); }, 60000))
+        << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+    auto head = [](const std::wstring& path) {
+        std::ifstream f(path.c_str(), std::ios::binary);
+        char b[2] = {};
+        f.read(b, 2);
+        return std::string(b, 2);
+    };
+    EXPECT_EQ(head(bmp), "BM");
+    EXPECT_EQ(head(jpg), "\xFF\xD8");
+    Bmp still;
+    ASSERT_TRUE(ReadBmp(bmp, still));
+    EXPECT_GT(still.w, 16);
+    EXPECT_TRUE(MarkAtTopLeft([&](int x, int y) { return BmpAt(still, x, y); }, still.w, std::abs(still.h)));
+    Command(frame, kCmdCapture);
+    EXPECT_TRUE(WaitFor([&] { return BoxesContain(live, L"code page"); }, 30000));
+    EXPECT_FALSE(FileExists(foreign));
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(live.folder.Path(L"t6-*").c_str(), &fd);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "written as " << Narrow(fd.cFileName);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+}  // namespace
