@@ -120,6 +120,68 @@ std::vector<UINT> ToolbarButtons(HMODULE h, UINT id, SIZE* image) {
     return ids;
 }
 
+// A bitmap resource read back as top-down 0xRRGGBB pixels.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<DWORD> rgb;
+    DWORD At(int x, int y) const { return rgb[(size_t)y * width + x]; }
+};
+Pixels ReadBitmap(HMODULE h, UINT id) {
+    Pixels p;
+    HBITMAP b = (HBITMAP)LoadImageW(h, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!b) return p;
+    BITMAP bm = {};
+    GetObjectW(b, sizeof bm, &bm);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = -bm.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    p.rgb.resize((size_t)bm.bmWidth * bm.bmHeight);
+    HDC dc = GetDC(nullptr);
+    if (GetDIBits(dc, b, 0, bm.bmHeight, p.rgb.data(), &bi, DIB_RGB_COLORS) == bm.bmHeight) {
+        p.width = bm.bmWidth;
+        p.height = bm.bmHeight;
+        for (DWORD& v : p.rgb) v &= 0xFFFFFF;
+    } else {
+        p.rgb.clear();
+    }
+    ReleaseDC(nullptr, dc);
+    DeleteObject(b);
+    return p;
+}
+
+// Image i of a strip of 16 pixel wide images: how many pixels show the key
+// colour, and how many differ from image j.
+int KeyPixels(const Pixels& p, int i, DWORD key) {
+    int n = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < 16; ++x) n += p.At(i * 16 + x, y) == key;
+    return n;
+}
+int DifferentPixels(const Pixels& p, int i, int j) {
+    int n = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < 16; ++x) n += p.At(i * 16 + x, y) != p.At(j * 16 + x, y);
+    return n;
+}
+
+// Each image of a strip keeps the key colour round a picture of its own.
+void ExpectDistinctImages(const Pixels& p, const std::vector<UINT>& commands, DWORD key, const char* what) {
+    const int size = 16 * p.height;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        int keyed = KeyPixels(p, (int)i, key);
+        EXPECT_GE(keyed, 8) << what << ": image " << i << " (command " << commands[i] << ") has no key colour round it";
+        EXPECT_GE(size - keyed, size / 5) << what << ": image " << i << " (command " << commands[i] << ") is nearly empty";
+        for (size_t j = 0; j < i; ++j) {
+            if (commands[i] == commands[j]) continue;
+            EXPECT_GE(DifferentPixels(p, (int)i, (int)j), 12)
+                << what << ": commands " << commands[j] << " and " << commands[i] << " share one image";
+        }
+    }
+}
+
 BITMAP BitmapInfo(HMODULE h, UINT id) {
     BITMAP bm = {};
     if (HBITMAP b = (HBITMAP)LoadImageW(h, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)) {
@@ -385,6 +447,50 @@ TEST_P(LangResources, ToolbarsAndTheirBitmaps) {
     BITMAP icons = BitmapInfo(h, IDB_TASKPANE_ICONS);
     EXPECT_EQ(icons.bmHeight, 16);
     EXPECT_GE(icons.bmWidth, 16 * 3);  // the pane's task uses icon 2
+}
+
+// Read back as the toolbars load them: one 16 x 15 image per button on the
+// grey key colour (RGB 192, 192, 192), each command with a picture of its
+// own; the extra strips are their bars' images; the task-pane icons 16
+// pixels on magenta.
+TEST_P(LangResources, EachButtonHasAnImageOfItsOwn) {
+    for (UINT bar : {IDR_TOOLBAR_CAMERA, IDR_TOOLBAR_REALTIME, IDR_TOOLBAR_LOGIC, IDR_TOOLBAR_PROCESSING,
+                     IDR_TOOLBAR_MEASUREMENT}) {
+        SIZE image = {};
+        std::vector<UINT> commands = ToolbarButtons(h, bar, &image);
+        commands.erase(std::remove(commands.begin(), commands.end(), 0u), commands.end());
+        Pixels p = ReadBitmap(h, bar);
+        ASSERT_EQ(p.width, (int)(16 * commands.size())) << "toolbar " << bar;
+        ASSERT_EQ(p.height, image.cy) << "toolbar " << bar;
+        std::string what = "toolbar " + std::to_string(bar);
+        ExpectDistinctImages(p, commands, 0xC0C0C0, what.c_str());
+        const UINT extras[][2] = {{IDB_TOOLBAR_EXTRA1, IDR_TOOLBAR_CAMERA}, {IDB_TOOLBAR_EXTRA2, IDR_TOOLBAR_LOGIC},
+                                  {IDB_TOOLBAR_EXTRA3, IDR_TOOLBAR_REALTIME}};
+        for (const auto& e : extras) {
+            if (e[1] != bar) continue;
+            EXPECT_TRUE(ReadBitmap(h, e[0]).rgb == p.rgb) << "bitmap " << e[0];
+        }
+    }
+    Pixels pane = ReadBitmap(h, IDB_TASKPANE_ICONS);
+    ASSERT_EQ(pane.height, 16);
+    ASSERT_EQ(pane.width % 16, 0);
+    std::vector<UINT> icons;
+    for (int i = 0; i < pane.width / 16; ++i) icons.push_back(i);
+    ExpectDistinctImages(pane, icons, 0xFF00FF, "task pane");
+}
+
+// The splash picture and the About box's banner are pictures, not a plain colour.
+TEST_P(LangResources, SplashAndAboutArePictures) {
+    for (UINT id : {IDB_SPLASH, IDB_ABOUT}) {
+        Pixels p = ReadBitmap(h, id);
+        ASSERT_FALSE(p.rgb.empty()) << "bitmap " << id;
+        std::vector<DWORD> colours(p.rgb);
+        std::sort(colours.begin(), colours.end());
+        size_t distinct = std::unique(colours.begin(), colours.end()) - colours.begin();
+        EXPECT_GT(distinct, 200u) << "bitmap " << id;
+    }
+    BITMAP about = BitmapInfo(h, IDB_ABOUT);
+    EXPECT_EQ(about.bmHeight, 44);
 }
 
 TEST_P(LangResources, DialogsCreateWithTheirControls) {
