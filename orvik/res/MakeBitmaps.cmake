@@ -31,8 +31,8 @@ set(arrow_v -draw "line 7.5,2 7.5,12" -draw "polygon 7.5,0 3.5,4 11.5,4" -draw "
 set(mark_mirror-h -fill ${dark} -stroke ${paper} -strokewidth 1 ${arrow_h})
 set(mark_mirror-v -fill ${dark} -stroke ${paper} -strokewidth 1 ${arrow_v})
 # Inside the magnifier's lens, centred on 6.5, 6.5.
-set(mark_lens-plus -fill ${dark} -stroke none -draw "rectangle 4,6 9,7" -draw "rectangle 6,4 7,9")
-set(mark_lens-minus -fill ${dark} -stroke none -draw "rectangle 4,6 9,7")
+set(mark_lens-plus -fill ${dark} -stroke none -draw "rectangle 3,6 10,7" -draw "rectangle 6,3 7,10")
+set(mark_lens-minus -fill ${dark} -stroke none -draw "rectangle 3,6 10,7")
 set(mark_lens-one -fill ${dark} -stroke none -draw "rectangle 3,4 4,9" -draw "rectangle 6,5 7,6"
     -draw "rectangle 6,8 7,9" -draw "rectangle 9,4 10,9")
 set(mark_focus -fill none -stroke ${red} -strokewidth 1.5
@@ -164,6 +164,12 @@ function(draw_image key height out)
   else()
     tango(${picture_${key}} 16 file)
     run("${file}" -background none ${before} -gravity center -extent 16x16 +gravity "PNG32:${png}")
+    # A picture that fills its whole square loses its outer ring, so that
+    # the key colour shows round it on the bar.
+    run("${png}" -alpha extract -threshold 30% -format "%[fx:round((1-mean)*w*h)]" info:)
+    if(run_output LESS 16)
+      run("${png}" -shave 1x1 -background none -gravity center -extent 16x16 +gravity "PNG32:${png}")
+    endif()
     set(base "${png}")
     if(height EQUAL 15)
       # Drop the emptier of the top and bottom rows.

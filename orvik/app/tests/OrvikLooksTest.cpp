@@ -92,23 +92,30 @@ void SaveBmp(const Shot& s, const std::wstring& path) {
     fclose(f);
 }
 
-// The frame's window and its menu bar: the rows between the caption and the
-// client area (the menus of another process cannot be asked under Wine).
+// The frame's window as far as it lies on the screen (a maximised frame's
+// borders lie outside it, and the screen cannot be read there), and its menu
+// bar: the rows between the caption and the client area (the menus of
+// another process cannot be asked under Wine).
 struct FrameShot {
     Shot window;
-    RECT menuBar = {};  // in window coordinates
+    RECT menuBar = {};  // in the shot's coordinates
 };
 
 FrameShot CaptureFrame(HWND frame) {
     FrameShot f;
-    RECT wr;
+    RECT wr, shown;
     GetWindowRect(frame, &wr);
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!IntersectRect(&shown, &wr, &screen)) return f;
     RECT bare = {0, 0, 0, 0};
     AdjustWindowRectEx(&bare, GetWindowLongW(frame, GWL_STYLE), FALSE, GetWindowLongW(frame, GWL_EXSTYLE));
     POINT client = {0, 0};
     ClientToScreen(frame, &client);
-    f.menuBar = {-bare.left, -bare.top, (wr.right - wr.left) + bare.right, client.y - wr.top};
-    f.window = Capture(wr);
+    RECT bar = {wr.left - bare.left, wr.top - bare.top, wr.right - bare.right, client.y};
+    IntersectRect(&bar, &bar, &shown);
+    OffsetRect(&bar, -shown.left, -shown.top);
+    f.menuBar = bar;
+    f.window = Capture(shown);
     return f;
 }
 
