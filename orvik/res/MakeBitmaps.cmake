@@ -258,3 +258,5 @@ run(-size 352x44 "gradient:#0b2545-#3d7fb8"
     -fill "#e8f1f8" -font DejaVu-Sans-Bold -pointsize 20 -annotate +54+23 "Orvik"
     -font DejaVu-Sans -pointsize 10 -annotate +56+37 "Version ${VERSION}"
     -type TrueColor "BMP3:${OUT}/About.bmp")
+# A right-to-left box mirrors its pictures: it gets the banner mirrored once more.
+run("${OUT}/About.bmp" -flop -type TrueColor "BMP3:${OUT}/AboutMirrored.bmp")

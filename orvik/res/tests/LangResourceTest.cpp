@@ -493,6 +493,55 @@ TEST_P(LangResources, SplashAndAboutArePictures) {
     EXPECT_EQ(about.bmHeight, 44);
 }
 
+// The About box shows the English library's banner as it reads, also when the
+// box is mirrored (Arabic).
+TEST_P(LangResources, AboutBannerReadsLeftToRight) {
+    HRSRC r = FindResourceW(h, MAKEINTRESOURCEW(IDD_ABOUTBOX), RT_DIALOG);
+    ASSERT_TRUE(r);
+    auto tmpl = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(h, r)));
+    HWND dlg = CreateDialogIndirectParamW(h, tmpl, nullptr, NoDialogProc, 0);
+    ASSERT_TRUE(dlg);
+    HWND banner = nullptr;
+    for (HWND c = GetWindow(dlg, GW_CHILD); c && !banner; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) banner = c;
+    ASSERT_TRUE(banner);
+    SetWindowPos(dlg, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT br;
+    GetWindowRect(banner, &br);
+    Pixels drawn = ReadBitmap(english, IDB_ABOUT);
+    ASSERT_EQ(br.right - br.left, drawn.width);
+    // What the screen shows there, read at once.
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = drawn.width;
+    bi.bmiHeader.biHeight = -drawn.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    DWORD* shown = nullptr;
+    HBITMAP shot = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&shown), nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, shot);
+    BitBlt(mem, 0, 0, drawn.width, drawn.height, screen, br.left, br.top, SRCCOPY);
+    GdiFlush();
+    int same = 0, mirrored = 0;
+    // Only where the banner differs from its mirror image (its picture and texts).
+    for (int y = 0; y < drawn.height; ++y)
+        for (int x = 0; x < drawn.width; ++x) {
+            if (drawn.At(x, y) == drawn.At(drawn.width - 1 - x, y)) continue;
+            DWORD rgb = shown[y * drawn.width + x] & 0xFFFFFF;
+            same += rgb == drawn.At(x, y);
+            mirrored += rgb == drawn.At(drawn.width - 1 - x, y);
+        }
+    SelectObject(mem, old);
+    DeleteObject(shot);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    DestroyWindow(dlg);
+    EXPECT_GT(same, mirrored * 2) << "the banner shows mirrored";
+}
+
 TEST_P(LangResources, DialogsCreateWithTheirControls) {
     HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 600, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(parent);
