@@ -29,40 +29,6 @@ const LookCase kLooks[] = {
     {"Arabic", 1025, L"LangAr.dll"},
 };
 
-// A 32-bit top-down copy of part of the screen.
-struct Shot {
-    int width = 0, height = 0;
-    std::vector<DWORD> px;
-    DWORD At(int x, int y) const { return px[(size_t)y * width + x] & 0xFFFFFF; }
-};
-
-Shot Capture(const RECT& r) {
-    Shot s;
-    s.width = r.right - r.left;
-    s.height = r.bottom - r.top;
-    if (s.width <= 0 || s.height <= 0) return Shot();
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = s.width;
-    bi.bmiHeader.biHeight = -s.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, s.width, s.height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD* p = static_cast<const DWORD*>(bits);
-    s.px.assign(p, p + (size_t)s.width * s.height);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return s;
-}
-
 void SaveBmp(const Shot& s, const std::wstring& path) {
     FILE* f = _wfopen(path.c_str(), L"wb");
     if (!f) return;
@@ -115,7 +81,7 @@ FrameShot CaptureFrame(HWND frame) {
     IntersectRect(&bar, &bar, &shown);
     OffsetRect(&bar, -shown.left, -shown.top);
     f.menuBar = bar;
-    f.window = Capture(shown);
+    f.window = CaptureScreen(shown);
     return f;
 }
 
@@ -208,12 +174,7 @@ class GlyphPainter {
 public:
     explicit GlyphPainter(HFONT font) {
         m_dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = kSize;
-        bi.bmiHeader.biHeight = -kSize;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
+        BITMAPINFO bi = TopDownInfo(kSize, kSize);
         m_bmp = CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
         m_oldBmp = SelectObject(m_dc, m_bmp);
         m_oldFont = SelectObject(m_dc, font);

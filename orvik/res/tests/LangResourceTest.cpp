@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "Resource.h"
+#include "OrvikHarness.h"
 #include <algorithm>
 #include <initializer_list>
 #include <utility>
@@ -132,12 +133,7 @@ Pixels ReadBitmap(HMODULE h, UINT id) {
     if (!b) return p;
     BITMAP bm = {};
     GetObjectW(b, sizeof bm, &bm);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = -bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = orvik_test::TopDownInfo(bm.bmWidth, bm.bmHeight);
     p.rgb.resize((size_t)bm.bmWidth * bm.bmHeight);
     HDC dc = GetDC(nullptr);
     if (GetDIBits(dc, b, 0, bm.bmHeight, p.rgb.data(), &bi, DIB_RGB_COLORS) == bm.bmHeight) {
@@ -511,33 +507,16 @@ TEST_P(LangResources, AboutBannerReadsLeftToRight) {
     GetWindowRect(banner, &br);
     Pixels drawn = ReadBitmap(english, IDB_ABOUT);
     ASSERT_EQ(br.right - br.left, drawn.width);
-    // What the screen shows there, read at once.
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = drawn.width;
-    bi.bmiHeader.biHeight = -drawn.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    DWORD* shown = nullptr;
-    HBITMAP shot = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&shown), nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, shot);
-    BitBlt(mem, 0, 0, drawn.width, drawn.height, screen, br.left, br.top, SRCCOPY);
-    GdiFlush();
+    orvik_test::Shot shown = orvik_test::CaptureScreen(br);
+    ASSERT_EQ(shown.width, drawn.width);
     int same = 0, mirrored = 0;
     // Only where the banner differs from its mirror image (its picture and texts).
     for (int y = 0; y < drawn.height; ++y)
         for (int x = 0; x < drawn.width; ++x) {
             if (drawn.At(x, y) == drawn.At(drawn.width - 1 - x, y)) continue;
-            DWORD rgb = shown[y * drawn.width + x] & 0xFFFFFF;
-            same += rgb == drawn.At(x, y);
-            mirrored += rgb == drawn.At(drawn.width - 1 - x, y);
+            same += shown.At(x, y) == drawn.At(x, y);
+            mirrored += shown.At(x, y) == drawn.At(drawn.width - 1 - x, y);
         }
-    SelectObject(mem, old);
-    DeleteObject(shot);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     DestroyWindow(dlg);
     EXPECT_GT(same, mirrored * 2) << "the banner shows mirrored";
 }
