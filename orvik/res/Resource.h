@@ -26,6 +26,7 @@
 #define IDB_TOOLBAR_EXTRA3       203
 #define IDB_TASKPANE_ICONS       153  // 16 px, magenta key
 #define IDB_SPLASH               194
+#define IDB_ABOUT                195  // the About box's banner
 
 // Control ids of the bars (the menu bar shares 0xE806 with the Logic toolbar).
 #define ID_BAR_CAMERA            0xE800

@@ -42,6 +42,46 @@ inline std::wstring ReadTextFile(const std::wstring& path) {
     return Widen(ss.str());
 }
 
+// The header of a 32-bit top-down DIB of width x height.
+inline BITMAPINFO TopDownInfo(int width, int height) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return bi;
+}
+
+// Part of the screen as 0xRRGGBB pixels, top down, read at once.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<DWORD> px;
+    DWORD At(int x, int y) const { return px[(size_t)y * width + x] & 0xFFFFFF; }
+};
+
+inline Shot CaptureScreen(const RECT& r) {
+    Shot s;
+    if (r.right <= r.left || r.bottom <= r.top) return s;
+    s.width = r.right - r.left;
+    s.height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = TopDownInfo(s.width, s.height);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, s.width, s.height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD* p = static_cast<const DWORD*>(bits);
+    s.px.assign(p, p + (size_t)s.width * s.height);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return s;
+}
+
 inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A private copy of the program folder, removed again at the end.

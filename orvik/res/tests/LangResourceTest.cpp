@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "Resource.h"
+#include "OrvikHarness.h"
 #include <algorithm>
 #include <initializer_list>
 #include <utility>
@@ -118,6 +119,63 @@ std::vector<UINT> ToolbarButtons(HMODULE h, UINT id, SIZE* image) {
         ids.assign(d + 3, d + 3 + d[2]);
     }
     return ids;
+}
+
+// A bitmap resource read back as top-down 0xRRGGBB pixels.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<DWORD> rgb;
+    DWORD At(int x, int y) const { return rgb[(size_t)y * width + x]; }
+};
+Pixels ReadBitmap(HMODULE h, UINT id) {
+    Pixels p;
+    HBITMAP b = (HBITMAP)LoadImageW(h, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!b) return p;
+    BITMAP bm = {};
+    GetObjectW(b, sizeof bm, &bm);
+    BITMAPINFO bi = orvik_test::TopDownInfo(bm.bmWidth, bm.bmHeight);
+    p.rgb.resize((size_t)bm.bmWidth * bm.bmHeight);
+    HDC dc = GetDC(nullptr);
+    if (GetDIBits(dc, b, 0, bm.bmHeight, p.rgb.data(), &bi, DIB_RGB_COLORS) == bm.bmHeight) {
+        p.width = bm.bmWidth;
+        p.height = bm.bmHeight;
+        for (DWORD& v : p.rgb) v &= 0xFFFFFF;
+    } else {
+        p.rgb.clear();
+    }
+    ReleaseDC(nullptr, dc);
+    DeleteObject(b);
+    return p;
+}
+
+// Image i of a strip of 16 pixel wide images: how many pixels show the key
+// colour, and how many differ from image j.
+int KeyPixels(const Pixels& p, int i, DWORD key) {
+    int n = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < 16; ++x) n += p.At(i * 16 + x, y) == key;
+    return n;
+}
+int DifferentPixels(const Pixels& p, int i, int j) {
+    int n = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < 16; ++x) n += p.At(i * 16 + x, y) != p.At(j * 16 + x, y);
+    return n;
+}
+
+// Each image of a strip keeps the key colour round a picture of its own.
+void ExpectDistinctImages(const Pixels& p, const std::vector<UINT>& commands, DWORD key, const char* what) {
+    const int size = 16 * p.height;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        int keyed = KeyPixels(p, (int)i, key);
+        EXPECT_GE(keyed, 8) << what << ": image " << i << " (command " << commands[i] << ") has no key colour round it";
+        EXPECT_GE(size - keyed, size / 5) << what << ": image " << i << " (command " << commands[i] << ") is nearly empty";
+        for (size_t j = 0; j < i; ++j) {
+            if (commands[i] == commands[j]) continue;
+            EXPECT_GE(DifferentPixels(p, (int)i, (int)j), 10)
+                << what << ": commands " << commands[j] << " and " << commands[i] << " share one image";
+        }
+    }
 }
 
 BITMAP BitmapInfo(HMODULE h, UINT id) {
@@ -387,6 +445,82 @@ TEST_P(LangResources, ToolbarsAndTheirBitmaps) {
     EXPECT_GE(icons.bmWidth, 16 * 3);  // the pane's task uses icon 2
 }
 
+// Read back as the toolbars load them: one 16 x 15 image per button on the
+// grey key colour (RGB 192, 192, 192), each command with a picture of its
+// own; the extra strips are their bars' images; the task-pane icons 16
+// pixels on magenta.
+TEST_P(LangResources, EachButtonHasAnImageOfItsOwn) {
+    for (UINT bar : {IDR_TOOLBAR_CAMERA, IDR_TOOLBAR_REALTIME, IDR_TOOLBAR_LOGIC, IDR_TOOLBAR_PROCESSING,
+                     IDR_TOOLBAR_MEASUREMENT}) {
+        SIZE image = {};
+        std::vector<UINT> commands = ToolbarButtons(h, bar, &image);
+        commands.erase(std::remove(commands.begin(), commands.end(), 0u), commands.end());
+        Pixels p = ReadBitmap(h, bar);
+        ASSERT_EQ(p.width, (int)(16 * commands.size())) << "toolbar " << bar;
+        ASSERT_EQ(p.height, image.cy) << "toolbar " << bar;
+        std::string what = "toolbar " + std::to_string(bar);
+        ExpectDistinctImages(p, commands, 0xC0C0C0, what.c_str());
+        const UINT extras[][2] = {{IDB_TOOLBAR_EXTRA1, IDR_TOOLBAR_CAMERA}, {IDB_TOOLBAR_EXTRA2, IDR_TOOLBAR_LOGIC},
+                                  {IDB_TOOLBAR_EXTRA3, IDR_TOOLBAR_REALTIME}};
+        for (const auto& e : extras) {
+            if (e[1] != bar) continue;
+            EXPECT_TRUE(ReadBitmap(h, e[0]).rgb == p.rgb) << "bitmap " << e[0];
+        }
+    }
+    Pixels pane = ReadBitmap(h, IDB_TASKPANE_ICONS);
+    ASSERT_EQ(pane.height, 16);
+    ASSERT_EQ(pane.width % 16, 0);
+    std::vector<UINT> icons;
+    for (int i = 0; i < pane.width / 16; ++i) icons.push_back(i);
+    ExpectDistinctImages(pane, icons, 0xFF00FF, "task pane");
+}
+
+// The splash picture and the About box's banner are pictures, not a plain colour.
+TEST_P(LangResources, SplashAndAboutArePictures) {
+    for (UINT id : {IDB_SPLASH, IDB_ABOUT}) {
+        Pixels p = ReadBitmap(h, id);
+        ASSERT_FALSE(p.rgb.empty()) << "bitmap " << id;
+        std::vector<DWORD> colours(p.rgb);
+        std::sort(colours.begin(), colours.end());
+        size_t distinct = std::unique(colours.begin(), colours.end()) - colours.begin();
+        EXPECT_GT(distinct, 200u) << "bitmap " << id;
+    }
+    BITMAP about = BitmapInfo(h, IDB_ABOUT);
+    EXPECT_EQ(about.bmHeight, 44);
+}
+
+// The About box shows the English library's banner as it reads, also when the
+// box is mirrored (Arabic).
+TEST_P(LangResources, AboutBannerReadsLeftToRight) {
+    HRSRC r = FindResourceW(h, MAKEINTRESOURCEW(IDD_ABOUTBOX), RT_DIALOG);
+    ASSERT_TRUE(r);
+    auto tmpl = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(h, r)));
+    HWND dlg = CreateDialogIndirectParamW(h, tmpl, nullptr, NoDialogProc, 0);
+    ASSERT_TRUE(dlg);
+    HWND banner = nullptr;
+    for (HWND c = GetWindow(dlg, GW_CHILD); c && !banner; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) banner = c;
+    ASSERT_TRUE(banner);
+    SetWindowPos(dlg, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT br;
+    GetWindowRect(banner, &br);
+    Pixels drawn = ReadBitmap(english, IDB_ABOUT);
+    ASSERT_EQ(br.right - br.left, drawn.width);
+    orvik_test::Shot shown = orvik_test::CaptureScreen(br);
+    ASSERT_EQ(shown.width, drawn.width);
+    int same = 0, mirrored = 0;
+    // Only where the banner differs from its mirror image (its picture and texts).
+    for (int y = 0; y < drawn.height; ++y)
+        for (int x = 0; x < drawn.width; ++x) {
+            if (drawn.At(x, y) == drawn.At(drawn.width - 1 - x, y)) continue;
+            same += shown.At(x, y) == drawn.At(x, y);
+            mirrored += shown.At(x, y) == drawn.At(drawn.width - 1 - x, y);
+        }
+    DestroyWindow(dlg);
+    EXPECT_GT(same, mirrored * 2) << "the banner shows mirrored";
+}
+
 TEST_P(LangResources, DialogsCreateWithTheirControls) {
     HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 600, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(parent);
@@ -452,12 +586,23 @@ TEST_P(LangResources, TextsInTheirLanguage) {
         EXPECT_EQ(s[0], L'\n') << id;
         EXPECT_EQ(std::count(s.begin(), s.end(), L'\n'), 6) << id;
     }
-    // Right-to-left menus for Arabic, left-to-right for everyone else.
-    std::vector<Item> items = MenuItems(h, IDR_MAINFRAME);
-    for (const Item& it : items) {
-        if (!(it.type & MFT_SEPARATOR)) {
-            EXPECT_EQ((it.type & MFT_RIGHTORDER) != 0, GetParam().rtl) << "menu item " << it.id;
+    // Right-to-left menus for Arabic, left-to-right for everyone else; the
+    // menu bar's own items never right-ordered (the mirrored frame orders them).
+    for (UINT id : {IDR_MAINFRAME, IDR_PREVIEWTYPE, IDR_PELLIXTYPE, IDR_STILLTYPE}) {
+        HMENU bar = LoadMenuW(h, MAKEINTRESOURCEW(id));
+        ASSERT_TRUE(bar) << id;
+        std::vector<Item> top;
+        Collect(bar, top, false);
+        for (size_t i = 0; i < top.size(); ++i) {
+            EXPECT_FALSE(top[i].type & MFT_RIGHTORDER) << "menu " << id << ", bar item " << i;
+            std::vector<Item> items;
+            Collect(GetSubMenu(bar, (int)i), items);
+            for (const Item& it : items) {
+                if (it.type & MFT_SEPARATOR) continue;
+                EXPECT_EQ((it.type & MFT_RIGHTORDER) != 0, GetParam().rtl) << "menu " << id << ", item " << it.id;
+            }
         }
+        DestroyMenu(bar);
     }
 }
 
