@@ -13,6 +13,14 @@ CSize Extent(CDC& dc, const std::wstring& text)
     return text.empty() ? dc.GetTextExtent(L"A", 1) : dc.GetTextExtent(text.c_str(), int(text.size()));
 }
 
+// The module that holds a resource: the framework's search, else the
+// program itself (a null module would load the system's own bitmaps).
+HINSTANCE ResourceModule(LPCWSTR name, LPCWSTR type)
+{
+    HINSTANCE module = AfxFindResourceHandle(name, type);
+    return module ? module : GetModuleHandleW(nullptr);
+}
+
 } // namespace
 
 CReportPrinter::CReportPrinter() { ResetTable(); }
@@ -74,7 +82,8 @@ void CReportPrinter::ReadPageSize()
 int CReportPrinter::StartDocument()
 {
     wchar_t title[256] = L"";
-    if (!LoadStringW(AfxGetResourceHandle(), kAppTitleString, title, 256) && AfxGetApp() && AfxGetApp()->m_pszAppName)
+    if (!LoadStringW(ResourceModule(MAKEINTRESOURCEW(kAppTitleString / 16 + 1), RT_STRING), kAppTitleString, title, 256)
+        && AfxGetApp() && AfxGetApp()->m_pszAppName)
         lstrcpynW(title, AfxGetApp()->m_pszAppName, 256);
     DOCINFOW info = {};
     info.cbSize = sizeof info;
@@ -236,8 +245,11 @@ void CReportPrinter::PrintText(int set, LPCWSTR text, int align, BOOL advance, i
     do {
         std::wstring line = all.substr(start);
         if (width > 0 && Extent(m_dc, line).cx > width) {
-            size_t n = 1;
-            while (n < line.size() && m_dc.GetTextExtent(line.c_str(), int(n + 1)).cx <= width) ++n;
+            // The longest piece that fits, at least one character.
+            int fit = 0;
+            SIZE ignored;
+            GetTextExtentExPointW(m_dc.m_hAttribDC, line.c_str(), int(line.size()), width, &fit, nullptr, &ignored);
+            size_t n = fit > 0 ? size_t(fit) : 1;
             if (n < line.size() && line[n - 1] != L' ') {
                 const size_t space = line.rfind(L' ', n - 1);
                 if (space != std::wstring::npos && n - 1 - space <= size_t(kWrapLookBack)) n = space + 1;
@@ -308,8 +320,8 @@ int CReportPrinter::PrintBitmap(HBITMAP bitmap, int align, const SIZE* size)
 
 int CReportPrinter::PrintBitmapResource(UINT resourceId, int align, const SIZE* size)
 {
-    HBITMAP bitmap = HBITMAP(LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0,
-                                        LR_CREATEDIBSECTION));
+    HBITMAP bitmap = HBITMAP(LoadImageW(ResourceModule(MAKEINTRESOURCEW(resourceId), RT_BITMAP),
+                                        MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     return PrintBitmap(bitmap, align, size);
 }
 

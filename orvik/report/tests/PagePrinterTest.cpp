@@ -330,3 +330,19 @@ TEST(PagePrinter, AnisotropicTextIsPlacedInDeviceUnits)
     EXPECT_NEAR(2698, emf.texts[0].reference.x, 2);
     EXPECT_NEAR(3300, emf.texts[0].reference.y, 2);
 }
+
+TEST(PagePrinter, RotatedTextTurnsOneTextOnly)
+{
+    EmfRecorder emf;
+    CPagePrinter page(0, 0, 4800, 6600, &emf.dc(), MM_TEXT);
+    page.SetFontName("Arial");
+    // Outside the frame: rotated text has no frame test.
+    page.SetWidth(1000);
+    page.PrintRotatedText(100, 2000, 2000, 2200, kPrintSingleLine | kPrintNoClip, 10, "up", 900);
+    page.PrintInRect(100, 100, 300, 900, kPrintSingleLine, 10, "level");
+    emf.Read();
+    ASSERT_EQ(2u, emf.texts.size());
+    EXPECT_EQ(L"up", emf.texts[0].text);
+    EXPECT_EQ((std::vector<int>{900, 0}), emf.fontEscapements);
+    EXPECT_EQ(L"Arial", emf.fontFaces[0]);
+}

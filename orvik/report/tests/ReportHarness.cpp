@@ -73,6 +73,20 @@ void EmfRecorder::Read()
             stretches.push_back({s->xDest, s->yDest, s->cxDest, s->cyDest, s->cxSrc, s->cySrc});
             break;
         }
+        case EMR_STRETCHBLT: {
+            const EMRSTRETCHBLT* s = reinterpret_cast<const EMRSTRETCHBLT*>(r);
+            stretches.push_back({s->xDest, s->yDest, s->cxDest, s->cyDest, s->cxSrc, s->cySrc});
+            break;
+        }
+        case EMR_EXTCREATEFONTINDIRECTW: {
+            const EMREXTCREATEFONTINDIRECTW* f = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(r);
+            fontEscapements.push_back(int(f->elfw.elfLogFont.lfEscapement));
+            fontFaces.push_back(f->elfw.elfLogFont.lfFaceName);
+            break;
+        }
+        case EMR_SETBKMODE:
+            backgroundModes.push_back(int(reinterpret_cast<const EMRSETBKMODE*>(r)->iMode));
+            break;
         case EMR_CREATEPEN: {
             const EMRCREATEPEN* p = reinterpret_cast<const EMRCREATEPEN*>(r);
             pens.push_back({int(p->lopn.lopnStyle), int(p->lopn.lopnWidth.x), p->lopn.lopnColor});

@@ -18,6 +18,7 @@ struct EmfText {
 struct EmfLine {
     POINT from, to;
 };
+// A StretchDIBits or a StretchBlt.
 struct EmfStretch {
     int x, y, width, height, srcWidth, srcHeight;
 };
@@ -41,6 +42,9 @@ public:
     std::vector<EmfStretch> stretches;
     std::vector<EmfPen> pens;
     std::vector<COLORREF> textColours;
+    std::vector<int> backgroundModes;
+    std::vector<int> fontEscapements;   // of every font created
+    std::vector<std::wstring> fontFaces;
 private:
     HDC m_reference;
     CDC m_dc;

@@ -140,11 +140,64 @@ TEST(ReportPrinter, TableRowsPlaceCellsByColumnAndIgnoreExtraCells)
     EXPECT_EQ(3, emf.pens.back().width);
 }
 
-TEST(ReportPrinter, OpeningAnUnknownPrinterFails)
+TEST(ReportPrinter, OpeningAnUnknownPrinterAndStartingAPageOffAPrinterFail)
 {
     CReportPrinter report;
     EXPECT_EQ(-1, report.Open(L"No Such Printer"));
     EXPECT_EQ(kErrorOpenPrinter, report.GetError());
+    // Without a context no page starts (Wine starts pages on memory contexts).
+    CReportPrinter closed;
+    EXPECT_EQ(-1, closed.StartPage());
+    EXPECT_EQ(kErrorStartPage, closed.GetError());
+}
+
+TEST(ReportPrinter, PicturesFromResourcesAndFilesAreAlignedAndTakeTheirSpace)
+{
+    EmfRecorder emf;
+    CReportPrinter report;
+    report.AttachContext(emf.dc().m_hDC);
+    report.SetMargins(0, 0, 100, 200);
+    EXPECT_EQ(1, report.PrintBitmapResource(101, kAlignRight, nullptr));
+    EXPECT_EQ(16, report.CurrentY());
+    const SIZE size = {320, 160};
+    EXPECT_EQ(1, report.PrintBitmapResource(101, kAlignLeft, &size));
+    EXPECT_EQ(1, report.PrintBitmapResource(101, kAlignCentre, &size));
+    EXPECT_EQ(0, report.PrintBitmapResource(999, kAlignLeft, &size));
+    EXPECT_EQ(16 + 160 + 160, report.CurrentY());
+    emf.Read();
+    ASSERT_EQ(3u, emf.stretches.size());
+    EXPECT_EQ(kWidth - 200 - 16, emf.stretches[0].x);
+    EXPECT_EQ(0, emf.stretches[0].y);
+    EXPECT_EQ(16, emf.stretches[0].width);
+    EXPECT_EQ(100, emf.stretches[1].x);
+    EXPECT_EQ(16, emf.stretches[1].y);
+    EXPECT_EQ(320, emf.stretches[1].width);
+    EXPECT_EQ(16, emf.stretches[1].srcWidth);
+    EXPECT_EQ((kWidth - 320) / 2, emf.stretches[2].x);
+}
+
+TEST(ReportPrinter, TableSettingsResetSaveAndRestore)
+{
+    EmfRecorder emf;
+    CReportPrinter report;
+    report.AttachContext(emf.dc().m_hDC);
+    const int set = report.AddFontSet(L"Courier New", 10, 10);
+    report.SetColumns({500, 500}, FALSE);
+    report.SetCellPadding(80);
+    report.SaveTable();
+    report.SetCellPadding(0);
+    // New columns are also the saved copy.
+    report.SetColumns({900, 100}, FALSE);
+    report.RestoreTable();
+    EXPECT_EQ((std::vector<int>{900, 100}), report.ColumnWidths());
+    report.PrintTableRow(set, L"a|b");
+    report.ResetTable();   // padding 50 again
+    report.PrintTableRow(set, L"a|b");
+    emf.Read();
+    ASSERT_EQ(4u, emf.texts.size());
+    EXPECT_EQ(900 + 80, emf.texts[1].reference.x);
+    EXPECT_EQ(900 + 50, emf.texts[3].reference.x);
+    EXPECT_EQ(0, emf.texts[0].reference.x);   // left-aligned, no rules: no padding
 }
 
 namespace {

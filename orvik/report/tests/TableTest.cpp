@@ -221,3 +221,29 @@ TEST(PrintRegion, TitleBandsAndBorders)
     ASSERT_EQ(1u, emf.polygons.size());
     EXPECT_EQ(1100, emf.polygons[0][0].y);
 }
+
+TEST(PrintRegion, TextInShadedRegionsIsTransparentAndWhiteOnDarkStyles)
+{
+    struct { int style; bool transparent; bool white; } cases[] = {
+        {0, false, false}, {kShadeLightGray, true, false}, {kShadeBlack, true, true},
+    };
+    for (const auto& c : cases) {
+        EmfRecorder emf;
+        CPagePrinter page(0, 0, 4800, 6600, &emf.dc(), MM_TEXT);
+        CPrintRegion* region = page.AddRegion(100, 100, 1000, 2000, c.style);
+        ASSERT_NE(nullptr, region);
+        page.PrintInRect(region, 10, 10, 200, 1500, kPrintSingleLine, 10, "in the region");
+        page.PrintBox(region, 300, 10, 400, 5000, 1, 0, 0);   // the right edge kept in the region
+        emf.Read();
+        bool transparent = false, white = false;
+        for (int m : emf.backgroundModes) transparent |= m == TRANSPARENT;
+        for (COLORREF col : emf.textColours) white |= col == RGB(255, 255, 255);
+        EXPECT_EQ(c.transparent, transparent) << c.style;
+        EXPECT_EQ(c.white, white) << c.style;
+        ASSERT_EQ(1u, emf.texts.size());
+        EXPECT_EQ(111, emf.texts[0].reference.x);
+        ASSERT_EQ(1u, emf.polygons.size());
+        EXPECT_EQ(2000, emf.polygons[0][1].x);
+        EXPECT_EQ(401, emf.polygons[0][0].y);
+    }
+}

@@ -14,6 +14,8 @@ gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=ppmraw -r60 -sOutputFile="$dir/page-%d.
 pages=$(ls "$dir"/page-*.ppm | wc -l)
 echo "pages: $pages"
 [ "$pages" = 2 ] || bad "$pages pages, not 2"
+# The job is named after the application title.
+grep -q '^%%Title: Orvik report test' "$ps" || bad "the job is not titled with the application title"
 
 # Device pixels (600 dpi) start at the printable area, a quarter inch in:
 # at 60 dpi a page pixel is (device + 150) / 10.
