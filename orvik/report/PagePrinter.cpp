@@ -287,10 +287,10 @@ int CPagePrinter::PrintText(const char* text, int column, int flags, int size)
     if (size > 0) m_state.fontSize = size;
     if (flags != kPrintKeep) m_state.textFlags = flags;
     m_state.x = column == -1 ? m_state.textRight : column;
-    const int result = m_primitive.DrawText(m_state, m_lineFactor);
+    m_primitive.DrawText(m_state, m_lineFactor);
     m_lastTextRight = m_state.textRight;
-    // An empty text draws nothing: its answer is twice the font size.
-    return m_state.text.empty() ? result : m_state.textRect.bottom;
+    // An empty text draws and measures nothing: the row stays where it is.
+    return m_state.text.empty() ? m_state.y : m_state.textRect.bottom;
 }
 
 int CPagePrinter::RowGap() const
@@ -725,10 +725,8 @@ void CPagePrinter::PrintTableCell(CPrintTableDef* def, int row, int column, int 
     va_start(args, format);
     vsnprintf(text, sizeof text, format ? format : "", args);
     va_end(args);
-    const int kept = m_lastTextRight;
     if (def->freeLayout == 1) def->table->PrintFreeCell(text, row, column, size, flags);
     else def->table->PrintCell(text, row, column, size, flags);
-    m_lastTextRight = kept;
 }
 
 // ---------------------------------------------------------------- bitmaps

@@ -157,7 +157,9 @@ TEST(PagePrinter, EmptyTextDrawsNothingAndKeepFlagsKeep)
     EmfRecorder emf;
     CPagePrinter page(0, 0, 4800, 6600, &emf.dc(), MM_TEXT);
     page.SetFontSize(12);
-    EXPECT_EQ(24, page.PrintText("", 100, kPrintKeep, 0));
+    EXPECT_EQ(24, page.Primitive().DrawText(page.State(), 1.0));   // no text yet
+    page.State().y = 700;
+    EXPECT_EQ(700, page.PrintText("", 100, kPrintKeep, 0));
     EXPECT_EQ(0x420, page.State().textFlags);
     page.PrintText("bold", 100, kPrintBold | kPrintSingleLine, 0);
     page.PrintText("still bold", 100, kPrintKeep, 0);
