@@ -356,29 +356,25 @@ std::vector<int> CReportPrinter::ColumnWidths() const
 
 void CReportPrinter::ResetTable()
 {
-    m_table.padding = 50;
-    m_table.horizontalRules = 0;
-    m_table.verticalRules = 0;
-    m_table.penWidth = 0;
+    m_table.rules = TableRules();
     for (Column& c : m_table.columns) c.align = kAlignLeft;
     m_table.flag = 1;
 }
 
+void CReportPrinter::SetColumnAlignment(int column, int align)
+{
+    if (column >= 0 && column < int(m_table.columns.size())) m_table.columns[size_t(column)].align = align;
+}
+
 void CReportPrinter::SaveTable()
 {
-    m_table.savedPadding = m_table.padding;
-    m_table.savedHorizontal = m_table.horizontalRules;
-    m_table.savedVertical = m_table.verticalRules;
-    m_table.savedPen = m_table.penWidth;
+    m_table.savedRules = m_table.rules;
     m_table.saved = m_table.columns;
 }
 
 void CReportPrinter::RestoreTable()
 {
-    m_table.padding = m_table.savedPadding;
-    m_table.horizontalRules = m_table.savedHorizontal;
-    m_table.verticalRules = m_table.savedVertical;
-    m_table.penWidth = m_table.savedPen;
+    m_table.rules = m_table.savedRules;
     m_table.columns = m_table.saved;
 }
 
@@ -398,14 +394,14 @@ void CReportPrinter::PrintTableRow(int set, LPCWSTR rowText)
     // Cells beyond the columns are ignored.
     if (cells.size() > m_table.columns.size()) cells.resize(m_table.columns.size());
 
-    const int pad = m_table.padding;
+    const int pad = m_table.rules.padding;
     const int textHeight = Extent(m_dc, L"").cy;
     // The row: a quarter of the padding above and below the text.
     const int rowHeight = textHeight + pad / 2;
     BreakPageIfNeeded(rowHeight);
     const int top = m_currentY;
 
-    CPen pen(PS_SOLID, m_table.penWidth, RGB(0, 0, 0));
+    CPen pen(PS_SOLID, m_table.rules.penWidth, RGB(0, 0, 0));
     CPen* old = m_dc.SelectObject(&pen);
     int columnLeft = m_leftMargin;
     for (size_t i = 0; i < m_table.columns.size(); ++i) {
@@ -416,20 +412,20 @@ void CReportPrinter::PrintTableRow(int set, LPCWSTR rowText)
             if (column.align == kAlignCentre) x += (column.width - extent.cx) / 2;
             else if (column.align == kAlignRight) x += column.width - extent.cx;
             if (i > 0) x += pad;
-            else if (column.align != kAlignLeft || m_table.verticalRules) x += pad / 4;
+            else if (column.align != kAlignLeft || m_table.rules.verticalRules) x += pad / 4;
             m_dc.TextOut(x, top + pad / 4, cells[i].c_str(), int(cells[i].size()));
         }
-        if (m_table.verticalRules) {
+        if (m_table.rules.verticalRules) {
             m_dc.MoveTo(columnLeft, top);
             m_dc.LineTo(columnLeft, top + rowHeight);
         }
         columnLeft += column.width;
     }
-    if (m_table.verticalRules && !m_table.columns.empty()) {
+    if (m_table.rules.verticalRules && !m_table.columns.empty()) {
         m_dc.MoveTo(columnLeft, top);
         m_dc.LineTo(columnLeft, top + rowHeight);
     }
-    if (m_table.horizontalRules) {
+    if (m_table.rules.horizontalRules) {
         m_dc.MoveTo(m_leftMargin, top);
         m_dc.LineTo(columnLeft, top);
         m_dc.MoveTo(m_leftMargin, top + rowHeight);

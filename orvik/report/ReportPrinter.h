@@ -62,10 +62,12 @@ public:
     void ResetTable();
     void SaveTable();
     void RestoreTable();
-    void SetCellPadding(int pixels) { m_table.padding = pixels; }
-    void SetHorizontalRules(int on) { m_table.horizontalRules = on; }
-    void SetVerticalRules(int on) { m_table.verticalRules = on; }
-    void SetRulePenWidth(int width) { m_table.penWidth = width; }
+    void SetCellPadding(int pixels) { m_table.rules.padding = pixels; }
+    void SetHorizontalRules(int on) { m_table.rules.horizontalRules = on; }
+    void SetVerticalRules(int on) { m_table.rules.verticalRules = on; }
+    void SetRulePenWidth(int width) { m_table.rules.penWidth = width; }
+    // A column's alignment (ReportAlign); ResetTable makes every one left.
+    void SetColumnAlignment(int column, int align);
     // Cells separated by "|"; cells beyond the columns are ignored.
     void PrintTableRow(int set, LPCWSTR rowText);
 
@@ -89,11 +91,14 @@ private:
         int width = 0;
         int align = kAlignLeft;
     };
+    struct TableRules {
+        int padding = 50;   // device pixels
+        int horizontalRules = 0, verticalRules = 0, penWidth = 0;
+    };
     struct TableSettings {
         std::vector<Column> columns;
         std::vector<Column> saved;
-        int padding = 50, horizontalRules = 0, verticalRules = 0, penWidth = 0;
-        int savedPadding = 50, savedHorizontal = 0, savedVertical = 0, savedPen = 0;
+        TableRules rules, savedRules;
         int flag = 0;
     };
 

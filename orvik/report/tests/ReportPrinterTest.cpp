@@ -127,15 +127,24 @@ TEST(ReportPrinter, TableRowsPlaceCellsByColumnAndIgnoreExtraCells)
     report.SetRulePenWidth(3);
     report.PrintTableRow(set, L"first|second|third|fourth");
     report.PrintTableRow(set, L"only");
+    report.SetVerticalRules(0);
+    report.SetColumnAlignment(0, kAlignRight);
+    report.SetColumnAlignment(1, kAlignCentre);
+    report.PrintTableRow(set, L"right|centre");
+    const int right = report.Context().GetTextExtent(L"right", 5).cx;
+    const int centre = report.Context().GetTextExtent(L"centre", 6).cx;
     emf.Read();
-    ASSERT_EQ(3u, emf.texts.size());
+    ASSERT_EQ(5u, emf.texts.size());
+    // Not left-aligned: the first cell moves by a quarter of the padding too.
+    EXPECT_EQ(100 + 1000 - right + 50 / 4, emf.texts[3].reference.x);
+    EXPECT_EQ(100 + 1000 + (2000 - centre) / 2 + 50, emf.texts[4].reference.x);
     EXPECT_EQ(L"first", emf.texts[0].text);
     EXPECT_EQ(100 + 50 / 4, emf.texts[0].reference.x);   // vertical rules: a quarter padding
     EXPECT_EQ(L"second", emf.texts[1].text);
     EXPECT_EQ(100 + 1000 + 50, emf.texts[1].reference.x);
     EXPECT_GT(emf.texts[2].reference.y, emf.texts[0].reference.y);
-    // Three column borders and two rules per row.
-    EXPECT_EQ(10u, emf.lines.size());
+    // Three column borders and two rules per row, then two rules only.
+    EXPECT_EQ(12u, emf.lines.size());
     ASSERT_FALSE(emf.pens.empty());
     EXPECT_EQ(3, emf.pens.back().width);
 }
