@@ -1,9 +1,28 @@
 #include "ReportHarness.h"
+#include <gtest/gtest.h>
 #include <cstring>
 
 const wchar_t kFilePrinter[] = L"FilePS";
 
 HDC CreateFilePrinterDC() { return CreateDCW(nullptr, kFilePrinter, nullptr, nullptr); }
+
+namespace {
+
+// Every metafile takes the printer's resolution: without the printer the
+// figures would be the screen's, so nothing runs.
+class FilePrinterPresent : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        HDC dc = CreateFilePrinterDC();
+        ASSERT_NE(nullptr, dc) << "the printer FilePS is missing from the Wine prefix (tools/wine-env adds it)";
+        EXPECT_EQ(600, GetDeviceCaps(dc, LOGPIXELSY));
+        DeleteDC(dc);
+    }
+};
+testing::Environment* const g_printer = testing::AddGlobalTestEnvironment(new FilePrinterPresent);
+
+} // namespace
 
 EmfRecorder::EmfRecorder(bool printing) : m_reference(CreateFilePrinterDC())
 {

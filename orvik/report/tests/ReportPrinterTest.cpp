@@ -263,6 +263,11 @@ TEST(ReportPrinter, PrintsASampleReportOnTheFilePrinter)
     const std::wstring port = PortFile();
     ASSERT_FALSE(port.empty()) << "the file printer FilePS is missing from the prefix (tools/wine-env adds it)";
     DeleteFileW(port.c_str());
+    const std::wstring out = OutputFolder();
+    if (!out.empty()) {
+        DeleteFileW((out + L"/sample.ps").c_str());
+        DeleteFileW((out + L"/expected.txt").c_str());
+    }
     const std::string picture = WriteTempFile("orvik-report-sample.bmp", QuadrantBitmap());
     const std::wstring pictureW(picture.begin(), picture.end());
 
@@ -309,7 +314,6 @@ TEST(ReportPrinter, PrintsASampleReportOnTheFilePrinter)
         // The context it opened is gone.
         EXPECT_EQ(0u, GetObjectType(dc));
 
-        const std::wstring out = OutputFolder();
         if (!out.empty()) {
             ASSERT_TRUE(CopyFileW(port.c_str(), (out + L"/sample.ps").c_str(), FALSE));
             // Where the checker looks, in device pixels of 600 dpi.
