@@ -247,3 +247,31 @@ TEST(PrintRegion, TextInShadedRegionsIsTransparentAndWhiteOnDarkStyles)
         EXPECT_EQ(401, emf.polygons[0][0].y);
     }
 }
+
+TEST(PrintTable, ShadedHeadingsGetWhiteTextOnDarkShadesOnly)
+{
+    struct { int shade; bool white; } cases[] = {{kShadeLightGray, false}, {kShadeDarkGray, true}};
+    for (const auto& c : cases) {
+        EmfRecorder emf;
+        CPagePrinter page(0, 0, 4800, 6600, &emf.dc(), MM_TEXT);
+        CPrintTableDef def;
+        def.headingShade = c.shade;
+        def.columnCount = 1;
+        def.rowCount = 1;
+        def.right = 1200;
+        def.columns[0].heading = "Area";
+        page.BeginTable(&def);
+        emf.Read();
+        bool white = false, transparent = false;
+        for (COLORREF col : emf.textColours) white |= col == RGB(255, 255, 255);
+        for (int m : emf.backgroundModes) transparent |= m == TRANSPARENT;
+        EXPECT_EQ(c.white, white) << c.shade;
+        EXPECT_TRUE(transparent) << c.shade;
+        ASSERT_EQ(1u, emf.texts.size());
+        EXPECT_EQ(L"Area", emf.texts[0].text);
+        // Boxed in the band, bold and centred in the column.
+        ASSERT_EQ(1u, emf.rectangles.size());
+        EXPECT_EQ(kRow, emf.rectangles[0].bottom);
+        EXPECT_GT(emf.texts[0].reference.x, 300);
+    }
+}
