@@ -4,6 +4,7 @@
 // (check-report.sh reads REPORT_OUTPUT).
 #include "ReportHarness.h"
 #include "ReportPrinter.h"
+#include <AfxTestScript.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <winspool.h>
@@ -158,6 +159,29 @@ TEST(ReportPrinter, OpeningAnUnknownPrinterAndStartingAPageOffAPrinterFail)
     CReportPrinter closed;
     EXPECT_EQ(-1, closed.StartPage());
     EXPECT_EQ(kErrorStartPage, closed.GetError());
+}
+
+TEST(ReportPrinter, OpensThePrinterChosenInThePrintDialog)
+{
+    AfxTestClearRecord();
+    AfxTestSetScript(L"print cancel; print copies 3");
+    CReportPrinter report;
+    EXPECT_EQ(-1, report.Open(nullptr));
+    ASSERT_EQ(0, report.Open(nullptr));
+    EXPECT_EQ(3, report.Copies());
+    HDC dc = report.Context().m_hDC;
+    EXPECT_EQ(600, GetDeviceCaps(dc, LOGPIXELSY));
+    // Printing to a file is not offered: "print|caption|text|0xFLAGS".
+    const std::wstring record = static_cast<LPCWSTR>(AfxTestGetRecord());
+    const size_t at = record.find(L"print|");
+    ASSERT_NE(std::wstring::npos, at) << record;
+    const size_t flagsAt = record.find(L"|0x", at);
+    ASSERT_NE(std::wstring::npos, flagsAt) << record;
+    const unsigned long flags = wcstoul(record.c_str() + flagsAt + 1, nullptr, 16);
+    EXPECT_TRUE(flags & PD_DISABLEPRINTTOFILE) << record;
+    report.EndDocument();
+    EXPECT_EQ(0u, GetObjectType(dc));
+    AfxTestSetScript(L"");
 }
 
 TEST(ReportPrinter, PicturesFromResourcesAndFilesAreAlignedAndTakeTheirSpace)
