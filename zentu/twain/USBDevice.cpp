@@ -3,6 +3,7 @@
 #include "UsbTransport.h"
 #include "ZentuRes.h"
 #include "ZentuTwainRes.h"
+#include "CritSec.h"
 
 #include <commctrl.h>
 #include <process.h>
@@ -18,16 +19,6 @@ namespace {
 const size_t kFrameBytes = size_t(1280) * 1024 * 3;
 const int kPreviewWidth = 640, kPreviewHeight = 480, kMargin = 8, kColumn = 132;
 
-class DeviceLock {
-public:
-    explicit DeviceLock(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
-    ~DeviceLock() { LeaveCriticalSection(m_cs); }
-    DeviceLock(const DeviceLock&) = delete;
-    DeviceLock& operator=(const DeviceLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_cs;
-};
 
 // A test hook, as in the capture filter: Wine reports every processor.
 bool ForcedSingleProcessor()
@@ -66,12 +57,6 @@ CUSBDevice::CUSBDevice() : m_sensor(&m_deviceLock), m_control(this)
     m_path = ForcedSingleProcessor() ? CRawFrameReader::Path::Direct : CRawFrameReader::Path::FromSystem;
     m_owner.sensor = &m_sensor;
     LoadStartupSettings(m_owner, ParameterFlavour::Twain);
-    const ZentuFrameSize fs = ZentuSizeOf(m_owner.settings.sizeIndex);
-    m_paint.biSize = sizeof m_paint;
-    m_paint.biWidth = fs.outWidth;
-    m_paint.biHeight = fs.outHeight;
-    m_paint.biPlanes = 1;
-    m_paint.biBitCount = 24;
 }
 
 CUSBDevice::~CUSBDevice()
@@ -87,7 +72,7 @@ int CUSBDevice::GetFrameSize(int* width, int* height)
 {
     if (!width || !height)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *width = m_streamWidth;
     *height = m_streamHeight;
     return 1;
@@ -119,7 +104,7 @@ void CUSBDevice::StopPreview()
         SetEvent(m_bufferFree);
         {
             // A stalled camera must not hold the stop: its reads are cancelled.
-            DeviceLock lock(&m_deviceLock);
+            CAutoLock lock(&m_deviceLock);
             CancelTransportReads(m_transport);
         }
         WaitForSingleObject(m_thread, INFINITE);
@@ -138,7 +123,7 @@ unsigned __stdcall CUSBDevice::PreviewProc(void* self)
 bool CUSBDevice::StartCapture()
 {
     {
-        DeviceLock lock(&m_deviceLock);
+        CAutoLock lock(&m_deviceLock);
         m_transport = StartCaptureSequence(m_owner);
         m_sensor.SetTransport(m_transport);
     }
@@ -149,18 +134,16 @@ bool CUSBDevice::StartCapture()
         return false;
     }
     const ZentuFrameSize fs = ZentuSizeOf(m_owner.settings.sizeIndex);
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_streamWidth = fs.outWidth;
     m_streamHeight = fs.outHeight;
-    m_paint.biWidth = fs.outWidth;
-    m_paint.biHeight = fs.outHeight;
     return true;
 }
 
 void CUSBDevice::StopCapture()
 {
     m_reader.Stop();
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     StopCaptureSequence(m_transport);  // stream off, 7 := 0, closed
     m_transport = nullptr;
     m_sensor.SetTransport(nullptr);
@@ -179,7 +162,7 @@ int CUSBDevice::TakeFreeFrame()
 {
     while (m_run) {
         {
-            DeviceLock lock(&m_deviceLock);
+            CAutoLock lock(&m_deviceLock);
             for (int i = 0; i < kFrames; i++)
                 if (m_uses[i] == 0) {
                     m_uses[i] = 1;
@@ -193,14 +176,14 @@ int CUSBDevice::TakeFreeFrame()
 
 void CUSBDevice::Release(int frame)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     if (frame >= 0 && --m_uses[frame] == 0)
         SetEvent(m_bufferFree);
 }
 
 void CUSBDevice::Publish(int frame)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const int previous = m_current;
     m_current = frame;
     if (previous >= 0 && --m_uses[previous] == 0)
@@ -209,7 +192,7 @@ void CUSBDevice::Publish(int frame)
 
 void CUSBDevice::DropCurrent()
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const int previous = m_current;
     m_current = -1;
     if (previous >= 0 && --m_uses[previous] == 0)
@@ -218,7 +201,7 @@ void CUSBDevice::DropCurrent()
 
 int CUSBDevice::UseCurrent(int* w, int* h)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     if (m_current < 0)
         return -1;
     ++m_uses[m_current];
@@ -243,7 +226,7 @@ void CUSBDevice::Preview()
         return;
     }
     {
-        DeviceLock lock(&m_deviceLock);
+        CAutoLock lock(&m_deviceLock);
         UsbStartStream(m_transport);
     }
     while (m_run) {
@@ -359,7 +342,7 @@ bool CUSBDevice::OnFrameMessage(HWND dialog, WPARAM ok)
     }
     {
         // A message the stopped preview posted before it ended: its frame is gone.
-        DeviceLock lock(&m_deviceLock);
+        CAutoLock lock(&m_deviceLock);
         if (m_current < 0)
             return false;
     }
@@ -386,9 +369,12 @@ void CUSBDevice::OnDrawItem(HWND, const DRAWITEMSTRUCT* item)
         FillRect(item->hDC, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         return;
     }
-    BITMAPINFOHEADER header = m_paint;
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
     header.biWidth = w;
     header.biHeight = h;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
     SetStretchBltMode(item->hDC, HALFTONE);
     SetBrushOrgEx(item->hDC, 0, 0, nullptr);
     StretchDIBits(item->hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, 0, 0, w, h,
@@ -472,6 +458,7 @@ int CUSBDevice::GetSize(int* index)
 {
     if (!index)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *index = int(m_owner.settings.sizeIndex);
     return 1;
 }
@@ -480,7 +467,7 @@ int CUSBDevice::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
 {
     if (!request || !r || !g || !b)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const ZentuSettings& s = m_owner.settings;
     *request = int(s.whiteBalanceRequest);
     *r = BYTE(s.gainR);
@@ -493,7 +480,7 @@ int CUSBDevice::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
 // carries are not taken.
 int CUSBDevice::SetWhiteBalance(int request, BYTE r, BYTE g, BYTE b)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     ZentuSettings& s = m_owner.settings;
     s.whiteBalanceRequest = uint32_t(request);
     if (request == 0) {
@@ -509,7 +496,7 @@ int CUSBDevice::GetExposure(int* autoExposure, BYTE* target, WORD* time, WORD* g
 {
     if (!autoExposure || !target || !time || !gain)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const ZentuSettings& s = m_owner.settings;
     *autoExposure = int(s.autoExposure);
     *target = BYTE(s.aeTarget);
@@ -520,14 +507,14 @@ int CUSBDevice::GetExposure(int* autoExposure, BYTE* target, WORD* time, WORD* g
 
 int CUSBDevice::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     ZentuSettings& s = m_owner.settings;
     s.autoExposure = uint32_t(autoExposure);
     s.aeTarget = target;
     s.exposureTime = time;
     s.gain = gain;
     if (m_transport && m_transport->open && autoExposure == 0) {
-        WriteSensorRegister(m_transport, time, 9);
+        SetSensorExposure(m_transport, time);
         SetSensorGain(m_transport, gain);
     }
     return 0;
@@ -537,6 +524,7 @@ int CUSBDevice::GetSpeed(BYTE* speed)
 {
     if (!speed)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *speed = BYTE(m_owner.settings.speed);
     return 1;
 }
@@ -544,11 +532,10 @@ int CUSBDevice::GetSpeed(BYTE* speed)
 // The exposure limits follow the clock at the next capture start.
 int CUSBDevice::SetSpeed(BYTE speed)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.speed = speed;
     if (m_transport && m_transport->open) {
-        WriteSensorRegister(m_transport, WORD(speed ? 0x8000 : 0x8001), 10);
-        WriteSensorRegister(m_transport, 336, 5);
+        SetSensorSpeed(m_transport, speed != 0);
     }
     return 0;
 }
@@ -557,13 +544,14 @@ int CUSBDevice::GetGamma(BYTE* gamma)
 {
     if (!gamma)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *gamma = BYTE(m_owner.settings.gamma);
     return 1;
 }
 
 int CUSBDevice::SetGamma(BYTE gamma)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.gamma = gamma;
     BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
     return 0;
@@ -573,14 +561,14 @@ int CUSBDevice::GetContrast(BYTE* contrast)
 {
     if (!contrast)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *contrast = BYTE(m_owner.settings.contrast);
     return 1;
 }
 
 int CUSBDevice::SetContrast(BYTE contrast)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.contrast = contrast;
     BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
     return 0;
@@ -590,7 +578,7 @@ int CUSBDevice::GetSaturation(int* enable, BYTE* value)
 {
     if (!enable || !value)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *enable = int(m_owner.settings.enableSaturation);
     *value = BYTE(m_owner.settings.saturation);
     return 1;
@@ -598,7 +586,7 @@ int CUSBDevice::GetSaturation(int* enable, BYTE* value)
 
 int CUSBDevice::SetSaturation(int enable, BYTE value)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.enableSaturation = uint32_t(enable);
     m_owner.settings.saturation = value;
     return 0;
@@ -608,6 +596,7 @@ int CUSBDevice::GetWhiteBlack(int* mono)
 {
     if (!mono)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *mono = int(m_owner.settings.mono);
     return 1;
 }
@@ -622,6 +611,7 @@ int CUSBDevice::GetVFlip(int* flip)
 {
     if (!flip)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *flip = int(m_owner.settings.vFlip);
     return 1;
 }
@@ -636,6 +626,7 @@ int CUSBDevice::GetHFlip(int* mirror)
 {
     if (!mirror)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *mirror = int(m_owner.settings.hFlip);
     return 1;
 }
@@ -650,6 +641,7 @@ int CUSBDevice::GetHZ(int* fiftyHz)
 {
     if (!fiftyHz)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *fiftyHz = int(m_owner.settings.hz);
     return 1;
 }
@@ -663,7 +655,7 @@ int CUSBDevice::SetHZ(int fiftyHz)
 
 int CUSBDevice::SetParaTeam(BYTE set)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const uint32_t size = m_owner.settings.sizeIndex;
     if (::SetParaTeam(m_owner.settings, set, ParameterFlavour::Twain)) {
         // A running preview keeps its size: its raw frames are of that size.
@@ -679,13 +671,14 @@ int CUSBDevice::GetParaTeam(BYTE* set)
 {
     if (!set)
         return 0;
+    CAutoLock lock(&m_deviceLock);
     *set = BYTE(m_owner.settings.paraTeam);
     return 1;
 }
 
 int CUSBDevice::SaveParaTeam()
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     SaveParameterSet(m_owner.settings, ParameterFlavour::Twain);
     return 0;
 }
@@ -694,7 +687,7 @@ int CUSBDevice::GetExposureUnit(int* microseconds)
 {
     if (!microseconds)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *microseconds = int(m_owner.pipe.exposureUnit);
     return 1;
 }

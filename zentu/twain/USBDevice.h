@@ -90,7 +90,9 @@ private:
     BYTE* m_heldRaw = nullptr;             // the preview thread's
     // Processed frames, each with its use count; m_current is the frame
     // transfers and painting take. All under m_deviceLock.
+    // The preview thread writes a frame only while it holds its only use.
     std::unique_ptr<BYTE[]> m_frames[kFrames];
+    // Guarded by m_deviceLock.
     int m_uses[kFrames] = {};
     int m_current = -1;
     int m_streamWidth = 0, m_streamHeight = 0;
@@ -104,7 +106,6 @@ private:
     std::atomic<bool> m_framePosted{false};
     bool m_captureDisabled = true;         // the dialog's thread's
     bool m_gotFrame = false;               // the dialog's thread's
-    BITMAPINFOHEADER m_paint = {};
     CDeviceControl m_control;
     CSetupPageCore m_page;
 };
