@@ -61,6 +61,16 @@ void CRulerSetDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_RS_Y_RESULT, m_strYResult);
 }
 
+// The first exchange fills the edits one by one: their change handlers must
+// not read the others back half filled.
+BOOL CRulerSetDlg::OnInitDialog()
+{
+    m_bShowing = true;
+    const BOOL r = CBCGPDialog::OnInitDialog();
+    m_bShowing = false;
+    return r;
+}
+
 void CRulerSetDlg::ShowMembers()
 {
     m_bShowing = true;

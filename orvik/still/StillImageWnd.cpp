@@ -30,6 +30,14 @@ void ReportWriteFailure(LPCWSTR file, LONG osError)
     CFileException(CFileException::OsErrorToException(osError), osError, file).ReportError();
 }
 
+// Through the framework's box, which a test can answer.
+void ReportNoMemory()
+{
+    CString text;
+    text.LoadString(AFX_IDP_FAILED_MEMORY_ALLOC);
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION | OrvikRtlFlag());
+}
+
 }  // namespace
 
 CStillImageWnd::CStillImageWnd() : m_pLayer(new CMeasureLayer)
@@ -131,7 +139,7 @@ BOOL CStillImageWnd::SaveBmp(LPCWSTR file, int burnIn)
     Rendered r;
     std::vector<BYTE>* rows = nullptr;
     if (!PrepareForFile(burnIn, r, rows)) {
-        LBase::DisplayErrorFromList(nullptr, 0);
+        ReportNoMemory();
         return FALSE;
     }
     const DWORD image = DWORD(rows->size());
@@ -167,7 +175,7 @@ BOOL CStillImageWnd::SaveJpeg(LPCWSTR file, int burnIn)
     Rendered r;
     std::vector<BYTE>* rows = nullptr;
     if (!PrepareForFile(burnIn, r, rows)) {
-        LBase::DisplayErrorFromList(nullptr, 0);
+        ReportNoMemory();
         return FALSE;
     }
     BITMAPINFO info = {};
@@ -175,8 +183,14 @@ BOOL CStillImageWnd::SaveJpeg(LPCWSTR file, int burnIn)
     LBitmap picture(&info, rows->data());
     r.overlay.clear();
     r.pixels.clear();
-    if (!picture.IsAllocated() || picture.Save(file, FILE_JFIF, 24, 10, 0, nullptr) != SUCCESS) {
-        LBase::DisplayErrorFromList(nullptr, 0);
+    if (!picture.IsAllocated()) {
+        ReportNoMemory();
+        return FALSE;
+    }
+    ::SetLastError(0);
+    if (picture.Save(file, FILE_JFIF, 24, 10, 0, nullptr) != SUCCESS) {
+        const LONG error = LONG(::GetLastError());
+        ReportWriteFailure(file, error ? error : ERROR_WRITE_FAULT);
         return FALSE;
     }
     return TRUE;
