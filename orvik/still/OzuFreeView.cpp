@@ -134,6 +134,9 @@ COzuFreeView::COzuFreeView()
       m_bShowRuler(FALSE)
 {
     CRulerSetDlg::SetTargetLookup(StillTarget);
+    // The picture library's error box answers like every other box of the
+    // program (scripted in tests).
+    LBase::SetMessageBoxFunction(AfxScriptedMessageBox);
 }
 
 COzuFreeView::~COzuFreeView()
@@ -288,12 +291,17 @@ void COzuFreeView::OnSize(UINT nType, int cx, int cy)
     ShowScrollBar(SB_HORZ, !(r.right - r.left < client.Width()));
 }
 
-void COzuFreeView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+// SB_LINELEFT, SB_PAGELEFT ... have the values of SB_LINEUP, SB_PAGEUP ...,
+// so one routine serves both bars.
+void COzuFreeView::Scrolled(int bar, UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {
-    const bool page = nSBCode == SB_PAGELEFT || nSBCode == SB_PAGERIGHT;
-    if (nSBCode == SB_LINELEFT || nSBCode == SB_LINERIGHT || page || nSBCode == SB_THUMBTRACK)
-        RecordScroll(SB_HORZ);
-    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
+    const bool page = nSBCode == SB_PAGEUP || nSBCode == SB_PAGEDOWN;
+    if (nSBCode == SB_LINEUP || nSBCode == SB_LINEDOWN || page || nSBCode == SB_THUMBTRACK)
+        RecordScroll(bar);
+    if (bar == SB_HORZ)
+        CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
+    else
+        CScrollView::OnVScroll(nSBCode, nPos, pScrollBar);
     // The layer follows the picture to where the scroll took it, not where
     // it was before.
     SyncLayerOffset();
@@ -301,15 +309,14 @@ void COzuFreeView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
         GetLayer()->Redraw();
 }
 
+void COzuFreeView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+{
+    Scrolled(SB_HORZ, nSBCode, nPos, pScrollBar);
+}
+
 void COzuFreeView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {
-    const bool page = nSBCode == SB_PAGEUP || nSBCode == SB_PAGEDOWN;
-    if (nSBCode == SB_LINEUP || nSBCode == SB_LINEDOWN || page || nSBCode == SB_THUMBTRACK)
-        RecordScroll(SB_VERT);
-    CScrollView::OnVScroll(nSBCode, nPos, pScrollBar);
-    SyncLayerOffset();
-    if (page)
-        GetLayer()->Redraw();
+    Scrolled(SB_VERT, nSBCode, nPos, pScrollBar);
 }
 
 // The wheel does not scroll a still image.

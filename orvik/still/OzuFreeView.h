@@ -109,6 +109,8 @@ private:
     // Hands the layer the offset that maps view points to image points.
     void SyncLayerOffset();
     void RecordScroll(int bar);
+    // A scroll of the bar SB_HORZ or SB_VERT, with the layer kept in step.
+    void Scrolled(int bar, UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     // Each bar shown when the picture at `size` is larger than the client.
     void ShowBarsFor(const CSize& size, bool atLeast);
     void ZoomTo(int zoom, int index, const CSize& total, int posX, int posY);
