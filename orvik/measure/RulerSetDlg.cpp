@@ -16,6 +16,29 @@ RulerTargetLookup g_lookup = nullptr;
 // More than any ruler file holds: such a file is refused unread.
 const ULONGLONG kMaxRulerFileBytes = 64 * 1024;
 
+// Opens the file and runs io on it; a failure to open, read or write is
+// reported with the standard file-error box and gives false.
+template <class Io>
+bool WithFile(LPCWSTR path, UINT mode, Io io)
+{
+    CFileException error;
+    CFile file;
+    if (!file.Open(path, mode | CFile::typeBinary, &error)) {
+        error.ReportError();
+        return false;
+    }
+    try {
+        io(file);
+        file.Close();
+    } catch (CFileException* e) {
+        e->ReportError();
+        e->Delete();
+        file.Abort();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CRulerSetDlg, CBCGPDialog)
@@ -250,48 +273,22 @@ BOOL CRulerSetDlg::SaveRulerFile(LPCWSTR path)
     r.yLength = m_nYLength;
     r.unit = m_comboUnit.GetCurSel();
     const std::string bytes = FormatRulerFile(r);
-
-    CFileException error;
-    CFile file;
-    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &error)) {
-        error.ReportError();
-        return FALSE;
-    }
-    try {
-        file.Write(bytes.data(), UINT(bytes.size()));
-        file.Close();
-    } catch (CFileException* e) {
-        e->ReportError();
-        e->Delete();
-        file.Abort();
-        return FALSE;
-    }
-    return TRUE;
+    return WithFile(path, CFile::modeCreate | CFile::modeWrite,
+                    [&](CFile& file) { file.Write(bytes.data(), UINT(bytes.size())); });
 }
 
 BOOL CRulerSetDlg::LoadRulerFile(LPCWSTR path)
 {
-    CFileException error;
-    CFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary, &error)) {
-        error.ReportError();
-        return FALSE;
-    }
     std::string bytes;
     bool read = false;
-    try {
-        const ULONGLONG length = file.GetLength();
-        if (length <= kMaxRulerFileBytes) {
-            bytes.resize(size_t(length));
-            read = bytes.empty() || file.Read(&bytes[0], UINT(length)) == length;
-        }
-        file.Close();
-    } catch (CFileException* e) {
-        e->ReportError();
-        e->Delete();
-        file.Abort();
+    if (!WithFile(path, CFile::modeRead | CFile::shareDenyWrite, [&](CFile& file) {
+            const ULONGLONG length = file.GetLength();
+            if (length <= kMaxRulerFileBytes) {
+                bytes.resize(size_t(length));
+                read = bytes.empty() || file.Read(&bytes[0], UINT(length)) == length;
+            }
+        }))
         return FALSE;
-    }
     RulerFile r;
     if (!read || !ParseRulerFile(bytes, r)) {
         CFileException(CFileException::invalidFile, -1, path).ReportError();

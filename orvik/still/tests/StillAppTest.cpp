@@ -267,7 +267,7 @@ TEST(StillImages, OpenZoomMeasureCalibrateSaveClose)
     for (int i = 0; i < 4; ++i)
         std::ofstream((saved + L"\\bad" + std::to_wstring(i) + L".rlr").c_str(), std::ios::binary) << kBadRulers[i];
 
-    std::wstring script;
+    std::wstring script = L"open " + samples + L"\\broken.bmp\nmsgbox IDOK\n";
     for (const Sample& s : manifest)
         script += L"open " + samples + L"\\" + s.file + L"\n";
     script += L"open " + samples + L"\\big.bmp\n";
@@ -290,9 +290,17 @@ TEST(StillImages, OpenZoomMeasureCalibrateSaveClose)
     ASSERT_TRUE(run.Started());
     HWND frame = run.WaitMainWindow(60000);
     ASSERT_NE(frame, nullptr);
+    // The pointer away from every picture: a window shown or hidden over it
+    // would send the view a real mouse move in the middle of a drag.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     ASSERT_EQ(0, MdiChildren(frame));
     HWND status = StatusBar(frame);
     HWND processing = Toolbar(frame, 0xE812);
+
+    // ---- a file the picture library cannot read: its error box, no window
+    Command(frame, 0xE101);
+    EXPECT_EQ(1, CountBoxes(run.Boxes(), L"|Picture error|"));
+    EXPECT_EQ(0, MdiChildren(frame));
 
     // ---- every depth, shown as ImageMagick reads it
     for (const Sample& s : manifest) {
@@ -376,12 +384,14 @@ TEST(StillImages, OpenZoomMeasureCalibrateSaveClose)
     // Rotation is disabled while measuring.
     EXPECT_TRUE(WaitFor([&] { return !SendMessageW(processing, TB_ISBUTTONENABLED, 32779, 0); }, 5000));
 
-    // ---- calibrate with the scale bar: its X arm dragged from 50 to 100 pixels
+    // ---- calibrate with the scale bar: with the move tool its X arm (corner
+    // at image (50, 50), end at (100, 50)) dragged from 50 to 100 pixels
     Command(frame, 32918);
     HWND dlg = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (dlg = CalibrationDialog(run.Pid())) != nullptr; }));
     EXPECT_EQ(L"0.200", ItemText(dlg, 1050));
-    Drag(view, POINT{250, 200}, POINT{300, 200});
+    Command(frame, 32791);  // Move
+    Drag(view, POINT{100, 50}, POINT{150, 50});
     EXPECT_EQ(L"0.100", ItemText(dlg, 1050));
     EXPECT_EQ(L"0.200", ItemText(dlg, 1051));
     EXPECT_EQ(L"100", ItemText(dlg, 1062));
@@ -429,7 +439,10 @@ TEST(StillImages, OpenZoomMeasureCalibrateSaveClose)
     Command(frame, 0xE104);
     ASSERT_TRUE(WaitFor([&] { return FileExists(saved + L"\\second.bmp"); }));
 
-    // ---- closing a changed image asks once; a cancelled save keeps it open
+    // ---- closing a changed image asks once; a cancelled save keeps it open.
+    // Saved just now, it is changed again first: another line.
+    Command(frame, 32786);
+    Drag(second, POINT{300, 700}, POINT{500, 700});
     const int asked = CountBoxes(run.Boxes(), L"Do you want to save Image?");
     PostMessageW(ActiveChild(frame), WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return CountBoxes(run.Boxes(), L"Do you want to save Image?") == asked + 1; }));

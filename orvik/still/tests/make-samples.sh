@@ -36,3 +36,5 @@ jpg grey 8 grey.pgm -quality 90
 # Larger than any window: for scrolling, measuring and saving.
 convert -size 1400x1100 -seed 11 plasma: -type TrueColor BMP3:big.bmp
 cp big.bmp big2.bmp
+# Named as a picture, but none.
+printf 'not a picture\n' >broken.bmp
