@@ -610,10 +610,9 @@ HRESULT CXGraphDll::MakeGraph()
     Com<IPin> vmrIn;
     FirstPin(vmr.Get(), PINDIR_INPUT, false, vmrIn.Out());
     hr = vmrIn ? m_pGraph->Connect(teePreview.Get(), vmrIn.Get()) : E_FAIL;
-    if (FAILED(hr)) {
-        m_pGraph->RemoveFilter(vmr.Get());
-        hr = m_pGraph->Render(teePreview.Get());
-    }
+    // Where it takes no such converter, Render finds one as before; the
+    // graph's renderer stays in the graph, its video window the one placed.
+    if (FAILED(hr)) hr = m_pGraph->Render(teePreview.Get());
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect vm render to smart tee filter", hr);
 
