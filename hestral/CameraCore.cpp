@@ -318,6 +318,7 @@ void CCameraCore::Draw()
 void CCameraCore::ProcessLive(BYTE* raw)
 {
     Pipeline(raw, m_out.data());
+    CAutoLock lock(&m_params);
     if (aeOn) AutoExposureStep(m_out.data(), m_outW, m_outH);
 }
 

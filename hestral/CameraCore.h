@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
+#include "CritSec.h"
 #include "UsbCamera.h"
 
 typedef void(__stdcall* CameraFrameProc)(BYTE* bgr);
@@ -80,7 +81,14 @@ public:
     void BuildToneTable();
     void BuildColorMatrix();
 
-    // The plain parameter fields, read and written by the exported getters and setters.
+    // Guards every parameter field and table below, the defect list, the
+    // detection request and the work buffers: the exports read and write them
+    // on the caller's thread, the display thread reads them (and auto white
+    // balance and auto exposure write them) while it processes a frame.
+    CCritSec& ParamLock() { return m_params; }
+
+    // The plain parameter fields, read and written by the exported getters
+    // and setters; guarded by ParamLock().
     int aeOn = 1, aeTarget = 120, exposure = 300, exposureAtInit = 300, maxExposure = 2000;
     int analogGain = 20, wbRequest = 0, colorOn = 1, gainR = 74, gainG = 64, gainB = 96;
     int gamma = 100, contrast = 20, saturation = 128, frameSpeed = 0, sampleType = 0;
@@ -118,9 +126,11 @@ private:
     void Reduce(const BYTE* work, BYTE* out);
     void ColorAndTone(BYTE* bgr, int pixels);
 
+    CCritSec m_params;
     std::unique_ptr<CUsbCamera> m_usb;
-    CameraFrameProc m_callback = nullptr;
-    bool m_detectRequest = false;
+    CameraFrameProc m_callback = nullptr; // set before the threads start
+    bool m_detectRequest = false;         // guarded by ParamLock()
+    // The geometry changes only while no thread processes frames.
     int m_mode = 0, m_sensorW = 1024, m_sensorH = 768, m_outW = 1024, m_outH = 768;
     HestralRect m_region{360, 272, 640, 480};
     // Written by the caller's setters, read by the display thread: the

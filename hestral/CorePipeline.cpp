@@ -311,33 +311,41 @@ void CCameraCore::ColorAndTone(BYTE* img, int pixels)
 
 void CCameraCore::Pipeline(BYTE* raw, BYTE* bgr)
 {
-    if (m_detectRequest) {
-        m_detectRequest = false;
-        DetectDefects(raw);
-    }
-    FixDefects(raw);
     const int w = m_outW, h = m_outH;
-    if (m_mode == 0) {
-        Demosaic(raw, m_work.data(), 2048, 1536);
-        Reduce(m_work.data(), bgr);
-    } else {
-        Demosaic(raw, bgr, w, h);
+    bool mirror, upright;
+    {
+        // The caller's frame callback runs outside the lock: it may call back
+        // into the library from another thread.
+        CAutoLock lock(&m_params);
+        if (m_detectRequest) {
+            m_detectRequest = false;
+            DetectDefects(raw);
+        }
+        FixDefects(raw);
+        if (m_mode == 0) {
+            Demosaic(raw, m_work.data(), 2048, 1536);
+            Reduce(m_work.data(), bgr);
+        } else {
+            Demosaic(raw, bgr, w, h);
+        }
+        if (!mono && wbRequest) {
+            wbRequest = 0;
+            WhiteBalance(bgr, w, h);
+            BuildGainTables();
+        }
+        ColorAndTone(bgr, w * h);
+        mirror = hflip != 0;
+        upright = vflip != 0;
     }
-    if (!mono && wbRequest) {
-        wbRequest = 0;
-        WhiteBalance(bgr, w, h);
-        BuildGainTables();
-    }
-    ColorAndTone(bgr, w * h);
     const size_t stride = (size_t)w * 3;
-    if (hflip)
+    if (mirror)
         for (int y = 0; y < h; y++) {
             BYTE* row = bgr + y * stride;
             for (int a = 0, b = w - 1; a < b; a++, b--)
                 for (int k = 0; k < 3; k++) std::swap(row[a * 3 + k], row[b * 3 + k]);
         }
     if (m_callback) m_callback(bgr);
-    if (!vflip)
+    if (!upright)
         for (int a = 0, b = h - 1; a < b; a++, b--)
             std::swap_ranges(bgr + a * stride, bgr + (a + 1) * stride, bgr + b * stride);
 }

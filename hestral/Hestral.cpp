@@ -21,9 +21,10 @@ CCameraCore* g_core = nullptr;
 // Polled by both threads; written by the caller and by the acquisition
 // thread when the camera fails.
 std::atomic<uint8_t> g_run{kStopped};
-short g_region[4] = {360, 272, 640, 480};
-UINT g_videoMessage = 0;
-HWND g_notify = nullptr;
+short g_region[4] = {360, 272, 640, 480}; // the caller's thread only
+// Set by the caller at any time, read by the acquisition thread.
+std::atomic<UINT> g_videoMessage{0};
+HWND g_notify = nullptr; // set before the threads start
 // The four frame buffers; the acquire and shared pointers are swapped
 // under g_lock by the acquisition thread, the display and shared pointers
 // by the display thread.
@@ -40,7 +41,8 @@ HANDLE g_ended[2] = {};
 void Notify(LPARAM what)
 {
     // Orvik never sets a message number; message 0 would reach it as WM_NULL.
-    if (g_notify && g_videoMessage) PostMessageA(g_notify, g_videoMessage, 0, what);
+    const UINT message = g_videoMessage.load();
+    if (g_notify && message) PostMessageA(g_notify, message, 0, what);
 }
 
 void CloseEvents()
@@ -183,6 +185,15 @@ int WriteStills(const char* base, int flags, int quality, BYTE* raw, BYTE* image
         if (flags & CAMERA_FILE_BMP) result = WriteBmpFile(base, image, w, h);
     }
     return result;
+}
+
+// f on the camera under its parameter lock; 0 when there is none.
+template <class F>
+int WithCore(F f)
+{
+    if (!g_core) return 0;
+    const CAutoLock lock(&g_core->ParamLock());
+    return f(*g_core);
 }
 
 } // namespace
@@ -366,298 +377,343 @@ int __cdecl CameraGetMultiCameraNumber(BYTE* count, BYTE* resolution)
 
 int __cdecl CameraEnableDeadPixelCorrection()
 {
-    if (!g_core) return 0;
-    if (g_core->Mode() == 0) CameraWriteLotDate();
-    g_core->RequestDefectDetection();
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        if (core.Mode() == 0) CameraWriteLotDate();
+        core.RequestDefectDetection();
+        return 1;
+    });
 }
 
 int __cdecl CameraWriteLotDate()
 {
-    if (!g_core) return 0;
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    const WORD word = (WORD)((t.wYear - 2009) * 512 + t.wMonth * 32 + t.wDay);
-    g_core->Usb().WriteNv(0x3FF0, word);
-    WORD back = 0;
-    g_core->Usb().ReadNv(0x3FF0, &back);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        const WORD word = (WORD)((t.wYear - 2009) * 512 + t.wMonth * 32 + t.wDay);
+        core.Usb().WriteLotWord(word);
+        WORD back = 0;
+        core.Usb().ReadLotWord(&back);
+        return 1;
+    });
 }
 
 int __cdecl CameraReadBN(WORD* year, BYTE* month, BYTE* day)
 {
-    if (!g_core) return 0;
-    WORD word = 0;
-    if (!g_core->Usb().ReadNv(0x3FF0, &word)) return 0;
-    const int m = (word >> 5) & 15;
-    if (year) *year = (WORD)(word / 512 + 2009);
-    if (month) *month = (BYTE)m;
-    if (day) *day = (BYTE)(word & 31);
-    return m == 15 ? 0 : 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        WORD word = 0;
+        if (!core.Usb().ReadLotWord(&word)) return 0;
+        const int m = (word >> 5) & 15;
+        if (year) *year = (WORD)(word / 512 + 2009);
+        if (month) *month = (BYTE)m;
+        if (day) *day = (BYTE)(word & 31);
+        return m == 15 ? 0 : 1;
+    });
 }
 
 int __cdecl CameraReadGpio(BYTE* value)
 {
-    if (!g_core) return 0;
-    const int r = g_core->Usb().PortByte(0, 0);
-    if (r < 0) return -1;
-    if (value) *value = (BYTE)r;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        const int r = core.Usb().ReadGpio();
+        if (r < 0) return -1;
+        if (value) *value = (BYTE)r;
+        return 1;
+    });
 }
 
 int __cdecl CameraWriteGpio(BYTE value)
 {
-    if (!g_core) return 0;
-    return g_core->Usb().PortByte(value, 0xFE00) < 0 ? 0 : 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        return core.Usb().WriteGpio(value) < 0 ? 0 : 1;
+    });
 }
 
 int __cdecl CameraSetGpio(BYTE value)
 {
-    if (!g_core) return 0;
-    g_core->Usb().PortByte(value, 0xFF00);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.Usb().SetGpio(value);
+        return 1;
+    });
 }
 
 int __cdecl CameraReadParameter(BYTE team)
 {
-    return g_core ? g_core->LoadTeam(team) : 0;
+    return WithCore([&](CCameraCore& core) -> int {
+        return core.LoadTeam(team);
+    });
 }
 
 int __cdecl CameraSaveParameter(BYTE team)
 {
-    return g_core ? g_core->SaveTeam(team) : 0;
+    return WithCore([&](CCameraCore& core) -> int {
+        return core.SaveTeam(team);
+    });
 }
 
 int __cdecl CameraLoadDefault()
 {
-    if (!g_core) return 0;
-    g_core->LoadDefaults();
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.LoadDefaults();
+        return 1;
+    });
 }
 
 int __cdecl CameraGetCurrentParameterTeam(BYTE* team)
 {
-    if (!g_core) return 0;
-    *team = (BYTE)g_core->team;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *team = (BYTE)core.team;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetAWBState(int on)
 {
-    if (!g_core) return 0;
-    g_core->wbRequest = on ? 1 : 0;
+    if (!WithCore([&](CCameraCore& core) -> int {
+            core.wbRequest = on ? 1 : 0;
+            return 1;
+        }))
+        return 0;
+    // The display thread balances the next frame.
     Sleep(200);
     return 1;
 }
 
 int __cdecl CameraGetAWBState(int* on)
 {
-    if (!g_core) return 0;
-    *on = g_core->wbRequest;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *on = core.wbRequest;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetAeState(int on)
 {
-    if (!g_core) return 0;
-    g_core->aeOn = on ? 1 : 0;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.aeOn = on ? 1 : 0;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetAeState(int* on)
 {
-    if (!g_core) return 0;
-    *on = g_core->aeOn;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *on = core.aeOn;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetAeTarget(BYTE target)
 {
-    if (!g_core) return 0;
-    g_core->aeTarget = target;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.aeTarget = target;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetAeTarget(BYTE* target)
 {
-    if (!g_core) return 0;
-    *target = (BYTE)g_core->aeTarget;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *target = (BYTE)core.aeTarget;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetAnalogGain(WORD gain)
 {
-    if (!g_core) return 0;
-    g_core->SetAnalogGain(gain);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.SetAnalogGain(gain);
+        return 1;
+    });
 }
 
 int __cdecl CameraGetAnalogGain(WORD* gain)
 {
-    if (!g_core) return 0;
-    *gain = (WORD)g_core->analogGain;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *gain = (WORD)core.analogGain;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetB2RGBMode(BYTE mode)
 {
-    if (!g_core) return 0;
-    g_core->b2rgb = mode;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.b2rgb = mode;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetB2RGBMode(BYTE* mode)
 {
-    if (!g_core) return 0;
-    *mode = (BYTE)g_core->b2rgb;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *mode = (BYTE)core.b2rgb;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetColorEnhancement(int on)
 {
-    if (!g_core) return 0;
-    g_core->colorOn = on ? 1 : 0;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.colorOn = on ? 1 : 0;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetColorEnhancement(int* on)
 {
-    if (!g_core) return 0;
-    *on = g_core->colorOn;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *on = core.colorOn;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetContrast(BYTE contrast)
 {
-    if (!g_core) return 0;
-    g_core->SetContrast(contrast);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.SetContrast(contrast);
+        return 1;
+    });
 }
 
 int __cdecl CameraGetContrast(BYTE* contrast)
 {
-    if (!g_core) return 0;
-    *contrast = (BYTE)g_core->contrast;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *contrast = (BYTE)core.contrast;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetExposureTime(int rows)
 {
-    if (!g_core) return 0;
-    g_core->SetExposure(rows);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.SetExposure(rows);
+        return 1;
+    });
 }
 
 int __cdecl CameraGetExposureTime(int* rows)
 {
-    if (!g_core) return 0;
-    *rows = g_core->exposure;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *rows = core.exposure;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetMaxExposureTime(WORD* rows)
 {
-    if (!g_core) return 0;
-    *rows = (WORD)g_core->maxExposure;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *rows = (WORD)core.maxExposure;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetFrameSpeed(BYTE fast)
 {
-    if (!g_core) return 0;
-    g_core->SetFrameSpeed(fast);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.SetFrameSpeed(fast);
+        return 1;
+    });
 }
 
 int __cdecl CameraGetFrameSpeed(BYTE* fast)
 {
-    if (!g_core) return 0;
-    *fast = (BYTE)g_core->frameSpeed;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *fast = (BYTE)core.frameSpeed;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetGain(WORD r, WORD g, WORD b)
 {
-    if (!g_core) return 0;
-    g_core->SetGains(r, g, b);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.SetGains(r, g, b);
+        return 1;
+    });
 }
 
 int __cdecl CameraGetGain(int* r, int* g, int* b)
 {
-    if (!g_core) return 0;
-    *r = g_core->gainR;
-    *g = g_core->gainG;
-    *b = g_core->gainB;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *r = core.gainR;
+        *g = core.gainG;
+        *b = core.gainB;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetGamma(BYTE gamma)
 {
-    if (!g_core) return 0;
-    g_core->SetGamma(gamma);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.SetGamma(gamma);
+        return 1;
+    });
 }
 
 int __cdecl CameraGetGamma(BYTE* gamma)
 {
-    if (!g_core) return 0;
-    *gamma = (BYTE)g_core->gamma;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *gamma = (BYTE)core.gamma;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetImageSize(int* width, int* height)
 {
-    if (!g_core) return 0;
-    *width = g_core->OutputWidth();
-    *height = g_core->OutputHeight();
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *width = core.OutputWidth();
+        *height = core.OutputHeight();
+        return 1;
+    });
 }
 
 int __cdecl CameraSetLightFrquency(BYTE frequency)
 {
-    if (!g_core) return 0;
-    g_core->SetLightFrequency(frequency);
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.SetLightFrequency(frequency);
+        return 1;
+    });
 }
 
 int __cdecl CameraGetLightFrquency(BYTE* frequency)
 {
-    if (!g_core) return 0;
-    *frequency = (BYTE)g_core->lightFrequency;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *frequency = (BYTE)core.lightFrequency;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetMirror(int direction, int on)
 {
-    if (!g_core) return 0;
-    if (direction == 0) g_core->hflip = on ? 1 : 0;
-    else if (direction == 1) g_core->vflip = on ? 1 : 0;
-    else return -4;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        if (direction == 0) core.hflip = on ? 1 : 0;
+        else if (direction == 1) core.vflip = on ? 1 : 0;
+        else return -4;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetMirror(int direction, int* on)
 {
-    if (!g_core) return 0;
-    if (direction == 0) *on = g_core->hflip;
-    else if (direction == 1) *on = g_core->vflip;
-    else return -4;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        if (direction == 0) *on = core.hflip;
+        else if (direction == 1) *on = core.vflip;
+        else return -4;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetMonochrome(int on)
 {
-    if (!g_core) return 0;
-    g_core->mono = on ? 1 : 0;
-    return -4;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.mono = on ? 1 : 0;
+        return -4;
+    });
 }
 
 int __cdecl CameraGetMonochrome(int* on)
 {
-    if (!g_core) return 0;
-    *on = g_core->mono;
-    return -4;
+    return WithCore([&](CCameraCore& core) -> int {
+        *on = core.mono;
+        return -4;
+    });
 }
 
 int __cdecl CameraSetROI(short x, short y, short w, short h)
@@ -671,35 +727,39 @@ int __cdecl CameraSetROI(short x, short y, short w, short h)
 
 int __cdecl CameraGetROI(short* x, short* y, short* w, short* h)
 {
-    if (!g_core) return 0;
-    const HestralRect r = g_core->Region();
-    g_region[0] = *x = (short)r.x;
-    g_region[1] = *y = (short)r.y;
-    g_region[2] = *w = (short)r.w;
-    g_region[3] = *h = (short)r.h;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        const HestralRect r = core.Region();
+        g_region[0] = *x = (short)r.x;
+        g_region[1] = *y = (short)r.y;
+        g_region[2] = *w = (short)r.w;
+        g_region[3] = *h = (short)r.h;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetRowTime(int* us)
 {
-    if (!g_core) return 0;
-    *us = g_core->rowTime;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *us = core.rowTime;
+        return 1;
+    });
 }
 
 int __cdecl CameraSetSaturation(BYTE saturation)
 {
-    if (!g_core) return 0;
-    g_core->saturation = saturation;
-    g_core->BuildColorMatrix();
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        core.saturation = saturation;
+        core.BuildColorMatrix();
+        return 1;
+    });
 }
 
 int __cdecl CameraGetSaturation(BYTE* saturation)
 {
-    if (!g_core) return 0;
-    *saturation = (BYTE)g_core->saturation;
-    return 1;
+    return WithCore([&](CCameraCore& core) -> int {
+        *saturation = (BYTE)core.saturation;
+        return 1;
+    });
 }
 
 int __cdecl CameraGetSnapMode(BYTE* mode)
@@ -721,12 +781,14 @@ int __cdecl CameraSetVideoMessage(UINT message)
 
 int __cdecl CameraSetWBWindow(WORD x, WORD y, WORD w, WORD h)
 {
-    if (!g_core) return 0;
-    return g_core->SetWbWindow(x, y, w, h) ? 1 : 0;
+    return WithCore([&](CCameraCore& core) -> int {
+        return core.SetWbWindow(x, y, w, h) ? 1 : 0;
+    });
 }
 
 int __cdecl CameraSetDisplayWindow(WORD x, WORD y, WORD w, WORD h)
 {
-    if (!g_core) return 0;
-    return g_core->SetDisplayRect(x, y, w, h) ? 1 : 0;
+    return WithCore([&](CCameraCore& core) -> int {
+        return core.SetDisplayRect(x, y, w, h) ? 1 : 0;
+    });
 }

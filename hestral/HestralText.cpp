@@ -1,11 +1,9 @@
 #include "HestralText.h"
+#include "ThisModule.h"
 
 std::string HestralText(UINT id)
 {
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&HestralText), &self);
     char text[256] = {};
-    LoadStringA(self, id, text, sizeof text);
+    LoadStringA(ThisModule(), id, text, sizeof text);
     return text;
 }

@@ -30,11 +30,19 @@ public:
     int PortByte(BYTE value, WORD index);
     bool WriteNv(WORD address, WORD word);
     bool ReadNv(WORD address, WORD* word);
+    // The camera's lot word in its memory, and its GPIO port: the reply
+    // byte, or -1 when the request fails.
+    bool WriteLotWord(WORD word) { return WriteNv(kLotAddress, word); }
+    bool ReadLotWord(WORD* word) { return ReadNv(kLotAddress, word); }
+    int ReadGpio() { return PortByte(0, 0); }
+    int WriteGpio(BYTE value) { return PortByte(value, 0xFE00); }
+    int SetGpio(BYTE value) { return PortByte(value, 0xFF00); }
     // 1 a whole frame, 0 no frame this time, negative a failed read.
     int ReadRawFrame(BYTE* destination);
     int ReadDefectTable(int mode, DefectList* list);
 
 private:
+    static const WORD kLotAddress = 0x3FF0;
     HANDLE m_device = INVALID_HANDLE_VALUE;
     bool m_open = false;
     int m_count = 0;

@@ -4,8 +4,6 @@
 
 namespace {
 
-const BYTE kGreenGain = 0x2B, kBlueGain = 0x2C, kRedGain = 0x2D, kGreen2Gain = 0x2E;
-
 // Runs f on the camera once the library is initialised; nothing is thrown
 // across the interface.
 template <typename F> int Call(F f)
@@ -25,14 +23,14 @@ int GetProperty(float *value, float *min, float *max, int (CPellixCamera::*get)(
     return Call([&](CPellixCamera &cam) { return value ? (cam.*get)(value, min, max) : PELLIX_E_ARGUMENT; });
 }
 
-int GetGain(BYTE reg, float *value, float *min, float *max)
+int GetGain(PellixGain gain, float *value, float *min, float *max)
 {
-    return Call([&](CPellixCamera &cam) { return value ? cam.GetColourGain(reg, value, min, max) : PELLIX_E_ARGUMENT; });
+    return Call([&](CPellixCamera &cam) { return value ? cam.GetColourGain(gain, value, min, max) : PELLIX_E_ARGUMENT; });
 }
 
-int SetGain(BYTE reg, const float *value)
+int SetGain(PellixGain gain, const float *value)
 {
-    return Call([&](CPellixCamera &cam) { return value ? cam.SetColourGain(reg, *value) : PELLIX_E_ARGUMENT; });
+    return Call([&](CPellixCamera &cam) { return value ? cam.SetColourGain(gain, *value) : PELLIX_E_ARGUMENT; });
 }
 
 } // namespace
@@ -121,18 +119,18 @@ int WINAPI Pellix_SetGlobalGain(float *value)
     return Call([&](CPellixCamera &cam) { return value ? cam.SetGlobalGain(*value) : PELLIX_E_ARGUMENT; });
 }
 
-int WINAPI Pellix_GetGreenGain(float *value, float *min, float *max) { return GetGain(kGreenGain, value, min, max); }
-int WINAPI Pellix_GetBlueGain(float *value, float *min, float *max) { return GetGain(kBlueGain, value, min, max); }
-int WINAPI Pellix_GetRedGain(float *value, float *min, float *max) { return GetGain(kRedGain, value, min, max); }
+int WINAPI Pellix_GetGreenGain(float *value, float *min, float *max) { return GetGain(PellixGain::Green, value, min, max); }
+int WINAPI Pellix_GetBlueGain(float *value, float *min, float *max) { return GetGain(PellixGain::Blue, value, min, max); }
+int WINAPI Pellix_GetRedGain(float *value, float *min, float *max) { return GetGain(PellixGain::Red, value, min, max); }
 
 int WINAPI Pellix_SetGreenGain(float *value)
 {
-    const int rc = SetGain(kGreenGain, value);
-    return rc == 0 ? SetGain(kGreen2Gain, value) : rc;
+    const int rc = SetGain(PellixGain::Green, value);
+    return rc == 0 ? SetGain(PellixGain::Green2, value) : rc;
 }
 
-int WINAPI Pellix_SetBlueGain(float *value) { return SetGain(kBlueGain, value); }
-int WINAPI Pellix_SetRedGain(float *value) { return SetGain(kRedGain, value); }
+int WINAPI Pellix_SetBlueGain(float *value) { return SetGain(PellixGain::Blue, value); }
+int WINAPI Pellix_SetRedGain(float *value) { return SetGain(PellixGain::Red, value); }
 
 int WINAPI Pellix_GetSaturation(float *value, float *min, float *max)
 {

@@ -8,6 +8,9 @@
 
 #include <atomic>
 
+// The four colour gains of the Bayer sensor.
+enum class PellixGain { Green, Blue, Red, Green2 };
+
 class CPellixCamera {
 public:
     static CPellixCamera &Instance();
@@ -28,8 +31,8 @@ public:
     int SetExposure(double ms);
     int GetGlobalGain(float *value, float *min, float *max);
     int SetGlobalGain(float value);
-    int GetColourGain(BYTE reg, float *value, float *min, float *max);
-    int SetColourGain(BYTE reg, float value);
+    int GetColourGain(PellixGain gain, float *value, float *min, float *max);
+    int SetColourGain(PellixGain gain, float value);
     int GetSaturation(float *value, float *min, float *max);
     int SetSaturation(float value);
     int GetKelvin(float *value, float *min, float *max);
@@ -96,7 +99,11 @@ private:
     PellixFrameFormat m_format{};
     int m_frameBytes = 0;
 
+    // The receive area is the acquisition thread's; the consumer copy is
+    // guarded by m_lock, and so is the work copy, which GetBitmap uses.
     BYTE *m_frame = nullptr; // receive area, consumer copy, work copy
+    // The tone and colour settings, the flip flags and the flat field:
+    // guarded by m_lock; the acquisition thread reads none of them.
     int *m_curve = nullptr;
     int *m_output = nullptr;
     int *m_clamp = nullptr;

@@ -6,6 +6,14 @@
 #include <windows.h>
 #include <string>
 
+// The sensor's registers, for ReadRegister and WriteRegister.
+namespace PellixRegister {
+const BYTE kChipVersion = 0x00, kRowStart = 0x01, kColumnStart = 0x02, kHeight = 0x03, kWidth = 0x04;
+const BYTE kHorizontalBlank = 0x05, kVerticalBlank = 0x06, kShutterHigh = 0x08, kShutterLow = 0x09;
+const BYTE kReset = 0x0D, kRowMode = 0x22, kColumnMode = 0x23;
+const BYTE kGreenGain = 0x2B, kBlueGain = 0x2C, kRedGain = 0x2D, kGreen2Gain = 0x2E;
+} // namespace PellixRegister
+
 class CPellixDevice {
 public:
     CPellixDevice() = default;

@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 #include <tmmintrin.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -138,6 +139,21 @@ bool HasByteShuffles()
     return __builtin_cpu_supports("ssse3");
 }
 
+bool PlainByEnvironment()
+{
+    char value[4] = "";
+    return GetEnvironmentVariableA("VELTRANE_PLAIN_PATHS", value, sizeof value) == 1 && value[0] == '1';
+}
+
+// The path is chosen once, at the first frame: byte shuffles where the
+// processor has them, unless VELTRANE_PLAIN_PATHS=1 or a test forces the
+// plain loops, so that both run on any machine.
+std::atomic<bool>& PlainForced()
+{
+    static std::atomic<bool> plain{PlainByEnvironment()};
+    return plain;
+}
+
 __attribute__((target("ssse3"))) __m128i LoadMask(const BYTE* m)
 {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(m));
@@ -227,13 +243,23 @@ void LumaRow(BYTE* row, int width, bool binary, long threshold)
     const LumaTables& luma = Luma();
     BYTE* p = row;
     BYTE* end = row + static_cast<size_t>(width) * 3;
-    if (shuffles)
+    if (shuffles && !PlainForced().load(std::memory_order_relaxed))
         p = LumaBlocks(p, end, binary, threshold);
     for (; p < end; p += 3)
         p[0] = p[1] = p[2] = LumaResult(luma, p, binary, threshold);
 }
 
 }  // namespace
+
+void ImgForcePlain(bool plain)
+{
+    PlainForced().store(plain);
+}
+
+bool ImgPlainForced()
+{
+    return PlainForced().load();
+}
 
 int ImgFlip(BYTE* frame, int width, int height)
 {

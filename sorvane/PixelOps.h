@@ -26,6 +26,11 @@ int ImgRgbGain(BYTE* frame, int width, int height, long r, long g, long b);
 // Invert, emboss and multiply over rows `stride` bytes apart (at least
 // 3 x width): the same rules, for frames that are not DIB-packed. Orvik's
 // live filters use these.
+// Tests and benchmarks: true forces the plain loops where a fast path exists
+// (the grey and binary luma); false lets the fast paths run. The environment
+// variable VELTRANE_PLAIN_PATHS=1 forces them from the start.
+void ImgForcePlain(bool plain);
+bool ImgPlainForced();
 int ImgInvertRows(BYTE* frame, int width, int height, int stride);
 int ImgEmbossRows(BYTE* frame, int width, int height, int stride);
 int ImgMultiplyRows(BYTE* frame, int width, int height, int stride, float factor);

@@ -12,10 +12,14 @@ DEFINE_GUID(CLSID_SorvanePropertyPage, 0x65c7f05d, 0x3e20, 0x4f8b, 0x98, 0x5f, 0
 // {21D1759D-E31D-40D4-AA84-AC3C01F59C8C}
 DEFINE_GUID(IID_ISorvane, 0x21d1759d, 0xe31d, 0x40d4, 0xaa, 0x84, 0xac, 0x3c, 0x01, 0xf5, 0x9c, 0x8c);
 
-// Every operation stores or loads under the filter's lock and returns S_OK.
-// Values are stored as given, without range checks. The mask is the
-// caller's: it must point at a 24-bit image of the frame's size for as long
-// as the flag is set, since the streaming thread reads it.
+// Every operation stores or loads under the filter's lock and returns S_OK;
+// a frame works from the settings as they stood when it began. Values are
+// stored as given, without range checks.
+// The mask is borrowed, not copied: the streaming thread reads *mask, a
+// 24-bit image of the frame's size, at each frame. The caller keeps both the
+// pointer variable and the image valid until put_MaskOverlay is called again
+// (with another mask, or FALSE): that call waits for a frame still reading
+// the old mask, so once it returns the old image may be changed or freed.
 struct ISorvane : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE put_EnableProcess(BOOL bEnable) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_Flip(BOOL bFlip) = 0;

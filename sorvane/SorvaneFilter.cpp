@@ -7,10 +7,7 @@
 
 CUnknown* WINAPI CSorvaneFilter::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CSorvaneFilter* filter = new (std::nothrow) CSorvaneFilter(pUnk, phr);
-    if (!filter && phr)
-        *phr = E_OUTOFMEMORY;
-    return filter;
+    return CreatedInstance(new (std::nothrow) CSorvaneFilter(pUnk, phr), phr);
 }
 
 CSorvaneFilter::CSorvaneFilter(LPUNKNOWN pUnk, HRESULT* phr)
@@ -67,8 +64,8 @@ HRESULT CSorvaneFilter::CompleteConnect(PIN_DIRECTION direction, IPin* pReceiveP
         if (!FrameSize(m_pInput->CurrentMediaType(), &width, &height))
             width = height = 0;
         CAutoLock lock(&m_csSettings);
-        m_width = width;
-        m_height = height;
+        m_settings.width = width;
+        m_settings.height = height;
     }
     return CTransInPlaceFilter::CompleteConnect(direction, pReceivePin);
 }
@@ -77,7 +74,7 @@ HRESULT CSorvaneFilter::BreakConnect(PIN_DIRECTION direction)
 {
     if (direction == PINDIR_INPUT) {
         CAutoLock lock(&m_csSettings);
-        m_width = m_height = 0;
+        m_settings.width = m_settings.height = 0;
     }
     return CTransInPlaceFilter::BreakConnect(direction);
 }
@@ -96,19 +93,26 @@ HRESULT CSorvaneFilter::StopStreaming()
 
 HRESULT CSorvaneFilter::Transform(IMediaSample* pSample)
 {
-    if (!m_bEnable)
-        return S_OK;
     // A sample may announce a new format; its size holds from then on.
+    long announcedWidth = -1, announcedHeight = -1;
     AM_MEDIA_TYPE* pmt = nullptr;
     if (pSample->GetMediaType(&pmt) == S_OK && pmt) {
-        long width = 0, height = 0;
-        if (pmt->subtype != MEDIASUBTYPE_RGB24 || !FrameSize(*pmt, &width, &height))
-            width = height = 0;
-        m_width = width;
-        m_height = height;
+        if (pmt->subtype != MEDIASUBTYPE_RGB24 || !FrameSize(*pmt, &announcedWidth, &announcedHeight))
+            announcedWidth = announcedHeight = 0;
         DeleteMediaType(pmt);
     }
-    const int w = int(m_width), h = int(m_height);
+    Settings s;
+    {
+        CAutoLock lock(&m_csSettings);
+        if (announcedWidth >= 0) {
+            m_settings.width = announcedWidth;
+            m_settings.height = announcedHeight;
+        }
+        s = m_settings;
+    }
+    if (!s.bEnable)
+        return S_OK;
+    const int w = int(s.width), h = int(s.height);
     if (w <= 0 || h <= 0)
         return S_OK;
     BYTE* frame = nullptr;
@@ -120,32 +124,32 @@ HRESULT CSorvaneFilter::Transform(IMediaSample* pSample)
     if (needed > pSample->GetActualDataLength() || needed > pSample->GetSize())
         return S_OK;
 
-    if (m_bFlip)
+    if (s.bFlip)
         ImgFlip(frame, w, h);
-    if (m_bMirror)
+    if (s.bMirror)
         ImgMirror(frame, w, h);
-    if (m_bGray)
+    if (s.bGray)
         ImgGray(frame, w, h);
-    if (m_bInvert)
+    if (s.bInvert)
         ImgInvert(frame, w, h);
-    if (m_bBinary)
-        ImgBinary(frame, w, h, m_threshold);
-    if (m_bEmboss)
+    if (s.bBinary)
+        ImgBinary(frame, w, h, s.threshold);
+    if (s.bEmboss)
         ImgEmboss(frame, w, h);
-    if (m_bSharp)
+    if (s.bSharp)
         ImgSharp(frame, w, h);
-    if (m_bAddOne)
+    if (s.bAddOne)
         ImgAddOne(frame, w, h);
-    if (m_bAddTwo)
+    if (s.bAddTwo)
         ImgAddTwo(frame, w, h);
-    if (m_bMultiply)
-        ImgMultiply(frame, w, h, static_cast<float>(m_tenths * 0.1));
-    if (m_bRgb)
-        ImgRgbGain(frame, w, h, m_r, m_g, m_b);
+    if (s.bMultiply)
+        ImgMultiply(frame, w, h, static_cast<float>(s.tenths * 0.1));
+    if (s.bRgb)
+        ImgRgbGain(frame, w, h, s.r, s.g, s.b);
     // No mask yet, or the caller's image is gone: nothing to overlay.
-    BYTE** mask = m_mask;
-    if (m_bMask && mask && *mask)
-        ImgMaskOverlay(frame, w, h, 0, 0, *mask, w, h, 1, 1, 1);
+    CAutoLock lock(&m_csMask);
+    if (m_bMask && m_mask && *m_mask)
+        ImgMaskOverlay(frame, w, h, 0, 0, *m_mask, w, h, 1, 1, 1);
     return S_OK;
 }
 
@@ -156,45 +160,45 @@ HRESULT CSorvaneFilter::Transform(IMediaSample* pSample)
         return S_OK;               \
     }
 
-STDMETHODIMP CSorvaneFilter::put_EnableProcess(BOOL b) SORVANE_PUT(m_bEnable, b)
-STDMETHODIMP CSorvaneFilter::put_Flip(BOOL b) SORVANE_PUT(m_bFlip, b)
-STDMETHODIMP CSorvaneFilter::put_Mirror(BOOL b) SORVANE_PUT(m_bMirror, b)
-STDMETHODIMP CSorvaneFilter::put_Gray(BOOL b) SORVANE_PUT(m_bGray, b)
-STDMETHODIMP CSorvaneFilter::put_Invert(BOOL b) SORVANE_PUT(m_bInvert, b)
-STDMETHODIMP CSorvaneFilter::put_Emboss(BOOL b) SORVANE_PUT(m_bEmboss, b)
-STDMETHODIMP CSorvaneFilter::put_Sharp(BOOL b) SORVANE_PUT(m_bSharp, b)
-STDMETHODIMP CSorvaneFilter::put_AddOne(BOOL b) SORVANE_PUT(m_bAddOne, b)
-STDMETHODIMP CSorvaneFilter::put_AddTwo(BOOL b) SORVANE_PUT(m_bAddTwo, b)
+STDMETHODIMP CSorvaneFilter::put_EnableProcess(BOOL b) SORVANE_PUT(m_settings.bEnable, b)
+STDMETHODIMP CSorvaneFilter::put_Flip(BOOL b) SORVANE_PUT(m_settings.bFlip, b)
+STDMETHODIMP CSorvaneFilter::put_Mirror(BOOL b) SORVANE_PUT(m_settings.bMirror, b)
+STDMETHODIMP CSorvaneFilter::put_Gray(BOOL b) SORVANE_PUT(m_settings.bGray, b)
+STDMETHODIMP CSorvaneFilter::put_Invert(BOOL b) SORVANE_PUT(m_settings.bInvert, b)
+STDMETHODIMP CSorvaneFilter::put_Emboss(BOOL b) SORVANE_PUT(m_settings.bEmboss, b)
+STDMETHODIMP CSorvaneFilter::put_Sharp(BOOL b) SORVANE_PUT(m_settings.bSharp, b)
+STDMETHODIMP CSorvaneFilter::put_AddOne(BOOL b) SORVANE_PUT(m_settings.bAddOne, b)
+STDMETHODIMP CSorvaneFilter::put_AddTwo(BOOL b) SORVANE_PUT(m_settings.bAddTwo, b)
 
 STDMETHODIMP CSorvaneFilter::put_Binary(BOOL b, long threshold)
 {
     CAutoLock lock(&m_csSettings);
-    m_bBinary = b;
-    m_threshold = threshold;
+    m_settings.bBinary = b;
+    m_settings.threshold = threshold;
     return S_OK;
 }
 
 STDMETHODIMP CSorvaneFilter::put_Multiply(BOOL b, long tenths)
 {
     CAutoLock lock(&m_csSettings);
-    m_bMultiply = b;
-    m_tenths = tenths;
+    m_settings.bMultiply = b;
+    m_settings.tenths = tenths;
     return S_OK;
 }
 
 STDMETHODIMP CSorvaneFilter::put_RgbGain(BOOL b, long r, long g, long bl)
 {
     CAutoLock lock(&m_csSettings);
-    m_bRgb = b;
-    m_r = r;
-    m_g = g;
-    m_b = bl;
+    m_settings.bRgb = b;
+    m_settings.r = r;
+    m_settings.g = g;
+    m_settings.b = bl;
     return S_OK;
 }
 
 STDMETHODIMP CSorvaneFilter::put_MaskOverlay(BOOL b, BYTE** mask)
 {
-    CAutoLock lock(&m_csSettings);
+    CAutoLock lock(&m_csMask);
     m_bMask = b;
     m_mask = mask;
     return S_OK;
@@ -207,40 +211,44 @@ STDMETHODIMP CSorvaneFilter::put_MaskOverlay(BOOL b, BYTE** mask)
         return S_OK;             \
     }
 
-STDMETHODIMP CSorvaneFilter::get_EnableProcess(BOOL* p) SORVANE_GET(m_bEnable, p)
-STDMETHODIMP CSorvaneFilter::get_Flip(BOOL* p) SORVANE_GET(m_bFlip, p)
-STDMETHODIMP CSorvaneFilter::get_Mirror(BOOL* p) SORVANE_GET(m_bMirror, p)
-STDMETHODIMP CSorvaneFilter::get_Gray(BOOL* p) SORVANE_GET(m_bGray, p)
-STDMETHODIMP CSorvaneFilter::get_Invert(BOOL* p) SORVANE_GET(m_bInvert, p)
-STDMETHODIMP CSorvaneFilter::get_Emboss(BOOL* p) SORVANE_GET(m_bEmboss, p)
-STDMETHODIMP CSorvaneFilter::get_Sharp(BOOL* p) SORVANE_GET(m_bSharp, p)
-STDMETHODIMP CSorvaneFilter::get_AddOne(BOOL* p) SORVANE_GET(m_bAddOne, p)
-STDMETHODIMP CSorvaneFilter::get_AddTwo(BOOL* p) SORVANE_GET(m_bAddTwo, p)
-STDMETHODIMP CSorvaneFilter::get_MaskOverlay(BOOL* p) SORVANE_GET(m_bMask, p)
+STDMETHODIMP CSorvaneFilter::get_EnableProcess(BOOL* p) SORVANE_GET(m_settings.bEnable, p)
+STDMETHODIMP CSorvaneFilter::get_Flip(BOOL* p) SORVANE_GET(m_settings.bFlip, p)
+STDMETHODIMP CSorvaneFilter::get_Mirror(BOOL* p) SORVANE_GET(m_settings.bMirror, p)
+STDMETHODIMP CSorvaneFilter::get_Gray(BOOL* p) SORVANE_GET(m_settings.bGray, p)
+STDMETHODIMP CSorvaneFilter::get_Invert(BOOL* p) SORVANE_GET(m_settings.bInvert, p)
+STDMETHODIMP CSorvaneFilter::get_Emboss(BOOL* p) SORVANE_GET(m_settings.bEmboss, p)
+STDMETHODIMP CSorvaneFilter::get_Sharp(BOOL* p) SORVANE_GET(m_settings.bSharp, p)
+STDMETHODIMP CSorvaneFilter::get_AddOne(BOOL* p) SORVANE_GET(m_settings.bAddOne, p)
+STDMETHODIMP CSorvaneFilter::get_AddTwo(BOOL* p) SORVANE_GET(m_settings.bAddTwo, p)
+STDMETHODIMP CSorvaneFilter::get_MaskOverlay(BOOL* p) {
+    CAutoLock lock(&m_csMask);
+    *p = m_bMask;
+    return S_OK;
+}
 
 STDMETHODIMP CSorvaneFilter::get_Binary(BOOL* p, long* pThreshold)
 {
     CAutoLock lock(&m_csSettings);
-    *p = m_bBinary;
-    *pThreshold = m_threshold;
+    *p = m_settings.bBinary;
+    *pThreshold = m_settings.threshold;
     return S_OK;
 }
 
 STDMETHODIMP CSorvaneFilter::get_Multiply(BOOL* p, long* pTenths)
 {
     CAutoLock lock(&m_csSettings);
-    *p = m_bMultiply;
-    *pTenths = m_tenths;
+    *p = m_settings.bMultiply;
+    *pTenths = m_settings.tenths;
     return S_OK;
 }
 
 STDMETHODIMP CSorvaneFilter::get_RgbGain(BOOL* p, long* pR, long* pG, long* pB)
 {
     CAutoLock lock(&m_csSettings);
-    *p = m_bRgb;
-    *pR = m_r;
-    *pG = m_g;
-    *pB = m_b;
+    *p = m_settings.bRgb;
+    *pR = m_settings.r;
+    *pG = m_settings.g;
+    *pB = m_settings.b;
     return S_OK;
 }
 

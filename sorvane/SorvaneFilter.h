@@ -52,29 +52,37 @@ public:
 private:
     CSorvaneFilter(LPUNKNOWN pUnk, HRESULT* phr);
 
-    // Written by the host's threads under m_csSettings; Transform on the
-    // streaming thread reads them without it, each being one aligned word.
+    // What one frame works from: Transform copies it under m_csSettings at
+    // the start of each frame, so a setter never changes a frame half-way.
+    struct Settings {
+        long width = 0;  // of the connected or announced RGB24 type
+        long height = 0;
+        BOOL bEnable = TRUE;
+        BOOL bFlip = FALSE;
+        BOOL bMirror = FALSE;
+        BOOL bGray = FALSE;
+        BOOL bInvert = FALSE;
+        BOOL bBinary = FALSE;
+        long threshold = 128;
+        BOOL bEmboss = FALSE;
+        BOOL bSharp = FALSE;
+        BOOL bAddOne = FALSE;
+        BOOL bAddTwo = FALSE;
+        BOOL bMultiply = FALSE;
+        long tenths = 10;
+        BOOL bRgb = FALSE;
+        long r = 0, g = 0, b = 0;
+    };
+
     CCritSec m_csSettings;
-    // The frame size comes from the connected input type, in
-    // CompleteConnect, on the thread that connects.
-    long m_width = 0;
-    long m_height = 0;
-    long m_bitCount = 24;
-    BOOL m_bEnable = TRUE;
-    BOOL m_bFlip = FALSE;
-    BOOL m_bMirror = FALSE;
-    BOOL m_bGray = FALSE;
-    BOOL m_bInvert = FALSE;
-    BOOL m_bBinary = FALSE;
-    long m_threshold = 128;
-    BOOL m_bEmboss = FALSE;
-    BOOL m_bSharp = FALSE;
-    BOOL m_bAddOne = FALSE;
-    BOOL m_bAddTwo = FALSE;
-    BOOL m_bMultiply = FALSE;
-    long m_tenths = 10;
-    BOOL m_bRgb = FALSE;
-    long m_r = 0, m_g = 0, m_b = 0;
+    // Guarded by m_csSettings; written by the host's threads (setters,
+    // connection) and by the streaming thread when a sample announces a type.
+    Settings m_settings;
+
+    // Guarded by m_csMask, which the streaming thread holds for as long as it
+    // reads the caller's mask: put_MaskOverlay waits for that read to end, so
+    // once it returns the previous mask is never read again.
+    CCritSec m_csMask;
     BOOL m_bMask = FALSE;
     BYTE** m_mask = nullptr;
 };

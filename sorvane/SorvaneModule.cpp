@@ -23,17 +23,4 @@ CFactoryTemplate g_Templates[] = {
 };
 int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);
 
-STDAPI DllRegisterServer()
-{
-    return AMovieDllRegisterServer2(TRUE);
-}
-
-STDAPI DllUnregisterServer()
-{
-    return AMovieDllRegisterServer2(FALSE);
-}
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved)
-{
-    return DllEntryPoint(hInstance, dwReason, lpReserved);
-}
+STRMBASE_PLUGIN_ENTRY_POINTS

@@ -9,10 +9,7 @@
 
 CUnknown* WINAPI CSorvaneProperties::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CSorvaneProperties* page = new (std::nothrow) CSorvaneProperties(pUnk);
-    if (!page && phr)
-        *phr = E_OUTOFMEMORY;
-    return page;
+    return CreatedInstance(new (std::nothrow) CSorvaneProperties(pUnk), phr);
 }
 
 CSorvaneProperties::CSorvaneProperties(LPUNKNOWN pUnk)

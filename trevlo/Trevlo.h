@@ -166,6 +166,9 @@ private:
     void ClearSizes();
     void ChooseFormat(bool anyHeight1280);
     HRESULT AddProcessingFilters(bool anyHeight1280);
+    HRESULT AddNewFilter(REFCLSID clsid, LPCWSTR name, LPCWSTR failure, IBaseFilter** ppFilter);
+    HRESULT ConnectThroughSmartTee(IPin** teeCapture, IPin** teePreview);
+    HRESULT SmartTeePin(LPCWSTR id, IPin** ppPin);
     HRESULT ShowPages(IBaseFilter* filter);
     void HideVideoWindow();
 };

@@ -440,7 +440,8 @@ void CXGraphDll::ChooseFormat(bool width1280)
 
 // -------------------------------------------------------------------- graphs
 
-HRESULT CXGraphDll::GetSmartTeeCapturePin(IPin** ppPin)
+// The Smart Tee's output pin of that id ("Capture" or "Preview").
+HRESULT CXGraphDll::SmartTeePin(LPCWSTR id, IPin** ppPin)
 {
     if (!ppPin)
         return E_POINTER;
@@ -453,11 +454,11 @@ HRESULT CXGraphDll::GetSmartTeeCapturePin(IPin** ppPin)
         return hr;
     IPin* pin = nullptr;
     while (pins->Next(1, &pin, nullptr) == S_OK) {
-        LPWSTR id = nullptr;
+        LPWSTR pinId = nullptr;
         PIN_DIRECTION dir;
         const bool match = SUCCEEDED(pin->QueryDirection(&dir)) && dir == PINDIR_OUTPUT &&
-                           SUCCEEDED(pin->QueryId(&id)) && id && wcscmp(id, L"Capture") == 0;
-        CoTaskMemFree(id);
+                           SUCCEEDED(pin->QueryId(&pinId)) && pinId && wcscmp(pinId, id) == 0;
+        CoTaskMemFree(pinId);
         if (match) {
             *ppPin = pin;
             return S_OK;
@@ -467,32 +468,8 @@ HRESULT CXGraphDll::GetSmartTeeCapturePin(IPin** ppPin)
     return E_FAIL;
 }
 
-HRESULT CXGraphDll::GetSmartTeePreviewPin(IPin** ppPin)
-{
-    if (!ppPin)
-        return E_POINTER;
-    *ppPin = nullptr;
-    if (!m_pSmartTee || !m_pBuilder)
-        return E_POINTER;
-    Com<IEnumPins> pins;
-    HRESULT hr = m_pSmartTee->EnumPins(pins.Out());
-    if (FAILED(hr))
-        return hr;
-    IPin* pin = nullptr;
-    while (pins->Next(1, &pin, nullptr) == S_OK) {
-        LPWSTR id = nullptr;
-        PIN_DIRECTION dir;
-        const bool match = SUCCEEDED(pin->QueryDirection(&dir)) && dir == PINDIR_OUTPUT &&
-                           SUCCEEDED(pin->QueryId(&id)) && id && wcscmp(id, L"Preview") == 0;
-        CoTaskMemFree(id);
-        if (match) {
-            *ppPin = pin;
-            return S_OK;
-        }
-        pin->Release();
-    }
-    return E_FAIL;
-}
+HRESULT CXGraphDll::GetSmartTeeCapturePin(IPin** ppPin) { return SmartTeePin(L"Capture", ppPin); }
+HRESULT CXGraphDll::GetSmartTeePreviewPin(IPin** ppPin) { return SmartTeePin(L"Preview", ppPin); }
 
 #define TREVLO_FAIL(text, code)   \
     do {                          \
@@ -534,6 +511,55 @@ HRESULT CXGraphDll::AddProcessingFilters(bool anyHeight1280)
     return S_OK;
 }
 
+// A new filter of that class, put in the graph under `name`.
+HRESULT CXGraphDll::AddNewFilter(REFCLSID clsid, LPCWSTR name, LPCWSTR failure, IBaseFilter** ppFilter)
+{
+    *ppFilter = nullptr;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  reinterpret_cast<void**>(ppFilter));
+    if (FAILED(hr) || !*ppFilter)
+        TREVLO_FAIL(failure, hr);
+    hr = m_pGraph->AddFilter(*ppFilter, name);
+    if (FAILED(hr))
+        TREVLO_FAIL(L"Can't add the filter to graph", hr);
+    return S_OK;
+}
+
+// What both graphs share once their filters are in: the device's capture pin
+// through Sorvane into the Smart Tee, and the tee's two outputs.
+HRESULT CXGraphDll::ConnectThroughSmartTee(IPin** teeCapture, IPin** teePreview)
+{
+    HRESULT hr;
+    {
+        Com<IPin> capturePin, sorvaneIn;
+        // The builder does not take a missing filter kindly.
+        hr = m_pCaptureFilter ? m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
+                                                    &MEDIATYPE_Video, FALSE, 0, capturePin.Out())
+                              : E_POINTER;
+        if (FAILED(hr) || !capturePin)
+            TREVLO_FAIL(L"Can't find Capture pin in capture filter", hr);
+        hr = FirstPin(m_pSorvaneFilter, PINDIR_INPUT, false, sorvaneIn.Out());
+        if (FAILED(hr))
+            TREVLO_FAIL(L"Can't find Sorvane filter's input pin", hr);
+        hr = m_pGraph->Connect(capturePin.Get(), sorvaneIn.Get());
+        if (FAILED(hr))
+            TREVLO_FAIL(L"Can't connect sorvane filter to capture filter", hr);
+    }
+    hr = m_pGraph->AddFilter(m_pSmartTee, L"Smart Tee");
+    if (FAILED(hr))
+        TREVLO_FAIL(L"Could not put smart tee in graph", hr);
+    hr = ConnectFilters(m_pGraph, m_pSorvaneFilter, m_pSmartTee);
+    if (FAILED(hr))
+        TREVLO_FAIL(L"Can't connect smart tee filter to sorvane filter", hr);
+    hr = GetSmartTeeCapturePin(teeCapture);
+    if (FAILED(hr))
+        TREVLO_FAIL(L"Can't get smart tee filter's capture pin", hr);
+    hr = GetSmartTeePreviewPin(teePreview);
+    if (FAILED(hr))
+        TREVLO_FAIL(L"Can't get smart tee filter's preview pin", hr);
+    return S_OK;
+}
+
 HRESULT CXGraphDll::MakeGraph()
 {
     if (!m_pGraph || !m_pBuilder)
@@ -556,52 +582,18 @@ HRESULT CXGraphDll::MakeGraph()
     if (FAILED(hr))
         TREVLO_FAIL(L"Could not put sample grabber in graph", hr);
 
-    Com<IBaseFilter> nullRenderer;
-    hr = CoCreateInstance(kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                          nullRenderer.OutVoid());
-    if (FAILED(hr) || !nullRenderer)
-        TREVLO_FAIL(L"Unable to make a NULL renderer", hr);
-    hr = m_pGraph->AddFilter(nullRenderer.Get(), L"NULL renderer");
+    Com<IBaseFilter> nullRenderer, vmr;
+    hr = AddNewFilter(kClsidNullRenderer, L"NULL renderer", L"Unable to make a NULL renderer", nullRenderer.Out());
     if (FAILED(hr))
-        TREVLO_FAIL(L"Can't add the filter to graph", hr);
-    Com<IBaseFilter> vmr;
-    hr = CoCreateInstance(CLSID_VideoMixingRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                          vmr.OutVoid());
-    if (FAILED(hr) || !vmr)
-        TREVLO_FAIL(L"Unable to make a VM7 renderer", hr);
-    hr = m_pGraph->AddFilter(vmr.Get(), L"VM7 renderer");
+        return hr;
+    hr = AddNewFilter(CLSID_VideoMixingRenderer, L"VM7 renderer", L"Unable to make a VM7 renderer", vmr.Out());
     if (FAILED(hr))
-        TREVLO_FAIL(L"Can't add the filter to graph", hr);
-
-    {
-        Com<IPin> capturePin, sorvaneIn;
-        // The builder does not take a missing filter kindly.
-        hr = m_pCaptureFilter ? m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
-                                                    &MEDIATYPE_Video, FALSE, 0, capturePin.Out())
-                              : E_POINTER;
-        if (FAILED(hr) || !capturePin)
-            TREVLO_FAIL(L"Can't find Capture pin in capture filter", hr);
-        hr = FirstPin(m_pSorvaneFilter, PINDIR_INPUT, false, sorvaneIn.Out());
-        if (FAILED(hr))
-            TREVLO_FAIL(L"Can't find Sorvane filter's input pin", hr);
-        hr = m_pGraph->Connect(capturePin.Get(), sorvaneIn.Get());
-        if (FAILED(hr))
-            TREVLO_FAIL(L"Can't connect sorvane filter to capture filter", hr);
-    }
-    hr = m_pGraph->AddFilter(m_pSmartTee, L"Smart Tee");
-    if (FAILED(hr))
-        TREVLO_FAIL(L"Could not put smart tee in graph", hr);
-    hr = ConnectFilters(m_pGraph, m_pSorvaneFilter, m_pSmartTee);
-    if (FAILED(hr))
-        TREVLO_FAIL(L"Can't connect smart tee filter to sorvane filter", hr);
+        return hr;
 
     Com<IPin> teeCapture, teePreview, grabberIn, grabberOut, nullIn;
-    hr = GetSmartTeeCapturePin(teeCapture.Out());
+    hr = ConnectThroughSmartTee(teeCapture.Out(), teePreview.Out());
     if (FAILED(hr))
-        TREVLO_FAIL(L"Can't get smart tee filter's capture pin", hr);
-    hr = GetSmartTeePreviewPin(teePreview.Out());
-    if (FAILED(hr))
-        TREVLO_FAIL(L"Can't get smart tee filter's preview pin", hr);
+        return hr;
     FirstPin(grabber.Get(), PINDIR_INPUT, false, grabberIn.Out());
     FirstPin(grabber.Get(), PINDIR_OUTPUT, false, grabberOut.Out());
     FirstPin(nullRenderer.Get(), PINDIR_INPUT, false, nullIn.Out());
@@ -679,21 +671,13 @@ HRESULT CXGraphDll::MakeCaptureGraph()
     hr = m_pGraph->AddFilter(compressor.Get(), compressorName);
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't add the filter to graph", hr);
-    Com<IBaseFilter> vmr;
-    hr = CoCreateInstance(CLSID_VideoMixingRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                          vmr.OutVoid());
-    if (FAILED(hr) || !vmr)
-        TREVLO_FAIL(L"Unable to make a VM7 renderer", hr);
-    hr = m_pGraph->AddFilter(vmr.Get(), L"VM7 renderer");
+    Com<IBaseFilter> vmr, writer;
+    hr = AddNewFilter(CLSID_VideoMixingRenderer, L"VM7 renderer", L"Unable to make a VM7 renderer", vmr.Out());
     if (FAILED(hr))
-        TREVLO_FAIL(L"Can't add the filter to graph", hr);
-    Com<IBaseFilter> writer;
-    hr = CoCreateInstance(CLSID_FileWriter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, writer.OutVoid());
-    if (FAILED(hr) || !writer)
-        TREVLO_FAIL(L"Unable to make a FileWriter", hr);
-    hr = m_pGraph->AddFilter(writer.Get(), L"File Writer");
+        return hr;
+    hr = AddNewFilter(CLSID_FileWriter, L"File Writer", L"Unable to make a FileWriter", writer.Out());
     if (FAILED(hr))
-        TREVLO_FAIL(L"Can't add the filter to graph", hr);
+        return hr;
     hr = writer->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&m_pFileSink));
     if (FAILED(hr) || !m_pFileSink)
         TREVLO_FAIL(L"Unable to get IFileSinkFilter", hr);
@@ -712,34 +696,10 @@ HRESULT CXGraphDll::MakeCaptureGraph()
             interleaving->put_Mode(INTERLEAVE_FULL);
     }
 
-    {
-        Com<IPin> capturePin, sorvaneIn;
-        // The builder does not take a missing filter kindly.
-        hr = m_pCaptureFilter ? m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
-                                                    &MEDIATYPE_Video, FALSE, 0, capturePin.Out())
-                              : E_POINTER;
-        if (FAILED(hr) || !capturePin)
-            TREVLO_FAIL(L"Can't find Capture pin in capture filter", hr);
-        hr = FirstPin(m_pSorvaneFilter, PINDIR_INPUT, false, sorvaneIn.Out());
-        if (FAILED(hr))
-            TREVLO_FAIL(L"Can't find Sorvane filter's input pin", hr);
-        hr = m_pGraph->Connect(capturePin.Get(), sorvaneIn.Get());
-        if (FAILED(hr))
-            TREVLO_FAIL(L"Can't connect sorvane filter to capture filter", hr);
-    }
-    hr = m_pGraph->AddFilter(m_pSmartTee, L"Smart Tee");
-    if (FAILED(hr))
-        TREVLO_FAIL(L"Could not put smart tee in graph", hr);
-    hr = ConnectFilters(m_pGraph, m_pSorvaneFilter, m_pSmartTee);
-    if (FAILED(hr))
-        TREVLO_FAIL(L"Can't connect smart tee filter to sorvane filter", hr);
     Com<IPin> teeCapture, teePreview, compressorIn, vmrIn;
-    hr = GetSmartTeeCapturePin(teeCapture.Out());
+    hr = ConnectThroughSmartTee(teeCapture.Out(), teePreview.Out());
     if (FAILED(hr))
-        TREVLO_FAIL(L"Can't get smart tee filter's capture pin", hr);
-    hr = GetSmartTeePreviewPin(teePreview.Out());
-    if (FAILED(hr))
-        TREVLO_FAIL(L"Can't get smart tee filter's preview pin", hr);
+        return hr;
     FirstPin(compressor.Get(), PINDIR_INPUT, false, compressorIn.Out());
     hr = compressorIn ? m_pGraph->ConnectDirect(teeCapture.Get(), compressorIn.Get(), nullptr) : E_FAIL;
     if (FAILED(hr))

@@ -8,76 +8,74 @@
 
 #include <vector>
 
+namespace {
+
+// f over the capture filter's interface I; E_FAIL without a filter.
+template <class I, class F>
+HRESULT WithInterface(IBaseFilter* filter, REFIID iid, F f)
+{
+    if (!filter)
+        return E_FAIL;
+    Com<I> i;
+    HRESULT hr = filter->QueryInterface(iid, i.OutVoid());
+    if (FAILED(hr))
+        return hr;
+    return f(i.Get());
+}
+
+}  // namespace
+
 // ---------------------------------------------------------- video properties
 
 HRESULT CXGraphDll::GetRange(VIDEOPROPERTY prop, long* pMin, long* pMax, long* pDefault, long*)
 {
-    if (!m_pCaptureFilter || !pMin || !pMax || !pDefault)
+    if (!pMin || !pMax || !pDefault)
         return E_FAIL;
-    Com<IAMVideoProcAmp> amp;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoProcAmp, amp.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    long step = 0, caps = 0;
-    return amp->GetRange(prop, pMin, pMax, &step, pDefault, &caps);
+    return WithInterface<IAMVideoProcAmp>(m_pCaptureFilter, IID_IAMVideoProcAmp, [&](IAMVideoProcAmp* amp) {
+        long step = 0, caps = 0;
+        return amp->GetRange(prop, pMin, pMax, &step, pDefault, &caps);
+    });
 }
 
 HRESULT CXGraphDll::SetVideoProperty(VIDEOPROPERTY prop, long value, long flags)
 {
-    if (!m_pCaptureFilter)
-        return E_FAIL;
-    Com<IAMVideoProcAmp> amp;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoProcAmp, amp.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    return amp->Set(prop, value, flags);
+    return WithInterface<IAMVideoProcAmp>(m_pCaptureFilter, IID_IAMVideoProcAmp,
+                                          [&](IAMVideoProcAmp* amp) { return amp->Set(prop, value, flags); });
 }
 
 HRESULT CXGraphDll::GetVideoProperty(VIDEOPROPERTY prop, long* pValue, long* pFlags)
 {
-    if (!m_pCaptureFilter || !pValue)
+    if (!pValue)
         return E_FAIL;
-    Com<IAMVideoProcAmp> amp;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoProcAmp, amp.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    return amp->Get(prop, pValue, pFlags);
+    return WithInterface<IAMVideoProcAmp>(m_pCaptureFilter, IID_IAMVideoProcAmp,
+                                          [&](IAMVideoProcAmp* amp) { return amp->Get(prop, pValue, pFlags); });
 }
 
 // ----------------------------------------------------------- camera controls
 
 HRESULT CXGraphDll::GetCameraControlRange(CAMERACONTROL prop, long* pMin, long* pMax, long* pDefault)
 {
-    if (!m_pCaptureFilter || !pMin || !pMax || !pDefault)
+    if (!pMin || !pMax || !pDefault)
         return E_FAIL;
-    Com<IAMCameraControl> control;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMCameraControl, control.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    long step = 0, caps = 0;
-    return control->GetRange(prop, pMin, pMax, &step, pDefault, &caps);
+    return WithInterface<IAMCameraControl>(m_pCaptureFilter, IID_IAMCameraControl, [&](IAMCameraControl* control) {
+        long step = 0, caps = 0;
+        return control->GetRange(prop, pMin, pMax, &step, pDefault, &caps);
+    });
 }
 
 HRESULT CXGraphDll::SetCameraControl(CAMERACONTROL prop, long value, BOOL automatic)
 {
-    if (!m_pCaptureFilter)
-        return E_FAIL;
-    Com<IAMCameraControl> control;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMCameraControl, control.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    return control->Set(prop, value, automatic ? CameraControl_Flags_Auto : CameraControl_Flags_Manual);
+    return WithInterface<IAMCameraControl>(m_pCaptureFilter, IID_IAMCameraControl, [&](IAMCameraControl* control) {
+        return control->Set(prop, value, automatic ? CameraControl_Flags_Auto : CameraControl_Flags_Manual);
+    });
 }
 
 HRESULT CXGraphDll::GetCameraControl(CAMERACONTROL prop, long* pValue, long* pFlags)
 {
-    if (!m_pCaptureFilter || !pValue)
+    if (!pValue)
         return E_FAIL;
-    Com<IAMCameraControl> control;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMCameraControl, control.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    return control->Get(prop, pValue, pFlags);
+    return WithInterface<IAMCameraControl>(m_pCaptureFilter, IID_IAMCameraControl,
+                                           [&](IAMCameraControl* control) { return control->Get(prop, pValue, pFlags); });
 }
 
 // --------------------------------------------------------------------- flips

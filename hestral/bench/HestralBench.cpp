@@ -5,6 +5,7 @@
 #include <vector>
 #include "CameraCore.h"
 #include "ZentuScene.h"
+#include "BenchTiming.h"
 
 int main()
 {
@@ -23,16 +24,13 @@ int main()
         const double sensor = 1e6 / ((double)h * (core.rowTime > 0 ? core.rowTime : 1));
         for (int method : {0, 1, 2}) {
             core.b2rgb = method;
-            LARGE_INTEGER f, a, b;
-            QueryPerformanceFrequency(&f);
             const int n = mode == 0 ? 4 : 10;
-            QueryPerformanceCounter(&a);
+            const double t0 = BenchNow();
             for (int i = 0; i < n; i++) {
                 work = raw;
                 core.Pipeline(work.data(), out.data());
             }
-            QueryPerformanceCounter(&b);
-            const double fps = n / ((double)(b.QuadPart - a.QuadPart) / f.QuadPart);
+            const double fps = n / (BenchNow() - t0);
             std::printf("%-6d %-7d %12.1f %12.1f %8.2f\n", mode, method, fps, sensor, fps / sensor);
         }
     }

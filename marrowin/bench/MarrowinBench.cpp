@@ -3,7 +3,6 @@
 // same demosaic and tables timed on their own in the same run.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -11,17 +10,13 @@
 #include "Marrowin.h"
 #include "PellixImaging.h"
 #include "PellixSim.h"
+#include "BenchTiming.h"
 
 namespace {
 
 template <typename T> T Bind(HMODULE lib, const char *name)
 {
     return reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(lib, name)));
-}
-
-double Now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 } // namespace
@@ -60,10 +55,10 @@ int main()
             std::vector<BYTE> px(size_t(w) * h * 3), raw(size_t(w) * h), copy(size_t(w) * h);
             getBitmap(&hdr, px.data());
             int n = 0;
-            const double t0 = Now();
-            while (Now() - t0 < 3.0)
+            const double t0 = BenchNow();
+            while (BenchNow() - t0 < 3.0)
                 n += getBitmap(&hdr, px.data()) == 0;
-            const double perBitmap = (Now() - t0) / n;
+            const double perBitmap = (BenchNow() - t0) / n;
             // The processing alone on a frame of the same size.
             int curve[256], output[256], t[256], m[768];
             PellixCurve(0, 0, 255, 255, curve);
@@ -71,7 +66,7 @@ int main()
             PellixSaturationTables(357, t, m);
             for (size_t i = 0; i < raw.size(); ++i)
                 raw[i] = BYTE(i * 7);
-            const double p0 = Now();
+            const double p0 = BenchNow();
             const int reps = 10;
             for (int i = 0; i < reps; ++i) {
                 std::memcpy(copy.data(), raw.data(), raw.size());
@@ -81,7 +76,7 @@ int main()
                 if (processing)
                     PellixApplySaturation(px.data(), size_t(w) * h, t, m);
             }
-            const double perProcessing = (Now() - p0) / reps;
+            const double perProcessing = (BenchNow() - p0) / reps;
             std::printf("%s %4d x %4d: %6.1f bitmaps/s, processing %5.1f ms of %5.1f ms per bitmap (%.0f%%)\n",
                         processing ? "gamma+saturation" : "plain           ", w, h, 1.0 / perBitmap,
                         perProcessing * 1e3, perBitmap * 1e3, 100 * perProcessing / perBitmap);

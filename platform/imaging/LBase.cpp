@@ -1,6 +1,7 @@
 #include "LBase.h"
 
 #include "ImagingRes.h"
+#include "ThisModule.h"
 
 #include <string>
 
@@ -14,14 +15,6 @@ struct ErrorList {
 };
 
 thread_local ErrorList t_errors;
-
-HMODULE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
 
 UINT TextFor(L_INT code)
 {

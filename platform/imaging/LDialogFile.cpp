@@ -1,23 +1,12 @@
 #include "LDialogFile.h"
 
 #include "ImagingRes.h"
+#include "ThisModule.h"
 #include "LBitmapBase.h"
 
 #include <commdlg.h>
 
 #include <string>
-
-namespace {
-
-HMODULE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
-
-}  // namespace
 
 L_INT LDialogFile::DoModalOpen(HWND owner, UINT flags)
 {

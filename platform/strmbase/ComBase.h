@@ -2,7 +2,11 @@
 #pragma once
 
 #include <windows.h>
+
+#include "CritSec.h"
 #include <unknwn.h>
+
+#include <new>
 
 // Counts every live object of a module, so DllCanUnloadNow can tell when the
 // module is free to go.
@@ -48,6 +52,24 @@ private:
     LPUNKNOWN const m_pUnknown;  // the outer object, or ourselves
 };
 
+// The one shape of a class's CreateInstance, over `object` made by
+// new (std::nothrow): a null one reports E_OUTOFMEMORY, one whose
+// constructor failed through *phr is deleted again. phr may be null.
+template <class T>
+CUnknown* CreatedInstance(T* object, HRESULT* phr)
+{
+    if (!object) {
+        if (phr)
+            *phr = E_OUTOFMEMORY;
+        return nullptr;
+    }
+    if (phr && FAILED(*phr)) {
+        delete object;
+        return nullptr;
+    }
+    return object;
+}
+
 // Hands out pUnk with a reference, as QueryInterface must.
 HRESULT GetInterface(LPUNKNOWN pUnk, void** ppv);
 
@@ -57,30 +79,6 @@ HRESULT GetInterface(LPUNKNOWN pUnk, void** ppv);
     { return GetOwner()->QueryInterface(riid, ppv); }                           \
     STDMETHODIMP_(ULONG) AddRef() override { return GetOwner()->AddRef(); }     \
     STDMETHODIMP_(ULONG) Release() override { return GetOwner()->Release(); }
-
-class CCritSec {
-public:
-    CCritSec() { InitializeCriticalSection(&m_cs); }
-    ~CCritSec() { DeleteCriticalSection(&m_cs); }
-    CCritSec(const CCritSec&) = delete;
-    CCritSec& operator=(const CCritSec&) = delete;
-    void Lock() { EnterCriticalSection(&m_cs); }
-    void Unlock() { LeaveCriticalSection(&m_cs); }
-
-private:
-    CRITICAL_SECTION m_cs;
-};
-
-class CAutoLock {
-public:
-    explicit CAutoLock(CCritSec* lock) : m_pLock(lock) { m_pLock->Lock(); }
-    ~CAutoLock() { m_pLock->Unlock(); }
-    CAutoLock(const CAutoLock&) = delete;
-    CAutoLock& operator=(const CAutoLock&) = delete;
-
-private:
-    CCritSec* m_pLock;
-};
 
 // The COM identity of an enumerator: one interface, a count of its own, and a
 // reference on the object whose list it walks.

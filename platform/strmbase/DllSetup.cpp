@@ -218,3 +218,17 @@ STDAPI AMovieDllRegisterServer2(BOOL bRegister)
         CoUninitialize();
     return hr;
 }
+
+CFilterMapper::CFilterMapper() : m_com(CoInitialize(nullptr))
+{
+    m_hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                            reinterpret_cast<void**>(&m_mapper));
+}
+
+CFilterMapper::~CFilterMapper()
+{
+    if (m_mapper)
+        m_mapper->Release();
+    if (SUCCEEDED(m_com))
+        CoUninitialize();
+}

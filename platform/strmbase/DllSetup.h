@@ -61,5 +61,33 @@ private:
 
 BOOL WINAPI DllEntryPoint(HINSTANCE hInstance, ULONG ulReason, LPVOID pv);
 STDAPI AMovieDllRegisterServer2(BOOL bRegister);
+
+// The entry points of a plug-in whose classes register through g_Templates
+// alone.
+#define STRMBASE_PLUGIN_ENTRY_POINTS                                                        \
+    STDAPI DllRegisterServer() { return AMovieDllRegisterServer2(TRUE); }                   \
+    STDAPI DllUnregisterServer() { return AMovieDllRegisterServer2(FALSE); }                \
+    extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved) \
+    {                                                                                       \
+        return DllEntryPoint(hInstance, dwReason, lpReserved);                              \
+    }
+
+// The Filter Mapper for filing filters under a category (the video input
+// devices), with COM started on the calling thread for as long as it lives.
+class CFilterMapper {
+public:
+    CFilterMapper();
+    ~CFilterMapper();
+    // S_OK, or why there is no mapper.
+    HRESULT Result() const { return m_hr; }
+    IFilterMapper2* operator->() const { return m_mapper; }
+    CFilterMapper(const CFilterMapper&) = delete;
+    CFilterMapper& operator=(const CFilterMapper&) = delete;
+
+private:
+    HRESULT m_com;
+    HRESULT m_hr;
+    IFilterMapper2* m_mapper = nullptr;
+};
 STDAPI DllGetClassObject(REFCLSID rClsID, REFIID riid, void** pv);
 STDAPI DllCanUnloadNow();

@@ -235,6 +235,8 @@ HRESULT CSourceStream::DoBufferProcessingLoop()
                 sample->Release();
                 if (hr != S_OK)
                     return S_OK;  // downstream stopped taking samples
+            } else if (hr == S_FALSE && !FalseFillEndsStream()) {
+                sample->Release();
             } else {
                 sample->Release();
                 DeliverEndOfStream();

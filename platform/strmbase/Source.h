@@ -54,12 +54,17 @@ public:
     // One type sources say only which type they make.
     virtual HRESULT GetMediaType(CMediaType* pMediaType);
 
-    // S_OK delivers the sample, S_FALSE ends the stream.
+    // S_OK delivers the sample, S_FALSE ends the stream (but see
+    // FalseFillEndsStream).
     virtual HRESULT FillBuffer(IMediaSample* pSample) = 0;
     virtual HRESULT OnThreadCreate() { return S_OK; }
     virtual HRESULT OnThreadDestroy() { return S_OK; }
     virtual HRESULT OnThreadStartPlay() { return S_OK; }
     virtual HRESULT DoBufferProcessingLoop();
+    // What FillBuffer's S_FALSE means: true (the default) ends the stream;
+    // false drops the sample and asks again, for a live source that had no
+    // frame this time.
+    virtual bool FalseFillEndsStream() const { return true; }
 
 protected:
     DWORD ThreadProc() override;

@@ -17,6 +17,7 @@
 #include "TransformFilter.h"
 #include "TransInPlaceFilter.h"
 #include "Source.h"
+#include "VideoCaps.h"
 #include "BasePropertyPage.h"
 #include "DllSetup.h"
 #include "StrmGuids.h"

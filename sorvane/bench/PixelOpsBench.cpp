@@ -1,6 +1,7 @@
 // Time per frame of each pixel operation, as a ratio to a memcpy of the same
 // frame measured in the same run.
 #include "PixelOps.h"
+#include "BenchTiming.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,30 +10,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
-
-// Median of several timed runs, in milliseconds; prepare runs untimed before each.
-double TimeMs(const std::function<void()>& prepare, const std::function<void()>& run, int repeats)
-{
-    std::vector<double> ms;
-    prepare();
-    run();  // warm caches and page tables
-    for (int i = 0; i < repeats; ++i) {
-        prepare();
-        const double t0 = Now();
-        run();
-        ms.push_back((Now() - t0) * 1000.0);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 struct Op {
     const char* name;
@@ -75,11 +52,11 @@ int main(int argc, char** argv)
         mask = picture;  // a busy mask: about one pixel in 16M is the key colour
         maskWidth = w, maskHeight = h;
         auto fresh = [&] { std::memcpy(frame.data(), picture.data(), bytes); };
-        const double base = TimeMs(fresh, [&] { std::memcpy(copy.data(), frame.data(), bytes); }, repeats);
+        const double base = BenchTimeMs(fresh, [&] { std::memcpy(copy.data(), frame.data(), bytes); }, repeats);
         std::printf("%d x %d: memcpy of the frame %.3f ms\n", w, h, base);
         std::printf("  %-12s %9s %8s %6s\n", "operation", "ms/frame", "ratio", "goal");
         for (const Op& op : ops) {
-            const double ms = TimeMs(fresh, [&] { op.run(frame.data(), w, h); }, repeats);
+            const double ms = BenchTimeMs(fresh, [&] { op.run(frame.data(), w, h); }, repeats);
             const double ratio = ms / base;
             const bool ok = ratio <= op.goal;
             slow += !ok;

@@ -5,6 +5,7 @@
 #include "GraphHelpers.h"
 #include "PixelOps.h"
 #include "Sorvane.h"
+#include "BenchTiming.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,14 +13,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
 
 const int kWidth = 1280, kHeight = 1024;
 const int kBuffers = 4;
@@ -69,9 +62,9 @@ double GraphMsPerFrame(bool graySharp, int frames)
     };
     const LONG warm = 10;
     waitFor(warm);
-    const double t0 = Now();
+    const double t0 = BenchNow();
     waitFor(warm + frames);
-    const double ms = (Now() - t0) * 1000.0 / frames;
+    const double ms = (BenchNow() - t0) * 1000.0 / frames;
     control->Stop();
     return ms;
 }
@@ -93,9 +86,9 @@ double OpsMsPerFrame(int frames)
         }
     };
     pass(kBuffers);
-    const double t0 = Now();
+    const double t0 = BenchNow();
     pass(frames);
-    return (Now() - t0) * 1000.0 / frames;
+    return (BenchNow() - t0) * 1000.0 / frames;
 }
 
 }  // namespace

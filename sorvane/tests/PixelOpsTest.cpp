@@ -438,6 +438,18 @@ TEST(PixelOps, MaskOverlayLargerThanTheFrameCoversItAll)
 
 // The fast paths (blocks of 16 or 48 bytes, row tails) against the plain rules
 // on noise frames of many widths, padding included.
+// The plain run of this program (VELTRANE_PLAIN_PATHS=1) must really run
+// the plain loops, or it checks the fast ones twice.
+TEST(PixelOps, PlainPathsFollowTheEnvironmentAndTheHook)
+{
+    char value[4] = "";
+    const bool wanted = GetEnvironmentVariableA("VELTRANE_PLAIN_PATHS", value, sizeof value) == 1 && value[0] == '1';
+    EXPECT_EQ(ImgPlainForced(), wanted);
+    ImgForcePlain(!wanted);
+    EXPECT_EQ(ImgPlainForced(), !wanted);
+    ImgForcePlain(wanted);
+}
+
 TEST(PixelOps, FastPathsMatchThePlainRules)
 {
     std::mt19937 rng(1234);
@@ -498,14 +510,22 @@ TEST(PixelOps, GrayAndBinaryMatchThePlainRuleForEveryColour)
         all[3 * i + 1] = BYTE(i >> 8);
         all[3 * i + 2] = BYTE(i >> 16);
     }
-    std::vector<BYTE> fast = all, plain = all;
-    ASSERT_EQ(ImgGray(fast.data(), w, h), 0);
+    std::vector<BYTE> plain = all;
     ref::Gray(plain.data(), w, h);
-    EXPECT_TRUE(fast == plain);
-    fast = all, plain = all;
-    ASSERT_EQ(ImgBinary(fast.data(), w, h, 100), 0);
-    ref::Binary(plain.data(), w, h, 100);
-    EXPECT_TRUE(fast == plain);
+    std::vector<BYTE> plainBinary = all;
+    ref::Binary(plainBinary.data(), w, h, 100);
+    const bool wasPlain = ImgPlainForced();
+    for (bool forcePlain : {false, true}) {
+        SCOPED_TRACE(forcePlain ? "plain loops" : "fast path");
+        ImgForcePlain(forcePlain);
+        std::vector<BYTE> fast = all;
+        ASSERT_EQ(ImgGray(fast.data(), w, h), 0);
+        EXPECT_TRUE(fast == plain);
+        fast = all;
+        ASSERT_EQ(ImgBinary(fast.data(), w, h, 100), 0);
+        EXPECT_TRUE(fast == plainBinary);
+    }
+    ImgForcePlain(wasPlain);
 }
 
 TEST(PixelOps, MaskOverlayFastPathMatchesThePlainRule)

@@ -158,10 +158,7 @@ STDMETHODIMP CFileWriterPin::Clone(IStream**)
 
 CUnknown* WINAPI CFileWriterStandin::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CFileWriterStandin* filter = new (std::nothrow) CFileWriterStandin(pUnk, phr);
-    if (!filter && phr)
-        *phr = E_OUTOFMEMORY;
-    return filter;
+    return CreatedInstance(new (std::nothrow) CFileWriterStandin(pUnk, phr), phr);
 }
 
 CFileWriterStandin::CFileWriterStandin(LPUNKNOWN pUnk, HRESULT* phr)

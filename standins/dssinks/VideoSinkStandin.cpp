@@ -27,10 +27,7 @@ STDMETHODIMP CVideoSinkPin::EndOfStream()
 
 CUnknown* WINAPI CVideoSinkStandin::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CVideoSinkStandin* filter = new (std::nothrow) CVideoSinkStandin(pUnk, phr);
-    if (!filter && phr)
-        *phr = E_OUTOFMEMORY;
-    return filter;
+    return CreatedInstance(new (std::nothrow) CVideoSinkStandin(pUnk, phr), phr);
 }
 
 CVideoSinkStandin::CVideoSinkStandin(LPUNKNOWN pUnk, HRESULT* phr)

@@ -57,16 +57,7 @@ HRESULT GetValue(const UvcRange& r, long* pValue, long* pFlags, LONG value, LONG
 
 CUnknown* WINAPI CUvcCamFilter::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CUvcCamFilter* filter = new (std::nothrow) CUvcCamFilter(pUnk, phr);
-    if (!filter) {
-        *phr = E_OUTOFMEMORY;
-        return nullptr;
-    }
-    if (FAILED(*phr)) {
-        delete filter;
-        return nullptr;
-    }
-    return filter;
+    return CreatedInstance(new (std::nothrow) CUvcCamFilter(pUnk, phr), phr);
 }
 
 CUvcCamFilter::CUvcCamFilter(LPUNKNOWN pUnk, HRESULT* phr)

@@ -30,47 +30,24 @@ void InstanceName(int index, WCHAR (&name)[32])
     wsprintfW(name, L"Veltrane UVC camera %02d", index);
 }
 
-class ComScope {
-public:
-    ComScope() : m_hr(CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(m_hr))
-            CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT m_hr;
-};
-
-HRESULT Mapper(IFilterMapper2** mapper)
-{
-    return CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                            reinterpret_cast<void**>(mapper));
-}
-
 // Every instance we may ever have made, whatever the stored list says.
 HRESULT RemoveDevices()
 {
-    IFilterMapper2* mapper = nullptr;
-    HRESULT hr = Mapper(&mapper);
-    if (FAILED(hr))
-        return hr;
+    CFilterMapper mapper;
+    if (FAILED(mapper.Result()))
+        return mapper.Result();
     for (int i = 0; i < UVC_MAX_DEVICES; ++i) {
         WCHAR instance[32];
         InstanceName(i, instance);
         mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, instance, CLSID_UvcCamera);
     }
-    mapper->Release();
     return S_OK;
 }
 
 HRESULT AddDevices(const WCHAR (*names)[UVC_NAME_CHARS], int count)
 {
-    IFilterMapper2* mapper = nullptr;
-    HRESULT hr = Mapper(&mapper);
+    CFilterMapper mapper;
+    HRESULT hr = mapper.Result();
     if (FAILED(hr))
         return hr;
     REGFILTER2 rf2 = {};
@@ -84,7 +61,6 @@ HRESULT AddDevices(const WCHAR (*names)[UVC_NAME_CHARS], int count)
         hr = mapper->RegisterFilter(CLSID_UvcCamera, names[i], nullptr, &CLSID_VideoInputDeviceCategory, instance,
                                     &rf2);
     }
-    mapper->Release();
     return hr;
 }
 
@@ -123,7 +99,6 @@ STDAPI InstallCameras(LPCWSTR names)
     HRESULT hr = ParseNames(names, parsed, &count, &multiSz);
     if (FAILED(hr))
         return hr;
-    ComScope com;
     hr = RemoveDevices();
     if (FAILED(hr))
         return hr;
@@ -143,7 +118,6 @@ STDAPI DllRegisterServer()
     const int count = UvcInstalledNames(names, UVC_MAX_DEVICES, &listed);
     if (!listed)
         return InstallCameras(kDefaultCameras);
-    ComScope com;
     hr = RemoveDevices();
     return SUCCEEDED(hr) ? AddDevices(names, count) : hr;
 }
@@ -151,11 +125,7 @@ STDAPI DllRegisterServer()
 // The list stays stored, so registering again brings the same cameras back.
 STDAPI DllUnregisterServer()
 {
-    HRESULT hr = S_OK;
-    {
-        ComScope com;
-        hr = RemoveDevices();
-    }
+    const HRESULT hr = RemoveDevices();
     const HRESULT hrServer = AMovieDllRegisterServer2(FALSE);
     return FAILED(hr) ? hr : hrServer;
 }

@@ -60,23 +60,7 @@ HRESULT CUvcCamStream::SizeType(int index, CMediaType* pmt)
     const UvcModel& model = m_pCam->Model();
     if (index < 0 || index >= model.sizeCount)
         return VFW_S_NO_MORE_ITEMS;
-    VIDEOINFOHEADER vih = {};
-    vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    vih.bmiHeader.biWidth = model.sizes[index].width;
-    vih.bmiHeader.biHeight = model.sizes[index].height;
-    vih.bmiHeader.biPlanes = 1;
-    vih.bmiHeader.biBitCount = 24;
-    vih.bmiHeader.biCompression = BI_RGB;
-    vih.bmiHeader.biSizeImage = DIBSIZE(vih.bmiHeader);
-    vih.AvgTimePerFrame = kDefaultPeriod;
-    vih.dwBitRate = DWORD(std::min<LONGLONG>(0xFFFFFFFF, LONGLONG(vih.bmiHeader.biSizeImage) * 8 * 15));
-    pmt->InitMediaType();
-    pmt->SetType(&MEDIATYPE_Video);
-    pmt->SetSubtype(&MEDIASUBTYPE_RGB24);
-    pmt->SetFormatType(&FORMAT_VideoInfo);
-    pmt->SetTemporalCompression(FALSE);
-    pmt->SetSampleSize(vih.bmiHeader.biSizeImage);
-    return pmt->SetFormat(reinterpret_cast<BYTE*>(&vih), sizeof(vih)) ? S_OK : E_OUTOFMEMORY;
+    return Rgb24SizeType({model.sizes[index].width, model.sizes[index].height}, kDefaultPeriod, pmt);
 }
 
 // One of the model's sizes, bottom-up RGB24, at a rate the camera can do.
@@ -170,40 +154,16 @@ STDMETHODIMP CUvcCamStream::GetFormat(AM_MEDIA_TYPE** ppmt)
 
 STDMETHODIMP CUvcCamStream::GetNumberOfCapabilities(int* piCount, int* piSize)
 {
-    if (!piCount || !piSize)
-        return E_POINTER;
-    *piCount = m_pCam->Model().sizeCount;
-    *piSize = sizeof(VIDEO_STREAM_CONFIG_CAPS);
-    return S_OK;
+    return Rgb24CapsCount(m_pCam->Model().sizeCount, piCount, piSize);
 }
 
 STDMETHODIMP CUvcCamStream::GetStreamCaps(int iIndex, AM_MEDIA_TYPE** ppmt, BYTE* pSCC)
 {
-    if (!ppmt || !pSCC)
-        return E_POINTER;
-    CMediaType mt;
-    HRESULT hr = SizeType(iIndex, &mt);
-    if (hr != S_OK)
-        return hr == VFW_S_NO_MORE_ITEMS ? S_FALSE : hr;
-    *ppmt = CreateMediaType(&mt);
-    if (!*ppmt)
-        return E_OUTOFMEMORY;
-    const BITMAPINFOHEADER& bih = reinterpret_cast<VIDEOINFOHEADER*>(mt.Format())->bmiHeader;
-    VIDEO_STREAM_CONFIG_CAPS caps = {};
-    caps.guid = FORMAT_VideoInfo;
-    caps.VideoStandard = AnalogVideo_None;
-    caps.InputSize = {bih.biWidth, bih.biHeight};
-    caps.MinCroppingSize = caps.MaxCroppingSize = caps.InputSize;
-    caps.CropGranularityX = caps.CropGranularityY = 1;
-    caps.CropAlignX = caps.CropAlignY = 1;
-    caps.MinOutputSize = caps.MaxOutputSize = caps.InputSize;
-    caps.OutputGranularityX = caps.OutputGranularityY = 0;
-    caps.MinFrameInterval = kMinPeriod;
-    caps.MaxFrameInterval = kMaxPeriod;
-    caps.MinBitsPerSecond = LONG(std::min<LONGLONG>(0x7FFFFFFF, LONGLONG(bih.biSizeImage) * 8));
-    caps.MaxBitsPerSecond = LONG(std::min<LONGLONG>(0x7FFFFFFF, LONGLONG(bih.biSizeImage) * 8 * 30));
-    memcpy(pSCC, &caps, sizeof(caps));
-    return S_OK;
+    const UvcModel& model = m_pCam->Model();
+    const VideoRates rates = {kDefaultPeriod, kMinPeriod, kMaxPeriod, 1, 30};
+    return Rgb24StreamCaps(
+        model.sizeCount, [&](int i) { return SIZE{model.sizes[i].width, model.sizes[i].height}; }, rates, iIndex,
+        ppmt, pSCC);
 }
 
 HRESULT CUvcCamStream::DecideBufferSize(IMemAllocator* pAlloc, ALLOCATOR_PROPERTIES* pProps)

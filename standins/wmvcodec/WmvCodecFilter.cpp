@@ -25,10 +25,7 @@ const VIDEOINFOHEADER* Vih(const CMediaType* mt)
 
 CUnknown* WINAPI CWmvCodecFilter::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CWmvCodecFilter* filter = new (std::nothrow) CWmvCodecFilter(pUnk, phr);
-    if (!filter && phr)
-        *phr = E_OUTOFMEMORY;
-    return filter;
+    return CreatedInstance(new (std::nothrow) CWmvCodecFilter(pUnk, phr), phr);
 }
 
 CWmvCodecFilter::CWmvCodecFilter(LPUNKNOWN pUnk, HRESULT*)

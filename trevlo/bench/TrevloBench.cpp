@@ -5,6 +5,7 @@
 
 #include "UvcCamInstall.h"
 #include "UvcDevices.h"
+#include "BenchTiming.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,14 +39,6 @@ ULONG Counter(const std::vector<BYTE>& dib, int w, int h)
         value = (value << 1) | (p[2] > 127 ? 1u : 0u);
     }
     return value;
-}
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(f.QuadPart);
 }
 
 }  // namespace
@@ -87,32 +80,32 @@ int wmain(int argc, wchar_t** argv)
     size = long(frame.size());
     g->CaptureToBuf(&size, frame.data());
     const ULONG firstSeen = Counter(frame, w, h);
-    const double start = Now();
+    const double start = BenchNow();
     double grabTime = 0;
     int grabs = 0;
     ULONG lastSeen = firstSeen;
-    while (Now() - start < seconds) {
+    while (BenchNow() - start < seconds) {
         size = long(frame.size());
-        const double t0 = Now();
+        const double t0 = BenchNow();
         if (g->CaptureToBuf(&size, frame.data()) == S_OK) {
-            grabTime += Now() - t0;
+            grabTime += BenchNow() - t0;
             ++grabs;
             lastSeen = Counter(frame, w, h);
         }
         Pump(5);
     }
-    const double elapsed = Now() - start;
+    const double elapsed = BenchNow() - start;
     const LONG made = device->frameCounter - madeBefore;
     g->Stop();
 
     // Baseline: one plain copy of a frame.
     std::vector<BYTE> copy(frame.size());
-    const double c0 = Now();
+    const double c0 = BenchNow();
     for (int i = 0; i < 20; ++i) {
         memcpy(copy.data(), frame.data(), frame.size());
         frame[i] ^= copy[frame.size() - 1 - i];
     }
-    const double copyTime = (Now() - c0) / 20;
+    const double copyTime = (BenchNow() - c0) / 20;
 
     const double madeRate = made / elapsed, seenRate = double(lastSeen - firstSeen) / elapsed;
     printf("1600 x 1200, Sorvane flip + mirror: camera %.1f fps, grabber %.1f fps (ratio %.2f)\n", madeRate,

@@ -42,16 +42,6 @@ bool ForcedSingleProcessor()
     return GetEnvironmentVariableA("ZENTU_SINGLE_PROCESSOR", value, sizeof value) > 0 && value[0] == '1';
 }
 
-class DeviceLock {
-public:
-    explicit DeviceLock(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
-    ~DeviceLock() { LeaveCriticalSection(m_cs); }
-    DeviceLock(const DeviceLock&) = delete;
-    DeviceLock& operator=(const DeviceLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_cs;
-};
 
 }  // namespace
 
@@ -85,24 +75,24 @@ STDMETHODIMP CPushPinZentu::NonDelegatingQueryInterface(REFIID riid, void** ppv)
     return CSourceStream::NonDelegatingQueryInterface(riid, ppv);
 }
 
-HRESULT CPushPinZentu::SizeType(int index, CMediaType* pmt)
+namespace {
+
+SIZE SizeOf(int index)
 {
     const ZentuFrameSize fs = ZentuSizeOf(uint32_t(index));
-    VIDEOINFOHEADER vih = {};
-    vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    vih.bmiHeader.biWidth = fs.outWidth;
-    vih.bmiHeader.biHeight = fs.outHeight;
-    vih.bmiHeader.biPlanes = 1;
-    vih.bmiHeader.biBitCount = 24;
-    vih.bmiHeader.biCompression = BI_RGB;
-    vih.bmiHeader.biSizeImage = DIBSIZE(vih.bmiHeader);
-    pmt->InitMediaType();
-    pmt->SetType(&MEDIATYPE_Video);
-    pmt->SetSubtype(&MEDIASUBTYPE_RGB24);
-    pmt->SetFormatType(&FORMAT_VideoInfo);
-    pmt->SetTemporalCompression(FALSE);
-    pmt->SetSampleSize(vih.bmiHeader.biSizeImage);
-    return pmt->SetFormat(reinterpret_cast<BYTE*>(&vih), sizeof(vih)) ? S_OK : E_OUTOFMEMORY;
+    return {fs.outWidth, fs.outHeight};
+}
+
+// The camera sets no frame period of its own; the caps keep the figures its
+// hosts have always read.
+const VideoRates kRates = {0, 1, 30, 1, 30};
+const int kSizes = 3;
+
+}  // namespace
+
+HRESULT CPushPinZentu::SizeType(int index, CMediaType* pmt)
+{
+    return Rgb24SizeType(SizeOf(index), 0, pmt);
 }
 
 HRESULT CPushPinZentu::GetMediaType(int position, CMediaType* pmt)
@@ -171,7 +161,7 @@ bool CPushPinZentu::StartCapture()
 {
     StopCapture();
     {
-        DeviceLock lock(&m_deviceLock);
+        CAutoLock lock(&m_deviceLock);
         m_transport = StartCaptureSequence(m_owner);
         m_sensor.SetTransport(m_transport);
     }
@@ -187,7 +177,7 @@ bool CPushPinZentu::StartCapture()
 void CPushPinZentu::StopCapture()
 {
     m_reader.Stop();
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     if (m_transport) {
         UsbStopStream(m_transport);
         FreeTransport(m_transport);  // writes 7 := 0 and closes the device
@@ -273,45 +263,6 @@ HRESULT CPushPinZentu::FillBuffer(IMediaSample* sample)
     return S_OK;
 }
 
-// As the base loop, except that "no frame yet" (S_FALSE) goes on streaming
-// instead of ending the stream.
-HRESULT CPushPinZentu::DoBufferProcessingLoop()
-{
-    OnThreadStartPlay();
-    for (;;) {
-        DWORD com;
-        while (!CheckRequest(&com)) {
-            IMediaSample* sample = nullptr;
-            HRESULT hr = GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
-            if (FAILED(hr)) {
-                Sleep(1);
-                continue;
-            }
-            hr = FillBuffer(sample);
-            if (hr == S_OK) {
-                hr = Deliver(sample);
-                sample->Release();
-                if (hr != S_OK)
-                    return S_OK;
-            } else if (hr == S_FALSE) {
-                sample->Release();
-            } else {
-                sample->Release();
-                DeliverEndOfStream();
-                m_zentu->NotifyEvent(EC_ERRORABORT, hr, 0);
-                return hr;
-            }
-        }
-        if (com == CMD_RUN || com == CMD_PAUSE) {
-            GetRequest();
-            Reply(DWORD(S_OK));
-        } else {
-            // Stop and exit are the thread's own to answer.
-            return S_FALSE;
-        }
-    }
-}
-
 STDMETHODIMP CPushPinZentu::SetFormat(AM_MEDIA_TYPE* pmt)
 {
     if (!pmt)
@@ -342,41 +293,12 @@ STDMETHODIMP CPushPinZentu::GetFormat(AM_MEDIA_TYPE** ppmt)
 
 STDMETHODIMP CPushPinZentu::GetNumberOfCapabilities(int* count, int* size)
 {
-    if (!count || !size)
-        return E_POINTER;
-    *count = 3;
-    *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
-    return S_OK;
+    return Rgb24CapsCount(kSizes, count, size);
 }
 
 STDMETHODIMP CPushPinZentu::GetStreamCaps(int index, AM_MEDIA_TYPE** ppmt, BYTE* pSCC)
 {
-    if (index < 0)
-        return E_INVALIDARG;
-    if (index > 2)
-        return S_FALSE;
-    if (!ppmt || !pSCC)
-        return E_POINTER;
-    CMediaType mt;
-    HRESULT hr = SizeType(index, &mt);
-    if (FAILED(hr))
-        return hr;
-    *ppmt = CreateMediaType(&mt);
-    if (!*ppmt)
-        return E_OUTOFMEMORY;
-    const ZentuFrameSize fs = ZentuSizeOf(uint32_t(index));
-    const SIZE frame = {fs.outWidth, fs.outHeight};
-    VIDEO_STREAM_CONFIG_CAPS caps = {};
-    caps.guid = FORMAT_VideoInfo;
-    caps.InputSize = frame;
-    caps.MinCroppingSize = caps.MaxCroppingSize = frame;
-    caps.MinOutputSize = caps.MaxOutputSize = frame;
-    caps.MinFrameInterval = 1;
-    caps.MaxFrameInterval = 30;
-    caps.MinBitsPerSecond = LONG(mt.GetSampleSize() * 8);
-    caps.MaxBitsPerSecond = LONG(mt.GetSampleSize() * 240);
-    CopyMemory(pSCC, &caps, sizeof caps);
-    return S_OK;
+    return Rgb24StreamCaps(kSizes, SizeOf, kRates, index, ppmt, pSCC);
 }
 
 STDMETHODIMP CPushPinZentu::GetPages(CAUUID* pages)
@@ -397,10 +319,7 @@ STDMETHODIMP CPushPinZentu::GetPages(CAUUID* pages)
 
 STDMETHODIMP CPushPinZentu::GetSize(int* index)
 {
-    if (!index)
-        return E_FAIL;
-    *index = int(m_owner.settings.sizeIndex);
-    return S_OK;
+    return ReadSetting(index, &ZentuSettings::sizeIndex);
 }
 
 STDMETHODIMP CPushPinZentu::SetSize(int index)
@@ -418,7 +337,7 @@ STDMETHODIMP CPushPinZentu::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE
 {
     if (!request || !r || !g || !b)
         return E_FAIL;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const ZentuSettings& s = m_owner.settings;
     *request = int(s.whiteBalanceRequest);
     *r = BYTE(s.gainR);
@@ -429,7 +348,7 @@ STDMETHODIMP CPushPinZentu::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE
 
 STDMETHODIMP CPushPinZentu::SetWhiteBalance(int request, BYTE r, BYTE g, BYTE b)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     ZentuSettings& s = m_owner.settings;
     s.gainR = r;
     s.gainG = g;
@@ -443,7 +362,7 @@ STDMETHODIMP CPushPinZentu::GetExposure(int* autoExposure, BYTE* target, WORD* t
 {
     if (!autoExposure || !target || !time || !gain)
         return E_FAIL;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const ZentuSettings& s = m_owner.settings;
     *autoExposure = int(s.autoExposure);
     *target = BYTE(s.aeTarget);
@@ -454,14 +373,14 @@ STDMETHODIMP CPushPinZentu::GetExposure(int* autoExposure, BYTE* target, WORD* t
 
 STDMETHODIMP CPushPinZentu::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     ZentuSettings& s = m_owner.settings;
     s.autoExposure = uint32_t(autoExposure);
     s.aeTarget = target;
     s.exposureTime = time;
     s.gain = gain;
     if (m_transport && m_transport->open && autoExposure == 0) {
-        WriteSensorRegister(m_transport, time, 9);
+        SetSensorExposure(m_transport, time);
         SetSensorGain(m_transport, gain);
     }
     return S_OK;
@@ -469,19 +388,15 @@ STDMETHODIMP CPushPinZentu::SetExposure(int autoExposure, BYTE target, WORD time
 
 STDMETHODIMP CPushPinZentu::GetSpeed(BYTE* speed)
 {
-    if (!speed)
-        return E_FAIL;
-    *speed = BYTE(m_owner.settings.speed);
-    return S_OK;
+    return ReadSetting(speed, &ZentuSettings::speed);
 }
 
 STDMETHODIMP CPushPinZentu::SetSpeed(BYTE speed)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.speed = speed;
     if (m_transport && m_transport->open) {
-        WriteSensorRegister(m_transport, WORD(speed ? 0x8000 : 0x8001), 10);
-        WriteSensorRegister(m_transport, 336, 5);
+        SetSensorSpeed(m_transport, speed != 0);
         ComputeExposureLimits(m_owner);
     }
     return S_OK;
@@ -489,15 +404,12 @@ STDMETHODIMP CPushPinZentu::SetSpeed(BYTE speed)
 
 STDMETHODIMP CPushPinZentu::GetGamma(BYTE* gamma)
 {
-    if (!gamma)
-        return E_FAIL;
-    *gamma = BYTE(m_owner.settings.gamma);
-    return S_OK;
+    return ReadSetting(gamma, &ZentuSettings::gamma);
 }
 
 STDMETHODIMP CPushPinZentu::SetGamma(BYTE gamma)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.gamma = gamma;
     BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
     return S_OK;
@@ -505,16 +417,12 @@ STDMETHODIMP CPushPinZentu::SetGamma(BYTE gamma)
 
 STDMETHODIMP CPushPinZentu::GetContrast(BYTE* contrast)
 {
-    if (!contrast)
-        return E_FAIL;
-    DeviceLock lock(&m_deviceLock);
-    *contrast = BYTE(m_owner.settings.contrast);
-    return S_OK;
+    return ReadSetting(contrast, &ZentuSettings::contrast);
 }
 
 STDMETHODIMP CPushPinZentu::SetContrast(BYTE contrast)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.contrast = contrast;
     BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
     return S_OK;
@@ -524,7 +432,7 @@ STDMETHODIMP CPushPinZentu::GetSaturation(int* enable, BYTE* value)
 {
     if (!enable || !value)
         return E_FAIL;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *enable = int(m_owner.settings.enableSaturation);
     *value = BYTE(m_owner.settings.saturation);
     return S_OK;
@@ -532,7 +440,7 @@ STDMETHODIMP CPushPinZentu::GetSaturation(int* enable, BYTE* value)
 
 STDMETHODIMP CPushPinZentu::SetSaturation(int enable, BYTE value)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.enableSaturation = uint32_t(enable);
     m_owner.settings.saturation = value;
     return S_OK;
@@ -540,10 +448,7 @@ STDMETHODIMP CPushPinZentu::SetSaturation(int enable, BYTE value)
 
 STDMETHODIMP CPushPinZentu::GetWhiteBlack(int* mono)
 {
-    if (!mono)
-        return E_FAIL;
-    *mono = int(m_owner.settings.mono);
-    return S_OK;
+    return ReadSetting(mono, &ZentuSettings::mono);
 }
 
 STDMETHODIMP CPushPinZentu::SetWhiteBlack(int mono)
@@ -554,10 +459,7 @@ STDMETHODIMP CPushPinZentu::SetWhiteBlack(int mono)
 
 STDMETHODIMP CPushPinZentu::GetVFlip(int* flip)
 {
-    if (!flip)
-        return E_FAIL;
-    *flip = int(m_owner.settings.vFlip);
-    return S_OK;
+    return ReadSetting(flip, &ZentuSettings::vFlip);
 }
 
 STDMETHODIMP CPushPinZentu::SetVFlip(int flip)
@@ -568,7 +470,7 @@ STDMETHODIMP CPushPinZentu::SetVFlip(int flip)
 
 STDMETHODIMP CPushPinZentu::SetHZ(int fiftyHz)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.hz = uint32_t(fiftyHz);
     ComputeExposureLimits(m_owner);
     return S_OK;
@@ -576,15 +478,12 @@ STDMETHODIMP CPushPinZentu::SetHZ(int fiftyHz)
 
 STDMETHODIMP CPushPinZentu::GetHZ(int* fiftyHz)
 {
-    if (!fiftyHz)
-        return E_FAIL;
-    *fiftyHz = int(m_owner.settings.hz);
-    return S_OK;
+    return ReadSetting(fiftyHz, &ZentuSettings::hz);
 }
 
 STDMETHODIMP CPushPinZentu::SaveParaTeam()
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     SaveParameterSet(m_owner.settings, ParameterFlavour::Filter);
     return S_OK;
 }
@@ -592,7 +491,7 @@ STDMETHODIMP CPushPinZentu::SaveParaTeam()
 STDMETHODIMP CPushPinZentu::SetParaTeam(BYTE set)
 {
     CAutoLock state(m_pFilter->pStateLock());
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const uint32_t size = m_owner.settings.sizeIndex;
     if (::SetParaTeam(m_owner.settings, set, ParameterFlavour::Filter)) {
         // A connected pin keeps its size: its samples hold only that.
@@ -607,18 +506,12 @@ STDMETHODIMP CPushPinZentu::SetParaTeam(BYTE set)
 
 STDMETHODIMP CPushPinZentu::GetParaTeam(BYTE* set)
 {
-    if (!set)
-        return E_FAIL;
-    *set = BYTE(m_owner.settings.paraTeam);
-    return S_OK;
+    return ReadSetting(set, &ZentuSettings::paraTeam);
 }
 
 STDMETHODIMP CPushPinZentu::GetHFlip(int* mirror)
 {
-    if (!mirror)
-        return E_FAIL;
-    *mirror = int(m_owner.settings.hFlip);
-    return S_OK;
+    return ReadSetting(mirror, &ZentuSettings::hFlip);
 }
 
 STDMETHODIMP CPushPinZentu::SetHFlip(int mirror)
@@ -631,7 +524,7 @@ STDMETHODIMP CPushPinZentu::GetExposureUnit(int* microseconds)
 {
     if (!microseconds)
         return E_FAIL;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *microseconds = int(m_owner.pipe.exposureUnit);
     return S_OK;
 }
@@ -641,16 +534,7 @@ STDMETHODIMP CPushPinZentu::GetExposureUnit(int* microseconds)
 
 CUnknown* WINAPI CZentu::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CZentu* filter = new (std::nothrow) CZentu(pUnk, phr);
-    if (!filter) {
-        *phr = E_OUTOFMEMORY;
-        return nullptr;
-    }
-    if (FAILED(*phr)) {
-        delete filter;
-        return nullptr;
-    }
-    return filter;
+    return CreatedInstance(new (std::nothrow) CZentu(pUnk, phr), phr);
 }
 
 CZentu::CZentu(LPUNKNOWN pUnk, HRESULT* phr) : CSource(ZENTU_FILTER_NAME, pUnk, CLSID_Zentu, phr)

@@ -20,7 +20,8 @@ public:
 
     // CSourceStream
     HRESULT FillBuffer(IMediaSample* sample) override;
-    HRESULT DoBufferProcessingLoop() override;
+    // A frame the camera did not deliver in time is skipped, not the end.
+    bool FalseFillEndsStream() const override { return false; }
     HRESULT OnThreadCreate() override;
     HRESULT OnThreadDestroy() override;
     HRESULT OnThreadStartPlay() override;
@@ -71,6 +72,16 @@ public:
     STDMETHODIMP GetExposureUnit(int* microseconds) override;
 
 private:
+    // *out from one setting under the device lock; E_FAIL for a null out.
+    template <class T, class Field>
+    HRESULT ReadSetting(T* out, Field ZentuSettings::*field)
+    {
+        if (!out)
+            return E_FAIL;
+        CAutoLock lock(&m_deviceLock);
+        *out = T(m_owner.settings.*field);
+        return S_OK;
+    }
     static HRESULT SizeType(int index, CMediaType* pmt);
     bool StartCapture();
     void StopCapture();
@@ -79,8 +90,11 @@ private:
     CZentu* m_zentu;
     CRITICAL_SECTION m_deviceLock; // the transport, the tone table, the locked settings
     CTransportSensor m_sensor;
-    ZentuOwner m_owner;
+    ZentuOwner m_owner;              // settings guarded by m_deviceLock
+    // Written by the streaming thread under m_deviceLock, which the
+    // interface's setters take to reach the device.
     CUsbTransport* m_transport = nullptr;
+    // The streaming thread's alone (OnThreadCreate to OnThreadDestroy).
     CRawFrameReader m_reader;
     CRawFrameReader::Path m_path;
     BYTE* m_heldRaw = nullptr; // the frame the pipeline works on

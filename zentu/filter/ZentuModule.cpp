@@ -15,27 +15,6 @@ const DWORD kMerit = 0x200000;
 // Filed by the base registration as a plain filter too.
 const AMOVIESETUP_FILTER kFilter = {&CLSID_Zentu, ZENTU_FILTER_NAME, kMerit, 1, kPins, nullptr};
 
-HRESULT Mapper(IFilterMapper2** mapper)
-{
-    return CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                            reinterpret_cast<void**>(mapper));
-}
-
-class ComScope {
-public:
-    ComScope() : m_hr(CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(m_hr))
-            CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT m_hr;
-};
-
 }  // namespace
 
 CFactoryTemplate g_Templates[] = {
@@ -50,11 +29,9 @@ STDAPI DllRegisterServer()
     HRESULT hr = AMovieDllRegisterServer2(TRUE);
     if (FAILED(hr))
         return hr;
-    ComScope com;
-    IFilterMapper2* mapper = nullptr;
-    hr = Mapper(&mapper);
-    if (FAILED(hr))
-        return hr;
+    CFilterMapper mapper;
+    if (FAILED(mapper.Result()))
+        return mapper.Result();
     REGFILTERPINS2 pin = {};
     pin.dwFlags = REG_PINFLAG_B_OUTPUT;
     pin.cInstances = 1;
@@ -68,22 +45,16 @@ STDAPI DllRegisterServer()
     rf2.dwMerit = kMerit;
     rf2.cPins2 = 1;
     rf2.rgPins2 = &pin;
-    hr = mapper->RegisterFilter(CLSID_Zentu, ZENTU_FILTER_NAME, nullptr, &CLSID_VideoInputDeviceCategory,
-                                ZENTU_FILTER_NAME, &rf2);
-    mapper->Release();
-    return hr;
+    return mapper->RegisterFilter(CLSID_Zentu, ZENTU_FILTER_NAME, nullptr, &CLSID_VideoInputDeviceCategory,
+                                  ZENTU_FILTER_NAME, &rf2);
 }
 
 STDAPI DllUnregisterServer()
 {
     HRESULT hr = AMovieDllRegisterServer2(FALSE);
-    ComScope com;
-    IFilterMapper2* mapper = nullptr;
-    HRESULT hrMapper = Mapper(&mapper);
-    if (SUCCEEDED(hrMapper)) {
-        hrMapper = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, ZENTU_FILTER_NAME, CLSID_Zentu);
-        mapper->Release();
-    }
+    CFilterMapper mapper;
+    if (SUCCEEDED(mapper.Result()))
+        mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, ZENTU_FILTER_NAME, CLSID_Zentu);
     return FAILED(hr) ? hr : S_OK;
 }
 

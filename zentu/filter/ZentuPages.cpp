@@ -27,11 +27,9 @@ void MarkDirty(IPropertyPageSite* site, BOOL* dirty)
 
 CUnknown* WINAPI CSizePropertyPage::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CUnknown* page = g_zentuChinese ? new (std::nothrow) CSizePropertyPage(pUnk, IDD_SIZE_ZH, IDS_SIZE_TITLE_ZH)
-                                    : new (std::nothrow) CSizePropertyPage(pUnk, IDD_SIZE_EN, IDS_SIZE_TITLE_EN);
-    if (!page)
-        *phr = E_OUTOFMEMORY;
-    return page;
+    return CreatedInstance(g_zentuChinese ? new (std::nothrow) CSizePropertyPage(pUnk, IDD_SIZE_ZH, IDS_SIZE_TITLE_ZH)
+                                          : new (std::nothrow) CSizePropertyPage(pUnk, IDD_SIZE_EN, IDS_SIZE_TITLE_EN),
+                           phr);
 }
 
 CSizePropertyPage::CSizePropertyPage(LPUNKNOWN pUnk, int dialog, int title)
@@ -107,11 +105,9 @@ INT_PTR CSizePropertyPage::OnReceiveMessage(HWND hwnd, UINT msg, WPARAM wParam, 
 
 CUnknown* WINAPI CSetupPage::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
-    CUnknown* page = g_zentuChinese ? new (std::nothrow) CSetupPage(pUnk, IDD_SETUP_ZH, IDS_SETUP_TITLE_ZH)
-                                    : new (std::nothrow) CSetupPage(pUnk, IDD_SETUP_EN, IDS_SETUP_TITLE_EN);
-    if (!page)
-        *phr = E_OUTOFMEMORY;
-    return page;
+    return CreatedInstance(g_zentuChinese ? new (std::nothrow) CSetupPage(pUnk, IDD_SETUP_ZH, IDS_SETUP_TITLE_ZH)
+                                          : new (std::nothrow) CSetupPage(pUnk, IDD_SETUP_EN, IDS_SETUP_TITLE_EN),
+                           phr);
 }
 
 CSetupPage::CSetupPage(LPUNKNOWN pUnk, int dialog, int title)

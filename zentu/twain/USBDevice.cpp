@@ -18,16 +18,6 @@ namespace {
 const size_t kFrameBytes = size_t(1280) * 1024 * 3;
 const int kPreviewWidth = 640, kPreviewHeight = 480, kMargin = 8, kColumn = 132;
 
-class DeviceLock {
-public:
-    explicit DeviceLock(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
-    ~DeviceLock() { LeaveCriticalSection(m_cs); }
-    DeviceLock(const DeviceLock&) = delete;
-    DeviceLock& operator=(const DeviceLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_cs;
-};
 
 // A test hook, as in the capture filter: Wine reports every processor.
 bool ForcedSingleProcessor()
@@ -66,10 +56,7 @@ CUSBDevice::CUSBDevice() : m_sensor(&m_deviceLock), m_control(this)
     m_path = ForcedSingleProcessor() ? CRawFrameReader::Path::Direct : CRawFrameReader::Path::FromSystem;
     m_owner.sensor = &m_sensor;
     LoadStartupSettings(m_owner, ParameterFlavour::Twain);
-    const ZentuFrameSize fs = ZentuSizeOf(m_owner.settings.sizeIndex);
     m_paint.biSize = sizeof m_paint;
-    m_paint.biWidth = fs.outWidth;
-    m_paint.biHeight = fs.outHeight;
     m_paint.biPlanes = 1;
     m_paint.biBitCount = 24;
 }
@@ -87,7 +74,7 @@ int CUSBDevice::GetFrameSize(int* width, int* height)
 {
     if (!width || !height)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *width = m_streamWidth;
     *height = m_streamHeight;
     return 1;
@@ -119,7 +106,7 @@ void CUSBDevice::StopPreview()
         SetEvent(m_bufferFree);
         {
             // A stalled camera must not hold the stop: its reads are cancelled.
-            DeviceLock lock(&m_deviceLock);
+            CAutoLock lock(&m_deviceLock);
             CancelTransportReads(m_transport);
         }
         WaitForSingleObject(m_thread, INFINITE);
@@ -138,7 +125,7 @@ unsigned __stdcall CUSBDevice::PreviewProc(void* self)
 bool CUSBDevice::StartCapture()
 {
     {
-        DeviceLock lock(&m_deviceLock);
+        CAutoLock lock(&m_deviceLock);
         m_transport = StartCaptureSequence(m_owner);
         m_sensor.SetTransport(m_transport);
     }
@@ -149,18 +136,16 @@ bool CUSBDevice::StartCapture()
         return false;
     }
     const ZentuFrameSize fs = ZentuSizeOf(m_owner.settings.sizeIndex);
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_streamWidth = fs.outWidth;
     m_streamHeight = fs.outHeight;
-    m_paint.biWidth = fs.outWidth;
-    m_paint.biHeight = fs.outHeight;
     return true;
 }
 
 void CUSBDevice::StopCapture()
 {
     m_reader.Stop();
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     StopCaptureSequence(m_transport);  // stream off, 7 := 0, closed
     m_transport = nullptr;
     m_sensor.SetTransport(nullptr);
@@ -179,7 +164,7 @@ int CUSBDevice::TakeFreeFrame()
 {
     while (m_run) {
         {
-            DeviceLock lock(&m_deviceLock);
+            CAutoLock lock(&m_deviceLock);
             for (int i = 0; i < kFrames; i++)
                 if (m_uses[i] == 0) {
                     m_uses[i] = 1;
@@ -193,14 +178,14 @@ int CUSBDevice::TakeFreeFrame()
 
 void CUSBDevice::Release(int frame)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     if (frame >= 0 && --m_uses[frame] == 0)
         SetEvent(m_bufferFree);
 }
 
 void CUSBDevice::Publish(int frame)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const int previous = m_current;
     m_current = frame;
     if (previous >= 0 && --m_uses[previous] == 0)
@@ -209,7 +194,7 @@ void CUSBDevice::Publish(int frame)
 
 void CUSBDevice::DropCurrent()
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const int previous = m_current;
     m_current = -1;
     if (previous >= 0 && --m_uses[previous] == 0)
@@ -218,7 +203,7 @@ void CUSBDevice::DropCurrent()
 
 int CUSBDevice::UseCurrent(int* w, int* h)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     if (m_current < 0)
         return -1;
     ++m_uses[m_current];
@@ -243,7 +228,7 @@ void CUSBDevice::Preview()
         return;
     }
     {
-        DeviceLock lock(&m_deviceLock);
+        CAutoLock lock(&m_deviceLock);
         UsbStartStream(m_transport);
     }
     while (m_run) {
@@ -359,7 +344,7 @@ bool CUSBDevice::OnFrameMessage(HWND dialog, WPARAM ok)
     }
     {
         // A message the stopped preview posted before it ended: its frame is gone.
-        DeviceLock lock(&m_deviceLock);
+        CAutoLock lock(&m_deviceLock);
         if (m_current < 0)
             return false;
     }
@@ -470,17 +455,14 @@ void CUSBDevice::ShowSettings(HWND dialog)
 
 int CUSBDevice::GetSize(int* index)
 {
-    if (!index)
-        return 0;
-    *index = int(m_owner.settings.sizeIndex);
-    return 1;
+    return ReadSetting(index, &ZentuSettings::sizeIndex);
 }
 
 int CUSBDevice::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
 {
     if (!request || !r || !g || !b)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const ZentuSettings& s = m_owner.settings;
     *request = int(s.whiteBalanceRequest);
     *r = BYTE(s.gainR);
@@ -493,7 +475,7 @@ int CUSBDevice::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
 // carries are not taken.
 int CUSBDevice::SetWhiteBalance(int request, BYTE r, BYTE g, BYTE b)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     ZentuSettings& s = m_owner.settings;
     s.whiteBalanceRequest = uint32_t(request);
     if (request == 0) {
@@ -509,7 +491,7 @@ int CUSBDevice::GetExposure(int* autoExposure, BYTE* target, WORD* time, WORD* g
 {
     if (!autoExposure || !target || !time || !gain)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const ZentuSettings& s = m_owner.settings;
     *autoExposure = int(s.autoExposure);
     *target = BYTE(s.aeTarget);
@@ -520,14 +502,14 @@ int CUSBDevice::GetExposure(int* autoExposure, BYTE* target, WORD* time, WORD* g
 
 int CUSBDevice::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     ZentuSettings& s = m_owner.settings;
     s.autoExposure = uint32_t(autoExposure);
     s.aeTarget = target;
     s.exposureTime = time;
     s.gain = gain;
     if (m_transport && m_transport->open && autoExposure == 0) {
-        WriteSensorRegister(m_transport, time, 9);
+        SetSensorExposure(m_transport, time);
         SetSensorGain(m_transport, gain);
     }
     return 0;
@@ -535,35 +517,28 @@ int CUSBDevice::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
 
 int CUSBDevice::GetSpeed(BYTE* speed)
 {
-    if (!speed)
-        return 0;
-    *speed = BYTE(m_owner.settings.speed);
-    return 1;
+    return ReadSetting(speed, &ZentuSettings::speed);
 }
 
 // The exposure limits follow the clock at the next capture start.
 int CUSBDevice::SetSpeed(BYTE speed)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.speed = speed;
     if (m_transport && m_transport->open) {
-        WriteSensorRegister(m_transport, WORD(speed ? 0x8000 : 0x8001), 10);
-        WriteSensorRegister(m_transport, 336, 5);
+        SetSensorSpeed(m_transport, speed != 0);
     }
     return 0;
 }
 
 int CUSBDevice::GetGamma(BYTE* gamma)
 {
-    if (!gamma)
-        return 0;
-    *gamma = BYTE(m_owner.settings.gamma);
-    return 1;
+    return ReadSetting(gamma, &ZentuSettings::gamma);
 }
 
 int CUSBDevice::SetGamma(BYTE gamma)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.gamma = gamma;
     BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
     return 0;
@@ -571,16 +546,12 @@ int CUSBDevice::SetGamma(BYTE gamma)
 
 int CUSBDevice::GetContrast(BYTE* contrast)
 {
-    if (!contrast)
-        return 0;
-    DeviceLock lock(&m_deviceLock);
-    *contrast = BYTE(m_owner.settings.contrast);
-    return 1;
+    return ReadSetting(contrast, &ZentuSettings::contrast);
 }
 
 int CUSBDevice::SetContrast(BYTE contrast)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.contrast = contrast;
     BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
     return 0;
@@ -590,7 +561,7 @@ int CUSBDevice::GetSaturation(int* enable, BYTE* value)
 {
     if (!enable || !value)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *enable = int(m_owner.settings.enableSaturation);
     *value = BYTE(m_owner.settings.saturation);
     return 1;
@@ -598,7 +569,7 @@ int CUSBDevice::GetSaturation(int* enable, BYTE* value)
 
 int CUSBDevice::SetSaturation(int enable, BYTE value)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     m_owner.settings.enableSaturation = uint32_t(enable);
     m_owner.settings.saturation = value;
     return 0;
@@ -606,10 +577,7 @@ int CUSBDevice::SetSaturation(int enable, BYTE value)
 
 int CUSBDevice::GetWhiteBlack(int* mono)
 {
-    if (!mono)
-        return 0;
-    *mono = int(m_owner.settings.mono);
-    return 1;
+    return ReadSetting(mono, &ZentuSettings::mono);
 }
 
 int CUSBDevice::SetWhiteBlack(int mono)
@@ -620,10 +588,7 @@ int CUSBDevice::SetWhiteBlack(int mono)
 
 int CUSBDevice::GetVFlip(int* flip)
 {
-    if (!flip)
-        return 0;
-    *flip = int(m_owner.settings.vFlip);
-    return 1;
+    return ReadSetting(flip, &ZentuSettings::vFlip);
 }
 
 int CUSBDevice::SetVFlip(int flip)
@@ -634,10 +599,7 @@ int CUSBDevice::SetVFlip(int flip)
 
 int CUSBDevice::GetHFlip(int* mirror)
 {
-    if (!mirror)
-        return 0;
-    *mirror = int(m_owner.settings.hFlip);
-    return 1;
+    return ReadSetting(mirror, &ZentuSettings::hFlip);
 }
 
 int CUSBDevice::SetHFlip(int mirror)
@@ -648,10 +610,7 @@ int CUSBDevice::SetHFlip(int mirror)
 
 int CUSBDevice::GetHZ(int* fiftyHz)
 {
-    if (!fiftyHz)
-        return 0;
-    *fiftyHz = int(m_owner.settings.hz);
-    return 1;
+    return ReadSetting(fiftyHz, &ZentuSettings::hz);
 }
 
 // Takes effect on the exposure limits at the next capture start.
@@ -663,7 +622,7 @@ int CUSBDevice::SetHZ(int fiftyHz)
 
 int CUSBDevice::SetParaTeam(BYTE set)
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     const uint32_t size = m_owner.settings.sizeIndex;
     if (::SetParaTeam(m_owner.settings, set, ParameterFlavour::Twain)) {
         // A running preview keeps its size: its raw frames are of that size.
@@ -677,15 +636,12 @@ int CUSBDevice::SetParaTeam(BYTE set)
 
 int CUSBDevice::GetParaTeam(BYTE* set)
 {
-    if (!set)
-        return 0;
-    *set = BYTE(m_owner.settings.paraTeam);
-    return 1;
+    return ReadSetting(set, &ZentuSettings::paraTeam);
 }
 
 int CUSBDevice::SaveParaTeam()
 {
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     SaveParameterSet(m_owner.settings, ParameterFlavour::Twain);
     return 0;
 }
@@ -694,7 +650,7 @@ int CUSBDevice::GetExposureUnit(int* microseconds)
 {
     if (!microseconds)
         return 0;
-    DeviceLock lock(&m_deviceLock);
+    CAutoLock lock(&m_deviceLock);
     *microseconds = int(m_owner.pipe.exposureUnit);
     return 1;
 }

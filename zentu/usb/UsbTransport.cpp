@@ -173,6 +173,17 @@ void SetSensorGain(CUsbTransport* t, int gain)
     WriteSensorRegister(t, SensorGainRegister(gain), 53);
 }
 
+void SetSensorExposure(CUsbTransport* t, WORD rows)
+{
+    WriteSensorRegister(t, rows, 9);
+}
+
+void SetSensorSpeed(CUsbTransport* t, bool fast)
+{
+    WriteSensorRegister(t, WORD(fast ? 0x8000 : 0x8001), 10);
+    WriteSensorRegister(t, 336, 5);
+}
+
 void UsbStartStream(CUsbTransport* t)
 {
     if (t->open) StreamRequest(t->device, 3);

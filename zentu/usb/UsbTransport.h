@@ -30,6 +30,9 @@ int ReadDeviceMemory(CUsbTransport* t, WORD address, WORD* word);
 int InitSensor(CUsbTransport* t);
 void ConfigureSensorWindow(int sizeIndex, CUsbTransport* t);
 void SetSensorGain(CUsbTransport* t, int gain);
+// The exposure in rows, and the fast (48 MHz) or normal pixel clock.
+void SetSensorExposure(CUsbTransport* t, WORD rows);
+void SetSensorSpeed(CUsbTransport* t, bool fast);
 WORD SensorGainRegister(int gain);
 void UsbStartStream(CUsbTransport* t);
 void UsbStopStream(CUsbTransport* t);

@@ -174,8 +174,10 @@ public:
     virtual BOOL IsFrameWnd() const { return TRUE; }
     void BeginModalState() {}
     void EndModalState() {}
-    void SetMessageText(LPCWSTR lpszText) { (void)lpszText; }
-    void SetMessageText(UINT nID) { (void)nID; }
+    // Pane 0 of the frame's status bar (the child AFX_IDW_STATUS_BAR); an id
+    // shows the prompt of its string, the part before any '\n'.
+    void SetMessageText(LPCWSTR lpszText);
+    void SetMessageText(UINT nID);
     // Applies update handlers to every item of a popup menu being opened.
     void UpdateMenuPopup(CMenu* pPopup);
     virtual void OnIdleUpdateCmdUI() {}
@@ -188,6 +190,8 @@ public:
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
     afx_msg LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnIdleUpdateCmdUIMsg(WPARAM, LPARAM);
+    afx_msg LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
 
     CString m_strTitle;
     HMENU m_hMenuDefault;

@@ -25,3 +25,6 @@ AFX_API void AFXAPI AfxTestClearRecord();
 
 // A MessageBoxW that passes through the seam, for code that calls the API directly.
 AFX_API int WINAPI AfxScriptedMessageBox(HWND hWnd, LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType);
+
+// Test hook: the temporary wrappers (FromHandle) alive in all threads.
+AFX_API long AFXAPI AfxTestTempWrapperCount();

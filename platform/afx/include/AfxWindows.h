@@ -251,7 +251,12 @@ public:
     // callers written for the framework expect.
     HGDIOBJ GetSafeHandle() const;
     operator HGDIOBJ() const { return m_hObject; }
-    BOOL Attach(HGDIOBJ h) { m_hObject = h; return h != nullptr; }
+    // The wrapper owns what it holds: a second Create... frees the first object.
+    BOOL Attach(HGDIOBJ h) {
+        if (m_hObject && m_hObject != h) DeleteObject();
+        m_hObject = h;
+        return h != nullptr;
+    }
     HGDIOBJ Detach() { HGDIOBJ h = m_hObject; m_hObject = nullptr; return h; }
     BOOL DeleteObject();
     int GetObject(int nCount, LPVOID lpObject) const { return ::GetObjectW(m_hObject, nCount, lpObject); }
@@ -329,8 +334,10 @@ public:
     operator HRGN() const { return static_cast<HRGN>(m_hObject); }
 };
 
-// A device context wrapper. It keeps no per-thread state, so a window's frame
-// thread may draw through one while the user-interface thread runs.
+// A device context wrapper. An owned one keeps no per-thread state; the
+// temporary ones that FromHandle (and SelectObject's result) hand out belong
+// to the calling thread's map and are freed at its idle time or its exit, so
+// a frame thread may draw through its own while the user-interface thread runs.
 class AFX_API CDC : public CObject {
     DECLARE_DYNCREATE(CDC)
 public:

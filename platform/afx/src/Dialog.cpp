@@ -274,9 +274,12 @@ void AFXAPI DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
 }
 void AFXAPI DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
     if (pDX->m_bSaveAndValidate && (value < minVal || value > maxVal)) {
-        CString msg;
-        msg.Format(L"Please enter an integer between %d and %d.", minVal, maxVal);
-        AfxMessageBox(msg, MB_ICONEXCLAMATION);
+        // The text is a resource, so that a language library can carry its own.
+        CString lo, hi, msg;
+        lo.Format(L"%d", minVal);
+        hi.Format(L"%d", maxVal);
+        AfxFormatString2(msg, AFX_IDP_PARSE_INT_RANGE, lo, hi);
+        AfxMessageBox(msg, MB_ICONEXCLAMATION, AFX_IDP_PARSE_INT_RANGE);
         pDX->Fail();
     }
 }

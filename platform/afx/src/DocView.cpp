@@ -206,7 +206,7 @@ BOOL CDocument::DoSave(LPCWSTR path, BOOL bReplace) {
             }
         }
         CWinApp* app = AfxGetApp();
-        if (!app || !app->DoPromptFileName(name, bReplace ? AFX_IDS_SAVEFILE : AFX_IDS_SAVEFILE,
+        if (!app || !app->DoPromptFileName(name, bReplace ? AFX_IDS_SAVEFILE : AFX_IDS_SAVEFILECOPY,
                                             OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, FALSE, m_pDocTemplate))
             return FALSE;
     }
@@ -486,6 +486,8 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_ERASEBKGND()
     ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUIMsg)
+    ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
+    ON_MESSAGE(WM_MENUSELECT, OnMenuSelect)
 END_MESSAGE_MAP()
 
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
@@ -678,6 +680,36 @@ LRESULT CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
         UpdateMenuPopup(&menu);
         menu.m_hMenu = nullptr;
     }
+    return Default();
+}
+
+void CFrameWnd::SetMessageText(LPCWSTR lpszText) { SendMessage(WM_SETMESSAGESTRING, 0, (LPARAM)lpszText); }
+void CFrameWnd::SetMessageText(UINT nID) { SendMessage(WM_SETMESSAGESTRING, nID, 0); }
+
+LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
+    // A status bar shows WM_SETTEXT in its first pane.
+    HWND bar = ::GetDlgItem(m_hWnd, AFX_IDW_STATUS_BAR);
+    if (!bar) return 0;
+    CString text;
+    if (lParam) {
+        text = reinterpret_cast<LPCWSTR>(lParam);
+    } else if (wParam && text.LoadString((UINT)wParam)) {
+        int nl = text.Find(L'\n');
+        if (nl >= 0) text = text.Left(nl);
+    }
+    ::SendMessageW(bar, WM_SETTEXT, 0, (LPARAM)(LPCWSTR)text);
+    return 0;
+}
+
+// The prompt of the menu item under the cursor; the idle text once the menu closes.
+LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+    const UINT flags = HIWORD(wParam);
+    if (flags == 0xFFFF && !lParam)
+        SetMessageText(AFX_IDS_IDLEMESSAGE);
+    else if (!(flags & (MF_POPUP | MF_SEPARATOR)))
+        SetMessageText((UINT)LOWORD(wParam));
+    else
+        SetMessageText(L"");
     return Default();
 }
 

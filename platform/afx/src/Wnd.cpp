@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 #include <mutex>
+#include <atomic>
 
 // ---------------------------------------------------------------- command targets
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
@@ -146,6 +147,9 @@ struct HandleMaps {
 };
 HandleMaps& Maps() { static HandleMaps m; return m; }
 
+// Live temporary wrappers of all threads, for the tests.
+std::atomic<long> g_tempCount{0};
+
 struct TempMaps {
     std::unordered_map<HWND, CWnd*> wnds;
     std::unordered_map<void*, CObject*> gdi;
@@ -155,6 +159,7 @@ struct TempMaps {
         std::unordered_map<void*, CObject*> g;
         w.swap(wnds);
         g.swap(gdi);
+        g_tempCount -= long(w.size() + g.size());
         for (auto& kv : w) { kv.second->m_hWnd = nullptr; delete kv.second; }
         for (auto& kv : g) {
             CObject* o = kv.second;
@@ -195,6 +200,7 @@ CObject* AfxImplFindTempGdi(void* h, CRuntimeClass* pClass) {
     // The handle now names an object of another kind: the old wrapper is stale.
     CObject* stale = it->second;
     t_temp.gdi.erase(it);
+    --g_tempCount;
     if (CDC* dc = DYNAMIC_DOWNCAST(CDC, stale)) dc->m_hDC = dc->m_hAttribDC = nullptr;
     else if (CGdiObject* go = DYNAMIC_DOWNCAST(CGdiObject, stale)) go->m_hObject = nullptr;
     else if (CMenu* m = DYNAMIC_DOWNCAST(CMenu, stale)) m->m_hMenu = nullptr;
@@ -202,7 +208,12 @@ CObject* AfxImplFindTempGdi(void* h, CRuntimeClass* pClass) {
     return nullptr;
 }
 
-void AfxImplAddTempGdi(void* h, CObject* p) { t_temp.gdi[h] = p; }
+void AfxImplAddTempGdi(void* h, CObject* p) {
+    t_temp.gdi[h] = p;
+    ++g_tempCount;
+}
+
+long AFXAPI AfxTestTempWrapperCount() { return g_tempCount.load(); }
 
 void AFXAPI AfxUnlockTempMaps() { t_temp.Free(); }
 
@@ -247,13 +258,19 @@ CWnd* PASCAL CWnd::FromHandle(HWND hWnd) {
     CWnd* p = new CWnd;
     p->m_hWnd = hWnd;
     t_temp.wnds[hWnd] = p;
+    ++g_tempCount;
     return p;
 }
 
 BOOL CWnd::Attach(HWND hWnd) {
     if (!hWnd) return FALSE;
     auto t = t_temp.wnds.find(hWnd);
-    if (t != t_temp.wnds.end()) { t->second->m_hWnd = nullptr; delete t->second; t_temp.wnds.erase(t); }
+    if (t != t_temp.wnds.end()) {
+        t->second->m_hWnd = nullptr;
+        delete t->second;
+        t_temp.wnds.erase(t);
+        --g_tempCount;
+    }
     std::lock_guard<std::mutex> g(Maps().lock);
     Maps().permanent[hWnd] = this;
     m_hWnd = hWnd;

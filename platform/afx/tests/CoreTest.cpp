@@ -5,6 +5,7 @@
 #include "AfxDialogs.h"
 #include "AfxTestScript.h"
 #include "TestRes.h"
+#include <winspool.h>
 #include <string>
 #include <vector>
 
@@ -536,6 +537,30 @@ TEST_F(ScriptTest, FileFolderColourAndPrintDialogsTakeScriptedAnswers) {
     EXPECT_NE(rec.Find(L"save||still|"), -1) << (LPCWSTR)rec;
     EXPECT_NE(rec.Find(L"folder|Choose||"), -1) << (LPCWSTR)rec;
     EXPECT_NE(rec.Find(L"color||0x030201|"), -1) << (LPCWSTR)rec;
+
+    // The print dialog takes its answers too: a cancel, then the default
+    // printer with two copies (cancelled all the same where there is none).
+    AfxTestClearRecord();
+    AfxTestSetScript(L"print cancel; print copies 2");
+    CPrintDialog cancelled(FALSE);
+    EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
+    wchar_t printer[256] = L"";
+    DWORD size = 256;
+    const bool hasPrinter = GetDefaultPrinterW(printer, &size) != FALSE;
+    CPrintDialog two(FALSE);
+    const INT_PTR answer = two.DoModal();
+    if (hasPrinter) {
+        EXPECT_EQ(answer, IDOK);
+        EXPECT_EQ(two.GetCopies(), 2);
+        EXPECT_EQ(W(two.GetDeviceName()), std::wstring(printer));
+    } else {
+        EXPECT_EQ(answer, IDCANCEL);
+    }
+    rec = AfxTestGetRecord();
+    int prints = 0;
+    for (int at = rec.Find(L"print|"); at >= 0; at = rec.Find(L"print|", at + 1)) ++prints;
+    EXPECT_EQ(prints, 2) << (LPCWSTR)rec;
+    EXPECT_EQ(rec.Find(L"unanswered"), -1) << (LPCWSTR)rec;
 }
 
 }  // namespace

@@ -460,6 +460,41 @@ TEST(GdiTest, AWindowPaintsAndAWorkerThreadDrawsIntoIt) {
     w.DestroyWindow();
 }
 
+// A thread's temporary wrappers are its own: one that ends normally frees
+// them, with no idle time of its own.
+TEST(TempWrappers, AThreadThatEndsFreesItsOwn) {
+    const long before = AfxTestTempWrapperCount();
+    long during = 0;
+    std::thread frame([&] {
+        HDC screen = ::GetDC(nullptr);
+        CDC* dc = CDC::FromHandle(screen);
+        CGdiObject* pen = CGdiObject::FromHandle(::GetStockObject(BLACK_PEN));
+        CWnd* desktop = CWnd::FromHandle(::GetDesktopWindow());
+        EXPECT_TRUE(dc && pen && desktop);
+        during = AfxTestTempWrapperCount();
+        ::ReleaseDC(nullptr, screen);
+    });
+    frame.join();
+    EXPECT_GE(during, before + 3);
+    EXPECT_EQ(AfxTestTempWrapperCount(), before);
+}
+
+// A wrapper owns its object: making a second one frees the first.
+TEST(GdiObjects, ASecondCreateFreesTheFirst) {
+    CPen pen;
+    ASSERT_TRUE(pen.CreatePen(PS_SOLID, 1, RGB(1, 2, 3)));
+    HGDIOBJ first = pen.m_hObject;
+    ASSERT_EQ(::GetObjectType(first), (DWORD)OBJ_PEN);
+    ASSERT_TRUE(pen.CreatePen(PS_SOLID, 2, RGB(4, 5, 6)));
+    EXPECT_NE(pen.m_hObject, first);
+    EXPECT_EQ(::GetObjectType(first), 0u);
+    CBrush brush;
+    ASSERT_TRUE(brush.CreateSolidBrush(RGB(7, 8, 9)));
+    HGDIOBJ firstBrush = brush.m_hObject;
+    ASSERT_TRUE(brush.CreateSolidBrush(RGB(7, 8, 10)));
+    EXPECT_EQ(::GetObjectType(firstBrush), 0u);
+}
+
 // ---------------------------------------------------------------- commands
 
 class CommandTest : public ScriptedTest {
@@ -791,6 +826,7 @@ public:
         DDX_Text(pDX, IDC_NAME, m_name);
         DDV_MaxChars(pDX, m_name, 8);
         DDX_Text(pDX, IDC_COUNT, m_count);
+        DDV_MinMaxInt(pDX, m_count, 0, 99);
         DDX_Check(pDX, IDC_ENABLE, m_enable);
         DDX_CBString(pDX, IDC_MODE, m_modeText);
         if (pDX->m_bSaveAndValidate) m_level = m_slider.GetPos();
@@ -838,9 +874,25 @@ TEST_F(DialogTest, ModelessDataExchangeRoundTripsBothWays) {
     SendDlgItemMessageW(h, IDC_NAME, EM_SETLIMITTEXT, 100, 0);
     SetDlgItemTextW(h, IDC_NAME, L"much too long");
     EXPECT_FALSE(dlg.UpdateData(TRUE));
+    SetDlgItemTextW(h, IDC_NAME, L"scope");
+    SetDlgItemTextW(h, IDC_COUNT, L"120");
+    AfxTestSetScript(L"msgbox IDOK");
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
     CString rec = AfxTestGetRecord();
     EXPECT_NE(rec.Find(L"|Please enter an integer.|"), -1) << (LPCWSTR)rec;
     EXPECT_NE(rec.Find(L"|Please enter no more than 8 characters.|"), -1) << (LPCWSTR)rec;
+    // The range text is the framework's string resource, filled in; a
+    // language library's own comes first.
+    EXPECT_NE(rec.Find(L"|Please enter an integer between 0 and 99.|"), -1) << (LPCWSTR)rec;
+    HINSTANCE lang = LoadLibraryW(L"AfxTestLang.dll");
+    ASSERT_NE(lang, nullptr);
+    AfxSetResourceHandle(lang);
+    AfxTestSetScript(L"msgbox IDOK");
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    AfxSetResourceHandle(nullptr);
+    FreeLibrary(lang);
+    rec = AfxTestGetRecord();
+    EXPECT_NE(rec.Find(L"|Veuillez entrer un entier entre 0 et 99.|"), -1) << (LPCWSTR)rec;
 
     // OK on a modeless dialog hides it.
     SetDlgItemTextW(h, IDC_NAME, L"ok");
@@ -856,14 +908,17 @@ TEST_F(DialogTest, AModalDialogEndsByTheScriptedClick) {
     AfxTestSetScript(L"dialog 200 IDOK; dialog 200 IDCANCEL");
     CSettingsDlg dlg(g_mainFrame);
     dlg.m_name = L"before";
+    dlg.m_level = 140;   // past the slider's range: the control holds 100
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.m_inits, 1);
-    EXPECT_EQ(W(dlg.m_name), L"before");   // OK ran the exchange back
-    EXPECT_EQ(dlg.m_level, 40);
+    EXPECT_EQ(W(dlg.m_name), L"before");
+    EXPECT_EQ(dlg.m_level, 100);           // OK ran the exchange back
     EXPECT_EQ(dlg.m_hWnd, nullptr);
     EXPECT_TRUE(IsWindowEnabled(g_mainFrame->m_hWnd));
+    dlg.m_level = 140;
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(dlg.m_inits, 2);
+    EXPECT_EQ(dlg.m_level, 140);           // Cancel did not
     EXPECT_NE(AfxTestGetRecord().Find(L"dialog|Settings||"), -1) << (LPCWSTR)AfxTestGetRecord();
 }
 

@@ -1,6 +1,7 @@
 // Time of each imaging operation on a 3488 x 2616 24-bit picture (the largest
 // still), as a ratio to a memcpy of the same picture measured in the same run.
 #include "Imaging.h"
+#include "BenchTiming.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,27 +12,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
-
-double TimeMs(const std::function<void()>& prepare, const std::function<void()>& run, int repeats)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        prepare();
-        const double t0 = Now();
-        run();
-        ms.push_back((Now() - t0) * 1000.0);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 }  // namespace
 
@@ -60,7 +40,7 @@ int main(int argc, char** argv)
     LBitmap work;
 
     std::vector<BYTE> copy(rows.size());
-    const double base = TimeMs([] {}, [&] { std::memcpy(copy.data(), rows.data(), rows.size()); }, 9);
+    const double base = BenchTimeMs([] {}, [&] { std::memcpy(copy.data(), rows.data(), rows.size()); }, 9);
 
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
@@ -99,7 +79,7 @@ int main(int argc, char** argv)
     std::printf("%d x %d, 24 bits: memcpy %.2f ms (median of 9)\n", w, h, base);
     std::printf("%-22s %10s %10s\n", "operation", "ms", "x memcpy");
     for (const Op& op : ops) {
-        const double ms = TimeMs([&] { work.Copy(source); }, op.run, repeats);
+        const double ms = BenchTimeMs([&] { work.Copy(source); }, op.run, repeats);
         std::printf("%-22s %10.1f %10.1f\n", op.name, ms, ms / base);
         std::fflush(stdout);
     }

@@ -223,6 +223,8 @@ public:
     void SetPaneStyle(int nIndex, UINT nStyle);
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     afx_msg LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
+    // The frame's message text (SetMessageText) goes to the first pane.
+    afx_msg LRESULT OnSetText(WPARAM, LPARAM lParam);
 protected:
     void ApplyParts();
     struct Pane { UINT id; UINT style; int cx; CString text; };

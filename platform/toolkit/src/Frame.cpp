@@ -303,6 +303,7 @@ void CBCGPMDIFrameWnd::RebuildTabs() {
 }
 
 BOOL CBCGPMDIFrameWnd::MDITabMoveToNextGroup(BOOL) { return FALSE; }
+// One tab group only: nothing offers this command (see the tab strip's menu).
 void CBCGPMDIFrameWnd::MDITabNewGroup(BOOL) {}
 
 BOOL CBCGPMDIFrameWnd::OnShowMDITabContextMenu(CPoint, DWORD, BOOL) { return FALSE; }
@@ -454,7 +455,9 @@ BOOL CBCGPMDIFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) 
         if (p->code == NM_RCLICK) {
             POINT pt;
             ::GetCursorPos(&pt);
-            DWORD allowed = m_children.size() > 1 ? (BCGP_MDI_CREATE_VERT_GROUP | BCGP_MDI_CREATE_HORZ_GROUP) : 0;
+            // The frame keeps one tab group, so it offers neither a new group
+            // nor a move to another.
+            const DWORD allowed = 0;
             OnShowMDITabContextMenu(CPoint(pt.x, pt.y), allowed, FALSE);
             if (pResult) *pResult = 1;
             return TRUE;

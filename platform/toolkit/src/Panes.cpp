@@ -33,9 +33,14 @@ HFONT BarFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 IMPLEMENT_DYNAMIC(CBCGPStatusBar, CBCGPControlBar)
 BEGIN_MESSAGE_MAP(CBCGPStatusBar, CBCGPControlBar)
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
 
 CBCGPStatusBar::CBCGPStatusBar() {}
+
+LRESULT CBCGPStatusBar::OnSetText(WPARAM, LPARAM lParam) {
+    return SetPaneText(0, reinterpret_cast<LPCWSTR>(lParam));
+}
 
 BOOL CBCGPStatusBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) { return CreateEx(pParentWnd, 0, dwStyle, nID); }
 

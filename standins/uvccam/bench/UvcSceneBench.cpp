@@ -2,6 +2,7 @@
 // same frame and the frame period: the simulator must never be what limits
 // a live-view benchmark.
 #include "UvcScene.h"
+#include "BenchTiming.h"
 
 #include <windows.h>
 
@@ -13,21 +14,13 @@ namespace {
 
 volatile unsigned g_sink;
 
-double Seconds()
-{
-    LARGE_INTEGER t, f;
-    QueryPerformanceCounter(&t);
-    QueryPerformanceFrequency(&f);
-    return double(t.QuadPart) / double(f.QuadPart);
-}
-
 template <typename F>
 double PerFrameMs(int frames, F&& f)
 {
-    const double t0 = Seconds();
+    const double t0 = BenchNow();
     for (int i = 0; i < frames; ++i)
         f(i);
-    return (Seconds() - t0) * 1000.0 / frames;
+    return (BenchNow() - t0) * 1000.0 / frames;
 }
 
 }  // namespace

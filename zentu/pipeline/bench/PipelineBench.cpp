@@ -6,28 +6,14 @@
 #include <functional>
 #include <vector>
 #include "Pipeline.h"
+#include "BenchTiming.h"
 
 namespace {
 
-double Seconds()
-{
-    static LARGE_INTEGER f = [] { LARGE_INTEGER v; QueryPerformanceFrequency(&v); return v; }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
-
-// Best of several runs, in milliseconds.
+// Median of several runs, in milliseconds.
 double Time(const std::function<void()>& fn, int runs = 9)
 {
-    double best = 1e9;
-    for (int i = 0; i < runs; i++) {
-        double t0 = Seconds();
-        fn();
-        double t = (Seconds() - t0) * 1000;
-        if (t < best) best = t;
-    }
-    return best;
+    return BenchTimeMs([] {}, fn, runs);
 }
 
 struct NullSensor : IZentuSensor {
