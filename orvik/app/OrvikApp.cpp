@@ -7,6 +7,7 @@
 #include "OzuFreeView.h"
 #include "Resource.h"
 #include "Splash.h"
+#include <AfxDialogs.h>
 #include <AfxTestScript.h>
 #include <CameraSdk.h>
 #include <DeviceProbe.h>
@@ -113,6 +114,7 @@ int OrvikMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 // ---------------------------------------------------------------- the application
 BEGIN_MESSAGE_MAP(COrvikApp, CWinApp)
     ON_COMMAND(ID_FILE_NEW, OnFileNew)
+    ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
     ON_COMMAND(ID_APP_EXIT, CWinApp::OnAppExit)
     ON_COMMAND(ID_LANG_CHINESE, OnLangChinese)
     ON_COMMAND(ID_LANG_ENGLISH, OnLangEnglish)
@@ -390,6 +392,22 @@ void COrvikApp::EnumerateDevices() {
 void COrvikApp::OnFileNew() {
     g_bOpeningPreview = 1;
     if (m_pPreviewTemplate) m_pPreviewTemplate->OpenDocumentFile(nullptr, TRUE);
+}
+
+void COrvikApp::OnFileOpen() {
+    g_bOpeningPreview = 0;
+    CFileDialog dlg(TRUE, L".bmp", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    L"Image File (*.bmp, *.jpg)|*.bmp;*.jpg||", nullptr);
+    if (dlg.DoModal() != IDOK || !m_pStillTemplate) return;
+    const CString path = dlg.GetPathName();
+    CDocument* open = nullptr;
+    if (m_pStillTemplate->MatchDocType(path, open) == CDocTemplate::yesAlreadyOpen && open) {
+        POSITION pos = open->GetFirstViewPosition();
+        CView* view = pos ? open->GetNextView(pos) : nullptr;
+        if (CFrameWnd* frame = view ? view->GetParentFrame() : nullptr) frame->ActivateFrame();
+        return;
+    }
+    m_pStillTemplate->OpenDocumentFile(path, TRUE);
 }
 
 void COrvikApp::ChangeLanguage(LANGID id) {

@@ -60,6 +60,7 @@ public:
     PROCESS_INFORMATION m_piTolmira;        // zero when never started
 
     afx_msg void OnFileNew();
+    afx_msg void OnFileOpen();
     afx_msg void OnLangChinese();
     afx_msg void OnLangEnglish();
     afx_msg void OnLangGerman();

@@ -49,6 +49,7 @@
 #define IDD_MARKER               200  // marker overlay units and colour
 #define IDD_UVC_PANEL            185  // UVC camera-control panel (shares 185 with a menu)
 #define IDD_HESTRAL_ADJUST       217  // Hestral adjust panel
+#define IDD_RULER_SET            166  // calibration of a still image (modeless)
 
 // About box
 #define IDC_ABOUT_LINK           1041
@@ -197,6 +198,28 @@
 #define IDC_MC_LINES             1068
 #define IDC_MC_ADJUST_POINTS     1069
 #define IDC_MC_TEXT              1070
+
+// Calibration (166)
+#define IDC_RS_X_RESULT          1050
+#define IDC_RS_Y_RESULT          1051
+#define IDC_RS_X_UNIT_PER_PIXEL  1052
+#define IDC_RS_Y_UNIT_PER_PIXEL  1053
+#define IDC_RS_X_UNIT            1054
+#define IDC_RS_Y_UNIT            1055
+#define IDC_RS_X_REAL            1056
+#define IDC_RS_Y_REAL            1057
+#define IDC_RS_UNIT              1058
+#define IDC_RS_X_START           1060
+#define IDC_RS_X_END             1061
+#define IDC_RS_X_LENGTH          1062
+#define IDC_RS_Y_START           1063
+#define IDC_RS_Y_END             1064
+#define IDC_RS_Y_LENGTH          1065
+#define IDC_RS_SAVE              1066
+#define IDC_RS_LOAD              1067
+#define IDC_RS_DEFAULT           1068  // no handler
+#define IDC_RS_PAUSE_COMBO       1084  // no handler
+#define IDC_RS_PAUSE_BUTTON      1087  // no handler
 
 // ---------------------------------------------------------------- commands
 #define ID_VIEW_CUSTOMIZE        32770
@@ -368,3 +391,4 @@
 #define IDS_ABOUT_ITEM           59474  // About item text, followed by the logo title
 #define IDS_CHOOSE_COLOR         59475  // a colour combo left without a selection
 #define IDS_UNIT_POSITIVE        59476  // a marker unit of 0 or less
+#define IDS_RULER_LENGTH_POSITIVE 59477 // a real length that is no number above 0

@@ -3,6 +3,7 @@
 #include "ImagingRes.h"
 #include "ThisModule.h"
 
+#include <atomic>
 #include <string>
 
 namespace {
@@ -15,6 +16,8 @@ struct ErrorList {
 };
 
 thread_local ErrorList t_errors;
+
+std::atomic<LBase::MessageBoxFunction> g_messageBox{nullptr};
 
 UINT TextFor(L_INT code)
 {
@@ -77,7 +80,13 @@ void LBase::DisplayErrorFromList(HWND owner, int)
         text += LoadText(TextFor(list.codes[i]));
     }
     list.count = 0;
-    MessageBoxW(owner, text.c_str(), LoadText(IDS_IMAGING_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    const MessageBoxFunction show = g_messageBox.load();
+    (show ? show : MessageBoxW)(owner, text.c_str(), LoadText(IDS_IMAGING_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void LBase::SetMessageBoxFunction(MessageBoxFunction show)
+{
+    g_messageBox.store(show);
 }
 
 L_INT LBase::EnableCallBack(BOOL enable)

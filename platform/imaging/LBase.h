@@ -17,6 +17,12 @@ public:
     // message box, then forgets them. Shows nothing when there were none.
     static void DisplayErrorFromList(HWND owner = nullptr, int reserved = 0);
 
+    // What shows that box: MessageBoxW, or (set once at start-up) a program's
+    // own seam for its boxes, such as one that takes scripted answers in a
+    // test. Null restores MessageBoxW.
+    using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+    static void SetMessageBoxFunction(MessageBoxFunction show);
+
     L_INT EnableCallBack(BOOL enable);
     BOOL IsCallBackEnabled() const { return m_callBack; }
 

@@ -161,8 +161,15 @@ private:
 };
 
 #define STATIC_DOWNCAST(class_name, pobj) (static_cast<class_name*>(pobj))
-#define DYNAMIC_DOWNCAST(class_name, pobj) \
-    ((pobj) != nullptr && (pobj)->IsKindOf(RUNTIME_CLASS(class_name)) ? static_cast<class_name*>(pobj) : nullptr)
+// The operand is evaluated once, so it may be a call that moves on, such as
+// GetNextView(pos).
+template <class T, class P>
+inline T* AfxDynamicDownCast(P* pobj) {
+    return pobj != nullptr && pobj->IsKindOf(RUNTIME_CLASS(T)) ? static_cast<T*>(pobj) : nullptr;
+}
+template <class T>
+inline T* AfxDynamicDownCast(decltype(nullptr)) { return nullptr; }
+#define DYNAMIC_DOWNCAST(class_name, pobj) (AfxDynamicDownCast<class_name>(pobj))
 
 // ---------------------------------------------------------------- CString
 // One pointer wide, so it crosses module boundaries by value; the buffer is

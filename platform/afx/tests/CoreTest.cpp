@@ -291,6 +291,24 @@ TEST(RuntimeClassTest, KindsAndCreation) {
     delete made;
 }
 
+TEST(RuntimeClassTest, DowncastEvaluatesItsOperandOnce) {
+    // A walk that moves on with each call: the one-element list ends after
+    // the first, and a second call would read past the end.
+    CShape only;
+    CCircle circle;
+    CObList list;
+    list.AddTail(&only);
+    POSITION pos = list.GetHeadPosition();
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CShape, list.GetNext(pos)), &only);
+    EXPECT_EQ(pos, nullptr);
+    int calls = 0;
+    auto next = [&]() -> CObject* { ++calls; return &circle; };
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CCircle, next()), &circle);
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CWnd, next()), nullptr);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CShape, nullptr), nullptr);
+}
+
 TEST(ArchiveTest, ObjectsAndStringsRoundTripAndTruncationIsAnError) {
     CString path = TempPath(L"afx_archive.bin");
     {

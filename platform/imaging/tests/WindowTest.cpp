@@ -309,6 +309,42 @@ TEST(ErrorList, ShowsTheFailuresOnceInOneBox)
     EXPECT_EQ(none, L"(no box)");
 }
 
+struct ShownBox {
+    int calls = 0;
+    HWND owner = nullptr;
+    std::wstring text, caption;
+    UINT type = 0;
+} g_shown;
+
+int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    ++g_shown.calls;
+    g_shown.owner = owner;
+    g_shown.text = text;
+    g_shown.caption = caption;
+    g_shown.type = type;
+    return IDOK;
+}
+
+// A program that answers its boxes itself (a test's scripted answers) sees
+// this box too, and no window comes up that nothing would close.
+TEST(ErrorList, GoesThroughTheProgramsBoxFunction)
+{
+    LBitmap bmp;
+    EXPECT_EQ(bmp.Load(L"Z:\\no\\such\\picture.bmp", 24), LERR_FILE_NOT_FOUND);
+    g_shown = ShownBox();
+    LBase::SetMessageBoxFunction(RecordBox);
+    HWND owner = reinterpret_cast<HWND>(0x1234);
+    LBase::DisplayErrorFromList(owner, 0);
+    LBase::DisplayErrorFromList(owner, 0);
+    LBase::SetMessageBoxFunction(nullptr);
+    EXPECT_EQ(g_shown.calls, 1);
+    EXPECT_EQ(g_shown.owner, owner);
+    EXPECT_EQ(g_shown.caption, L"Picture error");
+    EXPECT_EQ(g_shown.text, L"The file was not found.");
+    EXPECT_EQ(g_shown.type, UINT(MB_OK | MB_ICONEXCLAMATION));
+}
+
 // Answers the Open dialog owned by owner: types name and presses OK, or
 // presses Cancel when name is empty. False when no dialog came.
 bool AnswerOpen(HWND owner, const std::wstring& name)

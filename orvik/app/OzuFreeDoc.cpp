@@ -1,5 +1,0 @@
-#include "OzuFreeDoc.h"
-
-IMPLEMENT_DYNCREATE(COzuFreeDoc, CDocument)
-
-COzuFreeDoc::COzuFreeDoc() {}
