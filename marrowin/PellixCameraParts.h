@@ -126,6 +126,17 @@ template <typename T> void AlignedFree(T *&p)
     p = nullptr;
 }
 
+// A property's value and its range; each end only where the caller asks.
+inline int PropertyOut(float v, float lo, float hi, float *value, float *min, float *max)
+{
+    *value = v;
+    if (min)
+        *min = lo;
+    if (max)
+        *max = hi;
+    return 0;
+}
+
 } // namespace PellixParts
 
 #endif

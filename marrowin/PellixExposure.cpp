@@ -40,12 +40,7 @@ int CPellixCamera::GetGlobalGain(float *value, float *min, float *max)
     WORD reg = 0;
     if (!m_device.ReadRegister(kGreenGain, &reg))
         return PELLIX_E_TRANSFER;
-    *value = std::min(16.0f, 1.0f + float((reg >> 8) & 0xFF) / 8.0f);
-    if (min)
-        *min = 1.0f;
-    if (max)
-        *max = 16.0f;
-    return 0;
+    return PropertyOut(std::min(16.0f, 1.0f + float((reg >> 8) & 0xFF) / 8.0f), 1.0f, 16.0f, value, min, max);
 }
 
 int CPellixCamera::SetGlobalGain(float value)
@@ -71,12 +66,7 @@ int CPellixCamera::GetColourGain(PellixGain gain, float *value, float *min, floa
     const bool high = (low & 0x40) != 0;
     const float lo = high ? 4.0f : 1.0f, hi = high ? 8.0f : 4.0f;
     const float g = float(low & 0x3F) / (high ? 4.0f : 8.0f);
-    *value = std::max(lo, std::min(hi, g));
-    if (min)
-        *min = lo;
-    if (max)
-        *max = hi;
-    return 0;
+    return PropertyOut(std::max(lo, std::min(hi, g)), lo, hi, value, min, max);
 }
 
 int CPellixCamera::SetColourGain(PellixGain gain, float value)
@@ -101,12 +91,7 @@ int CPellixCamera::SetColourGain(PellixGain gain, float value)
 int CPellixCamera::GetSaturation(float *value, float *min, float *max)
 {
     CAutoLock lock(&m_lock);
-    *value = float(m_saturation - 1) / 510.0f;
-    if (min)
-        *min = 0.0f;
-    if (max)
-        *max = 1.0f;
-    return 0;
+    return PropertyOut(float(m_saturation - 1) / 510.0f, 0.0f, 1.0f, value, min, max);
 }
 
 int CPellixCamera::SetSaturation(float value)
@@ -130,12 +115,7 @@ int CPellixCamera::SetSaturation(float value)
 int CPellixCamera::GetKelvin(float *value, float *min, float *max)
 {
     CAutoLock lock(&m_lock);
-    *value = float(m_kelvin);
-    if (min)
-        *min = 3000.0f;
-    if (max)
-        *max = 9000.0f;
-    return 0;
+    return PropertyOut(float(m_kelvin), 3000.0f, 9000.0f, value, min, max);
 }
 
 int CPellixCamera::SetKelvin(float value)
@@ -150,12 +130,7 @@ int CPellixCamera::SetKelvin(float value)
 int CPellixCamera::GetGamma(float *value, float *min, float *max)
 {
     CAutoLock lock(&m_lock);
-    *value = float(m_gamma);
-    if (min)
-        *min = 0.01f;
-    if (max)
-        *max = 100.0f;
-    return 0;
+    return PropertyOut(float(m_gamma), 0.01f, 100.0f, value, min, max);
 }
 
 void CPellixCamera::RebuildOutputTable()

@@ -78,11 +78,11 @@ class CFilterMapper {
 public:
     CFilterMapper();
     ~CFilterMapper();
-    CFilterMapper(const CFilterMapper&) = delete;
-    CFilterMapper& operator=(const CFilterMapper&) = delete;
     // S_OK, or why there is no mapper.
     HRESULT Result() const { return m_hr; }
     IFilterMapper2* operator->() const { return m_mapper; }
+    CFilterMapper(const CFilterMapper&) = delete;
+    CFilterMapper& operator=(const CFilterMapper&) = delete;
 
 private:
     HRESULT m_com;

@@ -319,11 +319,7 @@ STDMETHODIMP CPushPinZentu::GetPages(CAUUID* pages)
 
 STDMETHODIMP CPushPinZentu::GetSize(int* index)
 {
-    if (!index)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *index = int(m_owner.settings.sizeIndex);
-    return S_OK;
+    return ReadSetting(index, &ZentuSettings::sizeIndex);
 }
 
 STDMETHODIMP CPushPinZentu::SetSize(int index)
@@ -392,11 +388,7 @@ STDMETHODIMP CPushPinZentu::SetExposure(int autoExposure, BYTE target, WORD time
 
 STDMETHODIMP CPushPinZentu::GetSpeed(BYTE* speed)
 {
-    if (!speed)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *speed = BYTE(m_owner.settings.speed);
-    return S_OK;
+    return ReadSetting(speed, &ZentuSettings::speed);
 }
 
 STDMETHODIMP CPushPinZentu::SetSpeed(BYTE speed)
@@ -412,11 +404,7 @@ STDMETHODIMP CPushPinZentu::SetSpeed(BYTE speed)
 
 STDMETHODIMP CPushPinZentu::GetGamma(BYTE* gamma)
 {
-    if (!gamma)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *gamma = BYTE(m_owner.settings.gamma);
-    return S_OK;
+    return ReadSetting(gamma, &ZentuSettings::gamma);
 }
 
 STDMETHODIMP CPushPinZentu::SetGamma(BYTE gamma)
@@ -429,11 +417,7 @@ STDMETHODIMP CPushPinZentu::SetGamma(BYTE gamma)
 
 STDMETHODIMP CPushPinZentu::GetContrast(BYTE* contrast)
 {
-    if (!contrast)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *contrast = BYTE(m_owner.settings.contrast);
-    return S_OK;
+    return ReadSetting(contrast, &ZentuSettings::contrast);
 }
 
 STDMETHODIMP CPushPinZentu::SetContrast(BYTE contrast)
@@ -464,11 +448,7 @@ STDMETHODIMP CPushPinZentu::SetSaturation(int enable, BYTE value)
 
 STDMETHODIMP CPushPinZentu::GetWhiteBlack(int* mono)
 {
-    if (!mono)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *mono = int(m_owner.settings.mono);
-    return S_OK;
+    return ReadSetting(mono, &ZentuSettings::mono);
 }
 
 STDMETHODIMP CPushPinZentu::SetWhiteBlack(int mono)
@@ -479,11 +459,7 @@ STDMETHODIMP CPushPinZentu::SetWhiteBlack(int mono)
 
 STDMETHODIMP CPushPinZentu::GetVFlip(int* flip)
 {
-    if (!flip)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *flip = int(m_owner.settings.vFlip);
-    return S_OK;
+    return ReadSetting(flip, &ZentuSettings::vFlip);
 }
 
 STDMETHODIMP CPushPinZentu::SetVFlip(int flip)
@@ -502,11 +478,7 @@ STDMETHODIMP CPushPinZentu::SetHZ(int fiftyHz)
 
 STDMETHODIMP CPushPinZentu::GetHZ(int* fiftyHz)
 {
-    if (!fiftyHz)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *fiftyHz = int(m_owner.settings.hz);
-    return S_OK;
+    return ReadSetting(fiftyHz, &ZentuSettings::hz);
 }
 
 STDMETHODIMP CPushPinZentu::SaveParaTeam()
@@ -534,20 +506,12 @@ STDMETHODIMP CPushPinZentu::SetParaTeam(BYTE set)
 
 STDMETHODIMP CPushPinZentu::GetParaTeam(BYTE* set)
 {
-    if (!set)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *set = BYTE(m_owner.settings.paraTeam);
-    return S_OK;
+    return ReadSetting(set, &ZentuSettings::paraTeam);
 }
 
 STDMETHODIMP CPushPinZentu::GetHFlip(int* mirror)
 {
-    if (!mirror)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *mirror = int(m_owner.settings.hFlip);
-    return S_OK;
+    return ReadSetting(mirror, &ZentuSettings::hFlip);
 }
 
 STDMETHODIMP CPushPinZentu::SetHFlip(int mirror)

@@ -72,6 +72,16 @@ public:
     STDMETHODIMP GetExposureUnit(int* microseconds) override;
 
 private:
+    // *out from one setting under the device lock; E_FAIL for a null out.
+    template <class T, class Field>
+    HRESULT ReadSetting(T* out, Field ZentuSettings::*field)
+    {
+        if (!out)
+            return E_FAIL;
+        CAutoLock lock(&m_deviceLock);
+        *out = T(m_owner.settings.*field);
+        return S_OK;
+    }
     static HRESULT SizeType(int index, CMediaType* pmt);
     bool StartCapture();
     void StopCapture();

@@ -3,7 +3,6 @@
 #include "UsbTransport.h"
 #include "ZentuRes.h"
 #include "ZentuTwainRes.h"
-#include "CritSec.h"
 
 #include <commctrl.h>
 #include <process.h>
@@ -57,6 +56,9 @@ CUSBDevice::CUSBDevice() : m_sensor(&m_deviceLock), m_control(this)
     m_path = ForcedSingleProcessor() ? CRawFrameReader::Path::Direct : CRawFrameReader::Path::FromSystem;
     m_owner.sensor = &m_sensor;
     LoadStartupSettings(m_owner, ParameterFlavour::Twain);
+    m_paint.biSize = sizeof m_paint;
+    m_paint.biPlanes = 1;
+    m_paint.biBitCount = 24;
 }
 
 CUSBDevice::~CUSBDevice()
@@ -369,12 +371,9 @@ void CUSBDevice::OnDrawItem(HWND, const DRAWITEMSTRUCT* item)
         FillRect(item->hDC, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         return;
     }
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
+    BITMAPINFOHEADER header = m_paint;
     header.biWidth = w;
     header.biHeight = h;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
     SetStretchBltMode(item->hDC, HALFTONE);
     SetBrushOrgEx(item->hDC, 0, 0, nullptr);
     StretchDIBits(item->hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, 0, 0, w, h,
@@ -456,11 +455,7 @@ void CUSBDevice::ShowSettings(HWND dialog)
 
 int CUSBDevice::GetSize(int* index)
 {
-    if (!index)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *index = int(m_owner.settings.sizeIndex);
-    return 1;
+    return ReadSetting(index, &ZentuSettings::sizeIndex);
 }
 
 int CUSBDevice::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
@@ -522,11 +517,7 @@ int CUSBDevice::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
 
 int CUSBDevice::GetSpeed(BYTE* speed)
 {
-    if (!speed)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *speed = BYTE(m_owner.settings.speed);
-    return 1;
+    return ReadSetting(speed, &ZentuSettings::speed);
 }
 
 // The exposure limits follow the clock at the next capture start.
@@ -542,11 +533,7 @@ int CUSBDevice::SetSpeed(BYTE speed)
 
 int CUSBDevice::GetGamma(BYTE* gamma)
 {
-    if (!gamma)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *gamma = BYTE(m_owner.settings.gamma);
-    return 1;
+    return ReadSetting(gamma, &ZentuSettings::gamma);
 }
 
 int CUSBDevice::SetGamma(BYTE gamma)
@@ -559,11 +546,7 @@ int CUSBDevice::SetGamma(BYTE gamma)
 
 int CUSBDevice::GetContrast(BYTE* contrast)
 {
-    if (!contrast)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *contrast = BYTE(m_owner.settings.contrast);
-    return 1;
+    return ReadSetting(contrast, &ZentuSettings::contrast);
 }
 
 int CUSBDevice::SetContrast(BYTE contrast)
@@ -594,11 +577,7 @@ int CUSBDevice::SetSaturation(int enable, BYTE value)
 
 int CUSBDevice::GetWhiteBlack(int* mono)
 {
-    if (!mono)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *mono = int(m_owner.settings.mono);
-    return 1;
+    return ReadSetting(mono, &ZentuSettings::mono);
 }
 
 int CUSBDevice::SetWhiteBlack(int mono)
@@ -609,11 +588,7 @@ int CUSBDevice::SetWhiteBlack(int mono)
 
 int CUSBDevice::GetVFlip(int* flip)
 {
-    if (!flip)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *flip = int(m_owner.settings.vFlip);
-    return 1;
+    return ReadSetting(flip, &ZentuSettings::vFlip);
 }
 
 int CUSBDevice::SetVFlip(int flip)
@@ -624,11 +599,7 @@ int CUSBDevice::SetVFlip(int flip)
 
 int CUSBDevice::GetHFlip(int* mirror)
 {
-    if (!mirror)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *mirror = int(m_owner.settings.hFlip);
-    return 1;
+    return ReadSetting(mirror, &ZentuSettings::hFlip);
 }
 
 int CUSBDevice::SetHFlip(int mirror)
@@ -639,11 +610,7 @@ int CUSBDevice::SetHFlip(int mirror)
 
 int CUSBDevice::GetHZ(int* fiftyHz)
 {
-    if (!fiftyHz)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *fiftyHz = int(m_owner.settings.hz);
-    return 1;
+    return ReadSetting(fiftyHz, &ZentuSettings::hz);
 }
 
 // Takes effect on the exposure limits at the next capture start.
@@ -669,11 +636,7 @@ int CUSBDevice::SetParaTeam(BYTE set)
 
 int CUSBDevice::GetParaTeam(BYTE* set)
 {
-    if (!set)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *set = BYTE(m_owner.settings.paraTeam);
-    return 1;
+    return ReadSetting(set, &ZentuSettings::paraTeam);
 }
 
 int CUSBDevice::SaveParaTeam()

@@ -4,6 +4,7 @@
 // side of the source dialog and its settings sheet.
 #pragma once
 #include "TWAIN.h"
+#include "CritSec.h"
 #include "DeviceControl.h"
 #include "Pipeline.h"
 #include "RawFrameReader.h"
@@ -63,6 +64,16 @@ public:
     static const UINT kFrameMessage = WM_USER + 100;
 
 private:
+    // *out from one setting under the device lock: 1, or 0 for a null out.
+    template <class T, class Field>
+    int ReadSetting(T* out, Field ZentuSettings::*field)
+    {
+        if (!out)
+            return 0;
+        CAutoLock lock(&m_deviceLock);
+        *out = T(m_owner.settings.*field);
+        return 1;
+    }
     CUSBDevice();
     static unsigned __stdcall PreviewProc(void* self);
     void Preview();
@@ -104,6 +115,7 @@ private:
     // A frame message is on its way: the next frame posts none, so that a
     // dialog slower to paint than the camera is not flooded.
     std::atomic<bool> m_framePosted{false};
+    BITMAPINFOHEADER m_paint = {};         // set once; the size comes with each frame
     bool m_captureDisabled = true;         // the dialog's thread's
     bool m_gotFrame = false;               // the dialog's thread's
     CDeviceControl m_control;
