@@ -603,16 +603,25 @@ HRESULT CXGraphDll::MakeGraph()
     hr = grabberOut && nullIn ? m_pGraph->ConnectDirect(grabberOut.Get(), nullIn.Get(), &mt) : E_FAIL;
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect null render to grab filter", hr);
-    // The preview goes to the renderer added above, with a converter where
-    // it needs one. Left to Render, a format it refuses brings in a second
-    // renderer that shows itself as a window of its own, while the graph's
-    // video window (the one the preview is placed by) stays the idle one.
-    Com<IPin> vmrIn;
-    FirstPin(vmr.Get(), PINDIR_INPUT, false, vmrIn.Out());
-    hr = vmrIn ? m_pGraph->Connect(teePreview.Get(), vmrIn.Get()) : E_FAIL;
-    // Where it takes no such converter, Render finds one as before; the
-    // graph's renderer stays in the graph, its video window the one placed.
-    if (FAILED(hr)) hr = m_pGraph->Render(teePreview.Get());
+    // The preview goes straight to the renderer added above where it takes
+    // the camera's format. Otherwise that renderer leaves before Render brings
+    // in one of its own: left idle, it would answer for the graph's video
+    // window, and the preview would show in a window away from the one placed.
+    {
+        Com<IPin> vmrIn;
+        FirstPin(vmr.Get(), PINDIR_INPUT, false, vmrIn.Out());
+        AM_MEDIA_TYPE format = {};
+        const bool known = SUCCEEDED(teeCapture->ConnectionMediaType(&format));
+        hr = known && vmrIn && vmrIn->QueryAccept(&format) == S_OK
+                 ? m_pGraph->ConnectDirect(teePreview.Get(), vmrIn.Get(), &format)
+                 : E_FAIL;
+        if (known)
+            FreeMediaTypeBlock(format);
+        if (FAILED(hr)) {
+            m_pGraph->RemoveFilter(vmr.Get());
+            hr = m_pGraph->Render(teePreview.Get());
+        }
+    }
     if (FAILED(hr))
         TREVLO_FAIL(L"Can't connect vm render to smart tee filter", hr);
 

@@ -546,8 +546,18 @@ TEST_F(Trevlo, PreviewGraphShowsTheChartAndCarriesEverySetting)
     ASSERT_HRESULT_SUCCEEDED(g.Run());
 
     const auto names = FilterNames(g.GetGraph());
-    for (LPCWSTR n : {L"Cap", L"Kelm Sorvane", L"Smart Tee", L"Grabber", L"NULL renderer", L"VM7 renderer"})
+    for (LPCWSTR n : {L"Cap", L"Kelm Sorvane", L"Smart Tee", L"Grabber", L"NULL renderer"})
         EXPECT_TRUE(Has(names, n)) << testing::PrintToString(std::wstring(n));
+    // The graph's VMR-7 stays only while the preview goes to it; Wine's takes
+    // none of these formats, and an idle one would answer for the video window.
+    if (Has(names, L"VM7 renderer")) {
+        Ref<IBaseFilter> vmr;
+        ASSERT_HRESULT_SUCCEEDED(g.GetGraph()->FindFilterByName(L"VM7 renderer", &vmr.p));
+        Ref<IPin> in, peer;
+        in.p = PinById(vmr.p, nullptr, PINDIR_INPUT);
+        ASSERT_NE(in.p, nullptr);
+        EXPECT_EQ(in.p->ConnectedTo(&peer.p), S_OK) << "an idle VMR-7 left in the graph";
+    }
 
     Frame f;
     ASSERT_TRUE(Grab(g, &f, w, h)) << "no frame reached the grabber";

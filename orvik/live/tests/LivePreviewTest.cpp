@@ -16,7 +16,7 @@ namespace {
 
 const std::wstring kBin = ORVIK_BIN_DIR;
 const UINT kVideoWndId = 12312;
-const WPARAM kCmdCapture = 32862, kCmdSuitable = 32866, kCmdReal = 32867;
+const WPARAM kCmdCapture = 32862, kCmdFlipH = 32863, kCmdFlipV = 32864, kCmdSuitable = 32866, kCmdReal = 32867;
 const WPARAM kCmdRuler = 32869, kCmdGray = 32873, kCmdFileNew = 0xE100;
 
 std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
@@ -308,8 +308,10 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     ScopedCameras cameras(L"Camera-R5V");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     LiveRun live;
-    const std::wstring bmp = live.folder.Path(L"still.bmp"), jpg = live.folder.Path(L"still.jpg");
-    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"), L"save " + bmp + L"\nsave " + jpg + L"\n"));
+    const std::wstring bmp = live.folder.Path(L"still.bmp"), jpg = live.folder.Path(L"still.jpg"),
+                       mirrored = live.folder.Path(L"mirrored.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"),
+                           L"save " + mirrored + L"\nsave " + bmp + L"\nsave " + jpg + L"\n"));
     HWND frame = live.frame, video = live.video;
 
     // The chart, and the flips turning it.
@@ -337,8 +339,23 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
         printf("video own DC chart: %d\n", ShowsChart(Capture(video, true), false, false));
         for (HWND t : TopLevelWindows(live.run->Pid())) show(t, "top");
     }
-    // The flip commands on this path are not checked here: under this test
-    // they have not reached the graph's processing filter yet (open fault).
+    Command(frame, kCmdFlipH);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, false); })) << "Flip Horizontal did not mirror";
+    // The still is taken from the same, mirrored, frames.
+    Command(frame, kCmdCapture);
+    {
+        Bmp m;
+        ASSERT_TRUE(WaitFor([&] { return FileExists(mirrored); })) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+        ASSERT_TRUE(WaitFor([&] { return ReadBmp(mirrored, m); }));
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(Kind(BmpAt(m, (2 * i + 1) * m.w / 16, std::abs(m.h) / 8)), kChartKinds[7 - i]) << "mirrored patch " << i;
+    }
+    Command(frame, kCmdFlipH);
+    Command(frame, kCmdFlipV);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, true); })) << "Flip Vertical did not turn";
+    Command(frame, kCmdFlipV);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); }));
+
     // This model reports no frame size: its picture fills the view in either mode.
     for (WPARAM mode : {kCmdReal, kCmdSuitable}) {
         Command(frame, mode);
@@ -386,9 +403,11 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
-// Open fault: on this path each open/close cycle of the live preview leaves
-// threads behind (16 after ten cycles against 6 after the first). Enabled
-// again once the graph's teardown is found to release them.
+// Open fault: on this path closing the live preview and opening a new one
+// can end Orvik by a call through a stale pointer on its interface thread
+// (seen after the old graph stops, and once while the MDI state is saved at
+// exit); a run that gets through shows no thread or window left behind.
+// Enabled again once that is found.
 TEST(LivePreview, DISABLED_DirectShowCyclesLeaveNothing) {
     ScopedCameras cameras(L"Camera-R5V");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
