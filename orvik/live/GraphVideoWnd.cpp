@@ -16,6 +16,7 @@ bool RefreshesFlips(int subType) { return subType == 0 || subType == 3; }
 
 BEGIN_MESSAGE_MAP(CGraphVideoWnd, CVideoWnd)
     ON_WM_CREATE()
+    ON_WM_DESTROY()
     ON_WM_TIMER()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
@@ -55,6 +56,17 @@ CGraphVideoWnd::~CGraphVideoWnd() {
 int CGraphVideoWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     if (m_bInitFailed) return -1;
     return CVideoWnd::OnCreate(lpCreateStruct);
+}
+
+// The renderer's window is a child of this one: the graph stops and takes it
+// back before this window goes, or it would be destroyed under the renderer,
+// which goes on using it until the graph is torn down.
+void CGraphVideoWnd::OnDestroy() {
+    if (m_pGraph && m_bGraphBuilt) {
+        m_pGraph->Stop();
+        m_pGraph->TearDownGraph();
+    }
+    CVideoWnd::OnDestroy();
 }
 
 void CGraphVideoWnd::DrawFrame(HWND) {}
