@@ -170,14 +170,22 @@ bool CSpreadSheet::Open() {
     return m_bExcel ? OpenWorkbook() : OpenText();
 }
 
-bool CSpreadSheet::OpenWorkbook() {
+bool CSpreadSheet::Connect() {
+    if (m_Database->IsOpen()) return true;
+    // An empty driver name makes the driver manager abort the process.
+    if (m_sExcelDriver.IsEmpty()) return Fail(L"No Excel ODBC driver is installed\n");
     try {
-        if (!m_Database->IsOpen()) m_Database->OpenEx(m_sDsn, CDatabase::noOdbcDialog);
+        m_Database->OpenEx(m_sDsn, CDatabase::noOdbcDialog);
     } catch (CDBException* e) {
         m_sLastError = e->m_strError;
         e->Delete();
         return false;
     }
+    return true;
+}
+
+bool CSpreadSheet::OpenWorkbook() {
+    if (!Connect()) return false;
     CRecordset rs(m_Database);
     m_sSql.Format(L"SELECT * FROM %s", (LPCWSTR)SqlName(m_sSheetName + L"$A1:IV65536"));
     try {
@@ -267,7 +275,7 @@ bool CSpreadSheet::AddHeaders(CStringArray& FieldNames, bool replace) { return S
 
 bool CSpreadSheet::DeleteSheet() {
     if (m_bExcel) {
-        if (!m_Database->IsOpen() || !DropSheet(m_sSheetName)) return Fail(L"Error deleting sheet\n");
+        if (!Connect() || !DropSheet(m_sSheetName)) return Fail(L"Error deleting sheet\n");
         ClearTable();
         m_bAppend = false;
         return true;
@@ -521,15 +529,7 @@ bool CSpreadSheet::WriteText(const CString& path) {
 bool CSpreadSheet::Commit() {
     m_bTransaction = false;
     if (!m_bExcel) return WriteText(m_sFile);
-    if (!m_Database->IsOpen()) {
-        try {
-            m_Database->OpenEx(m_sDsn, CDatabase::noOdbcDialog);
-        } catch (CDBException* e) {
-            m_sLastError = e->m_strError;
-            e->Delete();
-            return false;
-        }
-    }
+    if (!Connect()) return false;
     if (m_dTotalColumns == 0) return Fail(L"No header row. Add header row first\n");
     if (m_bAppend) {
         if (!ReplaceSheet(kStagingSheet)) {

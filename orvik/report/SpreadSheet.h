@@ -43,6 +43,7 @@ public:
 
 private:
     bool Open();
+    bool Connect();
     bool OpenWorkbook();
     bool OpenText();
     void ClearTable();

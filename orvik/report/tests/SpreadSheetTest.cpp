@@ -283,15 +283,22 @@ TEST_F(SpreadSheetTest, FailedWriteKeepsTheOldFile) {
 }
 
 TEST_F(SpreadSheetTest, WorkbookWithoutDriverFailsCleanly) {
-    // This prefix lists no Excel driver: the connection fails with the driver
-    // manager's diagnostics, and nothing is written.
+    // This prefix lists no Excel driver; an empty driver name would make the
+    // driver manager abort the process, so no connection is tried.
     CSpreadSheet sheet(Path(L"book;1.xls"), L"Sheet1", true);
-    EXPECT_FALSE(sheet.GetLastError().IsEmpty());
+    EXPECT_STREQ(L"No Excel ODBC driver is installed\n", sheet.GetLastError());
     CStringArray a;
     Set(a, {L"K"});
     EXPECT_FALSE(sheet.AddHeaders(a));
-    EXPECT_FALSE(sheet.GetLastError().IsEmpty());
+    EXPECT_STREQ(L"No Excel ODBC driver is installed\n", sheet.GetLastError());
+    EXPECT_FALSE(sheet.DeleteSheet());
     EXPECT_TRUE(Files().empty());
+
+    Write(L"t.csv", "K\r\n1\r\n");
+    CSpreadSheet text(Path(L"t.csv"), L",", false);
+    EXPECT_FALSE(text.Convert(L"Sheet1"));
+    EXPECT_FALSE(text.GetLastError().IsEmpty());
+    EXPECT_EQ(1u, Files().size());
 }
 
 TEST(Database, FailuresThrowWithTheDriverManagersText) {
