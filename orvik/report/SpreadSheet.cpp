@@ -1,6 +1,7 @@
 #include "SpreadSheet.h"
 #include <AfxDb.h>
 #include <odbcinst.h>
+#include <climits>
 
 namespace {
 
@@ -170,6 +171,13 @@ bool CSpreadSheet::Open() {
     return m_bExcel ? OpenWorkbook() : OpenText();
 }
 
+bool CSpreadSheet::Loaded() {
+    m_dTotalColumns = static_cast<short>(m_aFieldNames.GetSize());
+    m_dTotalRows = m_dTotalColumns ? static_cast<long>(m_aRows.GetSize()) + 1 : 0;
+    m_bAppend = true;
+    return true;
+}
+
 bool CSpreadSheet::Connect() {
     if (m_Database->IsOpen()) return true;
     // An empty driver name makes the driver manager abort the process.
@@ -212,10 +220,7 @@ bool CSpreadSheet::OpenWorkbook() {
         ClearTable();
         return Fail(L"Error reading row\n");
     }
-    m_dTotalColumns = static_cast<short>(m_aFieldNames.GetSize());
-    m_dTotalRows = m_dTotalColumns ? static_cast<long>(m_aRows.GetSize()) + 1 : 0;
-    m_bAppend = true;
-    return true;
+    return Loaded();
 }
 
 bool CSpreadSheet::OpenText() {
@@ -223,27 +228,23 @@ bool CSpreadSheet::OpenText() {
     if (!file.Open(m_sFile, CFile::modeRead | CFile::typeText)) return false;
     try {
         CString line, more;
-        bool header = true;
         while (file.ReadString(line)) {
             while (QuoteOpen(line) && file.ReadString(more)) line += L"\n" + more;
-            if (header) {
-                header = false;
-                if (line.IsEmpty()) continue;   // no header line: an empty table
-                SplitValues(line, m_sSeparator, m_aFieldNames);
-            } else if (m_aFieldNames.GetSize()) {
-                m_aRows.Add(line);
-            }
+            m_aRows.Add(line);
         }
         file.Close();
+        // A file of one empty line holds no header; any other first line is one.
+        if (m_aRows.GetSize() == 1 && m_aRows[0].IsEmpty()) m_aRows.RemoveAll();
+        if (m_aRows.GetSize()) {
+            SplitValues(m_aRows[0], m_sSeparator, m_aFieldNames);
+            m_aRows.RemoveAt(0);
+        }
     } catch (CException* e) {
         e->Delete();
         ClearTable();
         return Fail(L"Error reading file\n");
     }
-    m_dTotalColumns = static_cast<short>(m_aFieldNames.GetSize());
-    m_dTotalRows = m_dTotalColumns ? static_cast<long>(m_aRows.GetSize()) + 1 : 0;
-    m_bAppend = true;
-    return true;
+    return Loaded();
 }
 
 bool CSpreadSheet::CommitIfDirect() { return m_bTransaction || Commit(); }
@@ -259,11 +260,13 @@ bool CSpreadSheet::SetHeader(CStringArray& FieldNames, bool replace) {
     }
     if (!fresh && replace && FieldNames.GetSize() < m_aFieldNames.GetSize())
         return Fail(L"Number of columns in new header row cannot be less than the number of columns in previous header row");
-    if (FieldNames.GetSize() > 256) return Fail(L"Problems with adding headers\n");
+    // A worksheet ends at column IV.
+    const INT_PTR most = m_bExcel ? 256 : SHRT_MAX;
+    if (FieldNames.GetSize() > most) return Fail(L"Problems with adding headers\n");
     if (fresh || replace) {
         m_aFieldNames.Copy(FieldNames);
     } else {
-        if (m_aFieldNames.GetSize() + FieldNames.GetSize() > 256) return Fail(L"Problems with adding headers\n");
+        if (m_aFieldNames.GetSize() + FieldNames.GetSize() > most) return Fail(L"Problems with adding headers\n");
         for (INT_PTR i = 0; i < FieldNames.GetSize(); ++i) m_aFieldNames.Add(FieldNames[i]);
     }
     m_dTotalColumns = static_cast<short>(m_aFieldNames.GetSize());

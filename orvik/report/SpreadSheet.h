@@ -43,6 +43,7 @@ public:
 
 private:
     bool Open();
+    bool Loaded();
     bool Connect();
     bool OpenWorkbook();
     bool OpenText();

@@ -242,14 +242,24 @@ TEST_F(SpreadSheetTest, FailuresLeaveTheTableAndSayWhy) {
 }
 
 TEST_F(SpreadSheetTest, EmptyFileHasNoHeader) {
-    Write(L"t.csv", "");
+    for (const char* bytes : {"", "\r\n"}) {
+        Write(L"t.csv", bytes);
+        CSpreadSheet sheet(Path(L"t.csv"), L",", false);
+        EXPECT_EQ(0, sheet.GetTotalRows());
+        EXPECT_EQ(0, sheet.GetTotalColumns());
+        CStringArray a;
+        Set(a, {L"1"});
+        EXPECT_FALSE(sheet.AddRow(a, 2));
+        EXPECT_STREQ(L"No header row. Add header row first\n", sheet.GetLastError());
+    }
+    // An empty first line before data is a header of one unnamed field: the rows stay.
+    Write(L"t.csv", "\r\n1\r\n2\r\n");
     CSpreadSheet sheet(Path(L"t.csv"), L",", false);
-    EXPECT_EQ(0, sheet.GetTotalRows());
-    EXPECT_EQ(0, sheet.GetTotalColumns());
+    EXPECT_EQ(3, sheet.GetTotalRows());
     CStringArray a;
-    Set(a, {L"1"});
-    EXPECT_FALSE(sheet.AddRow(a, 2));
-    EXPECT_STREQ(L"No header row. Add header row first\n", sheet.GetLastError());
+    Set(a, {L"3"});
+    ASSERT_TRUE(sheet.AddRow(a));
+    EXPECT_EQ("\r\n1\r\n2\r\n3\r\n", Bytes(L"t.csv"));
 }
 
 TEST_F(SpreadSheetTest, DeleteSheetEmptiesTheFile) {
