@@ -456,8 +456,8 @@ bool CSpreadSheet::DropSheet(const CString& sheet) {
     return Execute(sql);
 }
 
+// Over a sheet that exists (and was just dropped) the table is created in its range.
 bool CSpreadSheet::WriteSheet(const CString& sheet, bool exists) {
-    if (exists && !DropSheet(sheet)) return false;
     CString fields;
     for (INT_PTR i = 0; i < m_aFieldNames.GetSize(); ++i) {
         if (i) fields += L", ";
@@ -481,8 +481,11 @@ bool CSpreadSheet::WriteSheet(const CString& sheet, bool exists) {
     return true;
 }
 
+// For a sheet of our own that may not be there yet: a failing drop only means it is new.
 bool CSpreadSheet::ReplaceSheet(const CString& sheet) {
+    CString before = m_sLastError;
     bool existed = DropSheet(sheet);
+    m_sLastError = before;
     return WriteSheet(sheet, existed);
 }
 
@@ -541,7 +544,7 @@ bool CSpreadSheet::Commit() {
             m_sLastError = why;
             return false;
         }
-        if (!WriteSheet(m_sSheetName, true)) {
+        if (!DropSheet(m_sSheetName) || !WriteSheet(m_sSheetName, true)) {
             m_sLastError += L"The table is kept in the sheet CSpreadSheetCommit\n";
             return false;
         }
