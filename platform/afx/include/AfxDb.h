@@ -1,6 +1,7 @@
 // Database classes of the framework layer over the ODBC API: a connection, a
 // forward-only read-only record set and the exception carrying the driver's
-// diagnostics. Only what a table reader and writer needs.
+// diagnostics. Only what a table reader and writer needs. A static library
+// beside the framework's DLL, so only programs that use a database load ODBC.
 #pragma once
 
 #include "AfxCore.h"
@@ -8,7 +9,7 @@
 #include <sqlext.h>
 #include <vector>
 
-class AFX_API CDBException : public CException {
+class CDBException : public CException {
     DECLARE_DYNAMIC(CDBException)
 public:
     explicit CDBException(RETCODE nRetCode = SQL_ERROR);
@@ -21,9 +22,9 @@ public:
 };
 
 // Throws a CDBException with the handle's diagnostics when nRetCode is a failure.
-AFX_API void AFXAPI AfxThrowDBException(RETCODE nRetCode, SQLSMALLINT nHandleType, SQLHANDLE hHandle);
+void AFXAPI AfxThrowDBException(RETCODE nRetCode, SQLSMALLINT nHandleType, SQLHANDLE hHandle);
 
-class AFX_API CDatabase : public CObject {
+class CDatabase : public CObject {
     DECLARE_DYNAMIC(CDatabase)
 public:
     enum DbOpenOptions {
@@ -57,7 +58,7 @@ struct CODBCFieldInfo {
 
 // Reads every column of a fetched record as text at once, so values may be
 // asked for in any order and more than once.
-class AFX_API CRecordset : public CObject {
+class CRecordset : public CObject {
     DECLARE_DYNAMIC(CRecordset)
 public:
     enum OpenType { dynaset, snapshot, forwardOnly, dynamic };
