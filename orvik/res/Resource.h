@@ -50,6 +50,7 @@
 #define IDD_UVC_PANEL            185  // UVC camera-control panel (shares 185 with a menu)
 #define IDD_HESTRAL_ADJUST       217  // Hestral adjust panel
 #define IDD_RULER_SET            166  // calibration of a still image (modeless)
+#define IDD_IMAGE_PROCESS        203  // strength of one still-image operation, with previews
 
 // About box
 #define IDC_ABOUT_LINK           1041
@@ -185,6 +186,10 @@
 // Threshold (176) and ratio (183) dialogs: the slider and its value
 #define IDC_SET_SLIDER           1059
 #define IDC_SET_VALUE            1061
+#define IDC_PROC_BEFORE          1003  // the processing dialog's previews, value box and slider
+#define IDC_PROC_AFTER           1004
+#define IDC_PROC_VALUE           1009
+#define IDC_PROC_SLIDER          1059
 
 // Marker settings (200)
 #define IDC_MK_GRID_UNIT         1054
@@ -331,7 +336,14 @@
 #define ID_INDICATOR_FILE        59406  // file name with path
 
 // ---------------------------------------------------------------- strings
+#define IDS_IMAGE_AVERAGE        59394  // titles of the processing dialog, by mode
+#define IDS_IMAGE_MEDIAN         59395
+#define IDS_IMAGE_SHARPEN        59396
+#define IDS_IMAGE_EMBOSS         59397
+#define IDS_IMAGE_ROTATE         59398
+#define IDS_IMAGE_BRIGHTNESS     59399
 #define IDS_IMAGE_CONTRAST       59400  // "ImageConstrast"
+#define IDS_IMAGE_SATURATION     59401
 #define IDS_EXPOSURE             59407  // slider names and button captions of the camera panels
 #define IDS_GAIN                 59408
 #define IDS_RED                  59409
@@ -392,3 +404,4 @@
 #define IDS_CHOOSE_COLOR         59475  // a colour combo left without a selection
 #define IDS_UNIT_POSITIVE        59476  // a marker unit of 0 or less
 #define IDS_RULER_LENGTH_POSITIVE 59477 // a real length that is no number above 0
+#define IDS_SAVE_UNKNOWN_TYPE    59478  // Save of a picture whose file is neither .bmp nor .jpg

@@ -6,8 +6,16 @@
 #include "OzuFreeDoc.h"
 #include "Resource.h"
 
+#include "ImageProcessDlg.h"
+#include "PictureFamily.h"
+
 #include <AfxDialogs.h>
 #include <AfxTestScript.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
 
 IMPLEMENT_DYNCREATE(COzuFreeView, CScrollView)
 
@@ -79,6 +87,16 @@ BEGIN_MESSAGE_MAP(COzuFreeView, CScrollView)
     ON_COMMAND(ID_IMG_ZOOM_IN, OnZoomIn)
     ON_COMMAND(ID_IMG_ZOOM_OUT, OnZoomOut)
     ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
+    ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
+    ON_COMMAND(ID_IMG_INVERT, OnInvert)
+    ON_COMMAND_RANGE(ID_IMG_AVERAGE, ID_IMG_AVERAGE, OnProcess)
+    ON_COMMAND_RANGE(ID_IMG_MEDIAN, ID_IMG_EMBOSS, OnProcess)
+    ON_COMMAND_RANGE(ID_IMG_ROTATE_ANY, ID_IMG_ROTATE_ANY, OnProcess)
+    ON_COMMAND_RANGE(ID_IMG_BRIGHTNESS, ID_IMG_SATURATION, OnProcess)
+    ON_COMMAND(ID_IMG_REVERSE, OnReverse)
+    ON_COMMAND(ID_IMG_FLIP, OnFlip)
+    ON_COMMAND_RANGE(ID_IMG_ROTATE_90, ID_IMG_ROTATE_270, OnRotate)
     ON_COMMAND_RANGE(ID_MEAS_LINE, ID_MEAS_LINE, OnTool)
     ON_COMMAND_RANGE(ID_MEAS_ANGLE, ID_MEAS_MOVE, OnTool)
     ON_COMMAND_RANGE(ID_MEAS_TEXT, ID_MEAS_POLYGON, OnTool)
@@ -92,7 +110,6 @@ BEGIN_MESSAGE_MAP(COzuFreeView, CScrollView)
     ON_COMMAND(ID_MEAS_SHOW_RULER, OnShowRuler)
     ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
     ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
 
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateAlways)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateAlways)
@@ -120,7 +137,6 @@ BEGIN_MESSAGE_MAP(COzuFreeView, CScrollView)
     ON_UPDATE_COMMAND_UI(ID_MEAS_SHOW_RULER, OnUpdateShowRuler)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdateAlways)
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_DIRECT, OnUpdateAlways)
-    ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, OnUpdateAlways)
     ON_UPDATE_COMMAND_UI(ID_INDICATOR_MEMORY, OnUpdateMemory)
     ON_UPDATE_COMMAND_UI(ID_INDICATOR_ZOOM, OnUpdateZoomPane)
     ON_UPDATE_COMMAND_UI(ID_INDICATOR_DIMENSIONS, OnUpdateDimensions)
@@ -507,6 +523,165 @@ LRESULT COzuFreeView::OnReload(WPARAM, LPARAM)
     return 0;
 }
 
+// ---------------------------------------------------------------- processing and undo
+BOOL COzuFreeView::Push()
+{
+    for (int i = m_nUndoCount; i < kUndoSlots; ++i) {
+        delete m_pUndo[i];
+        m_pUndo[i] = nullptr;
+    }
+    // A 32-bit process may not find room for one more full copy; the slots
+    // never hold a copy that is not whole.
+    std::unique_ptr<CStillImageWnd> copy;
+    try {
+        copy.reset(new CStillImageWnd);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!copy || copy->Copy(m_wndImage) != SUCCESS) {
+        ::OutputDebugStringW(L"Orvik: no memory for an undo copy; the change has no undo step");
+        return FALSE;
+    }
+    if (m_nUndoCount == kUndoSlots) {
+        delete m_pUndo[0];
+        std::memmove(m_pUndo, m_pUndo + 1, sizeof m_pUndo[0] * (kUndoSlots - 1));
+        m_pUndo[kUndoSlots - 1] = nullptr;
+        m_nUndoCount = kUndoSlots - 1;
+    }
+    m_pUndo[m_nUndoCount++] = copy.release();
+    return TRUE;
+}
+
+void COzuFreeView::Pop()
+{
+    if (m_nUndoCount < 1)
+        return;
+    --m_nUndoCount;
+    delete m_pUndo[m_nUndoCount];
+    m_pUndo[m_nUndoCount] = nullptr;
+}
+
+void COzuFreeView::SwapWithSlot(int n)
+{
+    m_wndImage.SwapPicture(*m_pUndo[n]);
+}
+
+void COzuFreeView::AfterUndoOrRedo()
+{
+    m_bModified = TRUE;
+    m_bSavePrompt = TRUE;
+    SetScrollSizes(MM_TEXT, ZoomedSize());
+    SendMessage(WM_MOUSEWHEEL, 0, 0);
+    Invalidate(TRUE);
+}
+
+void COzuFreeView::OnEditUndo()
+{
+    if (m_nUndoCount < 1 || !m_pUndo[m_nUndoCount - 1])
+        return;
+    --m_nUndoCount;
+    SwapWithSlot(m_nUndoCount);
+    AfterUndoOrRedo();
+}
+
+void COzuFreeView::OnEditRedo()
+{
+    if (m_nUndoCount >= kUndoSlots || !m_pUndo[m_nUndoCount])
+        return;
+    SwapWithSlot(m_nUndoCount);
+    ++m_nUndoCount;
+    AfterUndoOrRedo();
+}
+
+// A change after a save is asked about again on closing, as after a tool
+// command; otherwise it would be lost without a word.
+void COzuFreeView::Changed()
+{
+    m_bModified = TRUE;
+    m_bSavePrompt = TRUE;
+    InvalidateRect(nullptr, TRUE);
+}
+
+void COzuFreeView::OnInvert()
+{
+    CWaitCursor wait;
+    const BOOL pushed = Push();
+    if (m_wndImage.Invert() != SUCCESS) {
+        if (pushed)
+            Pop();
+        return;
+    }
+    m_bMeasureMode = FALSE;
+    Changed();
+}
+
+void COzuFreeView::OnProcess(UINT nID)
+{
+    int mode = CImageProcessDlg::kAverage;
+    switch (nID) {
+    case ID_IMG_MEDIAN: mode = CImageProcessDlg::kMedian; break;
+    case ID_IMG_SHARPEN: mode = CImageProcessDlg::kSharpen; break;
+    case ID_IMG_EMBOSS: mode = CImageProcessDlg::kEmboss; break;
+    case ID_IMG_ROTATE_ANY: mode = CImageProcessDlg::kRotate; break;
+    case ID_IMG_BRIGHTNESS: mode = CImageProcessDlg::kBrightness; break;
+    case ID_IMG_CONTRAST: mode = CImageProcessDlg::kContrast; break;
+    case ID_IMG_SATURATION: mode = CImageProcessDlg::kSaturation; break;
+    default: break;
+    }
+    const bool rotate = mode == CImageProcessDlg::kRotate;
+    const BOOL pushed = Push();
+    if (!rotate)
+        m_bMeasureMode = FALSE;
+    CImageProcessDlg dlg(nullptr);
+    dlg.Init(m_wndImage, mode);
+    bool applied = false;
+    if (dlg.DoModal() == IDOK) {
+        CWaitCursor wait;
+        applied = CImageProcessDlg::Apply(m_wndImage, mode, dlg.m_nParameter) == SUCCESS;
+    }
+    if (!applied && pushed)
+        Pop();
+    if (rotate) {
+        SetScrollSizes(MM_TEXT, CSize(m_wndImage.GetWidth(), m_wndImage.GetHeight()));
+        SetScrollSizes(MM_TEXT, ZoomedSize());
+    }
+    if (applied)
+        Changed();
+    else if (rotate)
+        InvalidateRect(nullptr, TRUE);
+}
+
+void COzuFreeView::OnReverse()
+{
+    const BOOL pushed = Push();
+    if (m_wndImage.Reverse() == SUCCESS)
+        Changed();
+    else if (pushed)
+        Pop();
+}
+
+void COzuFreeView::OnFlip()
+{
+    const BOOL pushed = Push();
+    if (m_wndImage.Flip() == SUCCESS)
+        Changed();
+    else if (pushed)
+        Pop();
+}
+
+void COzuFreeView::OnRotate(UINT nID)
+{
+    const int angle = nID == ID_IMG_ROTATE_90 ? 9000 : nID == ID_IMG_ROTATE_180 ? 18000 : 27000;
+    const BOOL pushed = Push();
+    if (m_wndImage.Rotate(angle, ROTATE_RESIZE, 0) != SUCCESS) {
+        if (pushed)
+            Pop();
+        return;
+    }
+    if (angle != 18000)
+        SetScrollSizes(MM_TEXT, ZoomedSize());
+    Changed();
+}
+
 // ---------------------------------------------------------------- saving
 int COzuFreeView::AskBurnIn()
 {
@@ -539,17 +714,18 @@ BOOL COzuFreeView::SaveImage()
 
 void COzuFreeView::OnFileSaveAs()
 {
-    const bool hadName = m_wndImage.GetFileName()[0] != '\0';
-    if (!SaveImage() || hadName)
+    if (!SaveImage())
         return;
-    // A captured picture takes the saved file as its own, when its name fits
-    // the ANSI buffer the picture is known by.
+    // The picture takes the saved file as its own, so that Save writes there
+    // and never over the file it was opened from; when the path does not fit
+    // the ANSI name the picture is known by, Save asks again.
     char ansi[256] = {};
     BOOL lossy = FALSE;
-    if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, m_strLastSavePath, -1, ansi, sizeof ansi, nullptr,
-                              &lossy) &&
-        !lossy)
-        m_wndImage.SetFileName(ansi);
+    if (!::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, m_strLastSavePath, -1, ansi, sizeof ansi, nullptr,
+                               &lossy) ||
+        lossy)
+        ansi[0] = '\0';
+    m_wndImage.SetFileName(ansi);
     const int back = m_strLastSavePath.ReverseFind(L'\\');
     const int slash = back >= 0 ? back : m_strLastSavePath.ReverseFind(L'/');
     if (COzuFreeDoc* doc = GetDocument()) {
@@ -574,6 +750,12 @@ void COzuFreeView::OnFileSave()
         SaveTo(path, TRUE, burnIn);
     else if (ext == L"bmp")
         SaveTo(path, FALSE, burnIn);
+    else {
+        CString text, caption;
+        text.LoadString(IDS_SAVE_UNKNOWN_TYPE);
+        caption.LoadString(IDS_HINT);
+        AfxScriptedMessageBox(m_hWnd, text, caption, MB_OK | MB_ICONWARNING | OrvikRtlFlag());
+    }
 }
 
 // ---------------------------------------------------------------- measuring commands
@@ -673,49 +855,49 @@ void COzuFreeView::OnEditCopy()
 
 // ---------------------------------------------------------------- printing
 void COzuFreeView::OnFilePrint() { CView::OnFilePrint(); }
-void COzuFreeView::OnFilePrintPreview() { CView::OnFilePrintPreview(); }
 
 BOOL COzuFreeView::OnPreparePrinting(CPrintInfo* pInfo)
 {
+    // Every page is the same picture: up to 15 copies may be asked for, one
+    // is printed unless more are.
     pInfo->SetMaxPage(15);
+    pInfo->m_pPD->m_pd.Flags = (pInfo->m_pPD->m_pd.Flags & ~PD_ALLPAGES) | PD_PAGENUMS;
+    pInfo->m_nFromPage = pInfo->m_nToPage = 1;
     return DoPreparePrinting(pInfo);
 }
 
 void COzuFreeView::OnBeginPrinting(CDC*, CPrintInfo*) {}
 void COzuFreeView::OnEndPrinting(CDC*, CPrintInfo*) {}
 
-// One screen pixel per logical unit at 96 dots per inch; a picture at least
-// as wide as the page fills the page width.
+// One screen pixel per logical unit at 96 dots per inch. A picture larger
+// than the printable area is fitted into it, keeping its shape.
 void COzuFreeView::OnPrint(CDC* pDC, CPrintInfo*)
 {
-    LBitmap copy;
-    if (copy.Copy(m_wndImage) != SUCCESS || copy.ChangeBitsPerPixel(24) != SUCCESS)
-        return;
-    HGLOBAL dib = copy.ConvertToDIB();
-    if (!dib)
-        return;
-    const BITMAPINFO* info = static_cast<const BITMAPINFO*>(::GlobalLock(dib));
-    const BYTE* bits = reinterpret_cast<const BYTE*>(info) + info->bmiHeader.biSize;
     HDC screen = ::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
     const int sw = ::GetDeviceCaps(screen, HORZRES), sh = ::GetDeviceCaps(screen, VERTRES);
     ::DeleteDC(screen);
+    const int dpiX = std::max(1, pDC->GetDeviceCaps(LOGPIXELSX)), dpiY = std::max(1, pDC->GetDeviceCaps(LOGPIXELSY));
     pDC->SetMapMode(MM_ANISOTROPIC);
     pDC->SetWindowExt(CSize(sw, sh));
-    pDC->SetViewportExt(CSize(sw * pDC->GetDeviceCaps(LOGPIXELSX) / 96, sh * pDC->GetDeviceCaps(LOGPIXELSY) / 96));
-    const int physical = pDC->GetDeviceCaps(PHYSICALWIDTH);
+    pDC->SetViewportExt(CSize(sw * dpiX / 96, sh * dpiY / 96));
     CString trace;
-    trace.Format(L"rectwidth %d,rectheight %d", physical, pDC->GetDeviceCaps(PHYSICALHEIGHT));
+    trace.Format(L"rectwidth %d,rectheight %d", pDC->GetDeviceCaps(PHYSICALWIDTH), pDC->GetDeviceCaps(PHYSICALHEIGHT));
     ::OutputDebugStringW(trace);
-    const int w = copy.GetWidth(), h = copy.GetHeight();
-    int pw = w, ph = h;
-    if (w >= h && w >= physical) {
-        pw = physical;
-        ph = int((long long)physical * h / w);
+    // The printable area in logical units, not device pixels.
+    const long long pageW = (long long)pDC->GetDeviceCaps(HORZRES) * 96 / dpiX;
+    const long long pageH = (long long)pDC->GetDeviceCaps(VERTRES) * 96 / dpiY;
+    const int w = m_wndImage.GetWidth(), h = m_wndImage.GetHeight();
+    long long pw = w, ph = h;
+    if (w >= h && w >= pageW) {
+        pw = pageW;
+        ph = pageW * h / w;
+    }
+    if (ph > pageH) {
+        pw = pw * pageH / ph;
+        ph = pageH;
     }
     pDC->SetStretchBltMode(COLORONCOLOR);
-    ::StretchDIBits(pDC->m_hDC, 0, 0, pw / 2, ph / 2, 0, 0, w, h, bits, info, DIB_RGB_COLORS, SRCCOPY);
-    ::GlobalUnlock(dib);
-    ::GlobalFree(dib);
+    StretchPicture(pDC->m_hDC, m_wndImage, 0, 0, int(pw), int(ph));
 }
 
 // ---------------------------------------------------------------- update handlers

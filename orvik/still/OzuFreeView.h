@@ -76,6 +76,13 @@ protected:
     afx_msg void OnZoomIn();
     afx_msg void OnZoomOut();
     afx_msg void OnEditCopy();
+    afx_msg void OnEditUndo();
+    afx_msg void OnEditRedo();
+    afx_msg void OnInvert();
+    afx_msg void OnProcess(UINT nID);
+    afx_msg void OnReverse();
+    afx_msg void OnFlip();
+    afx_msg void OnRotate(UINT nID);
     afx_msg void OnTool(UINT nID);
     afx_msg void OnMeasureMerge();
     afx_msg void OnDeleteOne();
@@ -86,7 +93,6 @@ protected:
     afx_msg void OnMeasureToolSet();
     afx_msg void OnShowRuler();
     afx_msg void OnFilePrint();
-    afx_msg void OnFilePrintPreview();
 
     afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
     afx_msg void OnUpdateGeometry(CCmdUI* pCmdUI);
@@ -103,7 +109,21 @@ protected:
     afx_msg void OnUpdateFileName(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
 
+public:
+    // The undo stack: a copy of the picture before each change, the oldest
+    // forgotten past kUndoSlots; a new change ends the redo chain. FALSE when
+    // no copy could be made: the change then goes on without its undo step.
+    BOOL Push();
+    // Drops the step of a change that did not happen.
+    void Pop();
+
 private:
+    // The current picture and undo slot n change places.
+    void SwapWithSlot(int n);
+    void AfterUndoOrRedo();
+    // The picture changed by one library call.
+    void Changed();
+
     // The picture's size at the current zoom.
     CSize ZoomedSize() const;
     // Hands the layer the offset that maps view points to image points.

@@ -53,6 +53,17 @@ L_INT LBitmapBase::Copy(const LBitmapBase& source)
     return SUCCESS;
 }
 
+void LBitmapBase::SwapPicture(LBitmapBase& other)
+{
+    if (&other == this)
+        return;
+    Frame held = static_cast<Frame&&>(m_frame);
+    m_frame = static_cast<Frame&&>(other.m_frame);
+    other.m_frame = static_cast<Frame&&>(held);
+    Changed();
+    other.Changed();
+}
+
 L_INT LBitmapBase::ConvertFromDIB(const BITMAPINFO* info, const BYTE* bits)
 {
     if (!info || !bits)

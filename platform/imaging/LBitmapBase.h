@@ -17,6 +17,9 @@ public:
 
     // A deep copy; on failure this picture stays as it was.
     L_INT Copy(const LBitmapBase& source);
+    // Exchanges the two pictures (not their file names); needs no memory,
+    // so it cannot fail.
+    void SwapPicture(LBitmapBase& other);
     // From a DIB header (a negative height means top-down rows), its colour
     // table for 8 bits or fewer, and the pixel rows.
     L_INT ConvertFromDIB(const BITMAPINFO* info, const BYTE* bits);

@@ -9,6 +9,7 @@
 #include "OrvikHarness.h"
 
 #include <commctrl.h>
+#include <winspool.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +20,8 @@ using namespace orvik_test;
 namespace {
 
 const std::wstring kBin = ORVIK_BIN_DIR;
+// Orvik started without a camera, in English.
+const wchar_t kNoCamera[] = L"[Camera]\r\nbTolmira=0\r\nCamType=1\r\n[Gerneral]\r\nLogoTitle=Orvik Test\r\nLang=1033\r\n";
 
 std::wstring Env(const wchar_t* name)
 {
@@ -285,7 +288,7 @@ TEST(StillImages, OpenZoomMeasureCalibrateSaveClose)
 
     OrvikFolder folder(kBin);
     ASSERT_GT(folder.Copied(), 5);
-    folder.WriteSettings(L"[Camera]\r\nbTolmira=0\r\nCamType=1\r\n[Gerneral]\r\nLogoTitle=Orvik Test\r\nLang=1033\r\n");
+    folder.WriteSettings(kNoCamera);
     OrvikRun run(folder, script);
     ASSERT_TRUE(run.Started());
     HWND frame = run.WaitMainWindow(60000);
@@ -457,6 +460,257 @@ TEST(StillImages, OpenZoomMeasureCalibrateSaveClose)
         EXPECT_EQ(std::wstring::npos, b.find(L"unanswered")) << Narrow(b);
     // What the steps left for check-saved.sh.
     CopyFileW((samples + L"\\big.bmp").c_str(), (saved + L"\\big.bmp").c_str(), FALSE);
+}
+
+
+// ---------------------------------------------------------------- processing, undo, saving, printing
+
+// A 24-bit BMP as the display window writes it (54-byte headers, bottom-up).
+struct Bmp {
+    int w = 0, h = 0;
+    std::vector<DWORD> px;  // top-down 0xRRGGBB
+    DWORD At(int x, int y) const { return px[size_t(y) * w + x]; }
+    bool operator==(const Bmp& o) const { return w == o.w && h == o.h && px == o.px; }
+    double Mean() const
+    {
+        double sum = 0;
+        for (DWORD p : px)
+            sum += (p & 255) + (p >> 8 & 255) + (p >> 16 & 255);
+        return px.empty() ? 0 : sum / (px.size() * 3.0);
+    }
+    // Mean distance of the channels from their pixel's grey.
+    double Colourfulness() const
+    {
+        double sum = 0;
+        for (DWORD p : px) {
+            const int r = p >> 16 & 255, g = p >> 8 & 255, b = p & 255, grey = (r + g + b) / 3;
+            sum += std::abs(r - grey) + std::abs(g - grey) + std::abs(b - grey);
+        }
+        return px.empty() ? 0 : sum / px.size();
+    }
+    double Spread() const
+    {
+        const double m = Mean();
+        double sum = 0;
+        for (DWORD p : px)
+            for (int s = 0; s < 24; s += 8)
+                sum += std::abs(double(p >> s & 255) - m);
+        return px.empty() ? 0 : sum / (px.size() * 3.0);
+    }
+};
+
+Bmp ReadBmp(const std::wstring& path)
+{
+    Bmp b;
+    const std::string f = ReadBytes(path);
+    if (f.size() < 54 || f[0] != 'B' || f[1] != 'M')
+        return b;
+    const int w = *(const int*)&f[18], h = *(const int*)&f[22];
+    const int stride = (w * 3 + 3) & ~3;
+    if (*(const short*)&f[28] != 24 || w <= 0 || h <= 0 || f.size() < 54 + size_t(stride) * h)
+        return b;
+    b.w = w;
+    b.h = h;
+    b.px.resize(size_t(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = (const unsigned char*)&f[54 + size_t(h - 1 - y) * stride];
+        for (int x = 0; x < w; ++x)
+            b.px[size_t(y) * w + x] = DWORD(row[x * 3 + 2]) << 16 | DWORD(row[x * 3 + 1]) << 8 | row[x * 3];
+    }
+    return b;
+}
+
+std::wstring PrinterFile()
+{
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<wchar_t*>(L"FilePS"), &printer, nullptr))
+        return std::wstring();
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    std::wstring port;
+    if (GetPrinterW(printer, 2, buffer.data(), needed, &needed))
+        port = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pPortName;
+    ClosePrinter(printer);
+    return port.empty() || port[0] != L'/' ? std::wstring() : L"Z:" + port;
+}
+
+TEST(StillImages, ProcessUndoRedoSaveAndPrint)
+{
+    const std::wstring samples = Env(L"STILL_SAMPLES"), saved = Env(L"STILL_SAVED");
+    ASSERT_FALSE(samples.empty());
+    ASSERT_FALSE(saved.empty());
+    const std::wstring port = PrinterFile();
+    ASSERT_FALSE(port.empty()) << "the file printer FilePS is missing from the prefix (tools/wine-env adds it)";
+    DeleteFileW(port.c_str());
+    const std::wstring dir = saved + L"\\proc";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring original = dir + L"\\picture.bmp";
+    ASSERT_TRUE(CopyFileW((samples + L"\\bgr24.bmp").c_str(), original.c_str(), FALSE));
+
+    // Every state is written by Save As; the script holds its answers in order.
+    std::wstring script = L"open " + original + L"\n";
+    int saves = 0;
+    auto saveAs = [&](const std::wstring& name) {
+        script += L"save " + dir + L"\\" + name + L".bmp filter 1\n";
+        ++saves;
+    };
+    saveAs(L"p0");
+    saveAs(L"inv");
+    saveAs(L"inv2");
+    saveAs(L"r90");
+    saveAs(L"r360");
+    script += L"dialog 203 IDCANCEL\n";
+    saveAs(L"cancelled");
+    for (const wchar_t* m : {L"bright", L"contrast", L"saturation"}) {
+        script += L"dialog 203 IDOK\n";
+        saveAs(m);
+    }
+    for (int i = 1; i <= 21; ++i) {
+        script += L"dialog 203 IDOK\n";
+        saveAs(L"s" + std::to_wstring(i));
+    }
+    for (int i = 1; i <= 21; ++i)
+        saveAs(L"u" + std::to_wstring(i));
+    saveAs(L"redone");
+    saveAs(L"branched");
+    script += L"save " + dir + L"\\missing\\x.bmp filter 1\nmsgbox IDOK\n";  // a folder that is not there
+    script += L"msgbox IDNO\n";                                                // the close question
+    script += L"open " + samples + L"\\salt.bmp\n";
+    script += L"dialog 203 IDOK\n";
+    saveAs(L"median");
+    script += L"dialog 203 IDOK\n";
+    saveAs(L"average");
+    script += L"msgbox IDNO\n";
+    script += L"open " + samples + L"\\wide.bmp\nprint\n";
+
+    OrvikFolder folder(kBin);
+    ASSERT_GT(folder.Copied(), 5);
+    folder.WriteSettings(kNoCamera);
+    OrvikRun run(folder, script);
+    ASSERT_TRUE(run.Started());
+    HWND frame = run.WaitMainWindow(60000);
+    ASSERT_NE(frame, nullptr);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    Command(frame, 0xE101);
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame) == 1; }));
+    auto save = [&](const std::wstring& name) {
+        Command(frame, 0xE104);
+        const std::wstring path = dir + L"\\" + name + L".bmp";
+        EXPECT_TRUE(WaitFor([&] { return FileExists(path); })) << Narrow(name);
+        return ReadBmp(path);
+    };
+
+    const Bmp p0 = save(L"p0");
+    ASSERT_EQ(120, p0.w);
+    ASSERT_EQ(90, p0.h);
+
+    // Invert: every channel mirrored; twice, the picture.
+    Command(frame, 32911);
+    const Bmp inv = save(L"inv");
+    ASSERT_EQ(p0.px.size(), inv.px.size());
+    for (size_t i = 0; i < p0.px.size(); ++i)
+        ASSERT_EQ(p0.px[i] ^ 0xFFFFFF, inv.px[i]) << "pixel " << i;
+    Command(frame, 32911);
+    EXPECT_TRUE(save(L"inv2") == p0);
+    // Save writes to the file Save As chose, never over the opened one.
+    const std::string opened = ReadBytes(original);
+    Command(frame, 32911);
+    Command(frame, 0xE103);
+    EXPECT_TRUE(WaitFor([&] { return ReadBmp(dir + L"\\inv2.bmp") == inv; }));
+    EXPECT_EQ(opened, ReadBytes(original));
+    Command(frame, 32911);
+
+    // Clockwise by 90: the bottom-left corner comes to the top left.
+    Command(frame, 32779);
+    const Bmp r90 = save(L"r90");
+    ASSERT_EQ(90, r90.w);
+    ASSERT_EQ(120, r90.h);
+    for (int y = 0; y < r90.h; y += 7)
+        for (int x = 0; x < r90.w; x += 5)
+            ASSERT_EQ(p0.At(y, p0.h - 1 - x), r90.At(x, y)) << x << "," << y;
+    for (int i = 0; i < 3; ++i)
+        Command(frame, 32779);
+    EXPECT_TRUE(save(L"r360") == p0);
+
+    // A cancelled dialog changes nothing, and leaves no undo step (below).
+    Command(frame, 32772);
+    EXPECT_TRUE(save(L"cancelled") == p0);
+
+    // OK at once applies each mode's first parameter: +10 of 1000 raises
+    // the mean, spreads the values, makes the colours stronger.
+    Command(frame, 32912);
+    const Bmp bright = save(L"bright");
+    EXPECT_NEAR(p0.Mean() + 2.55, bright.Mean(), 0.6);
+    Command(frame, 32913);
+    const Bmp contrast = save(L"contrast");
+    EXPECT_GT(contrast.Spread(), bright.Spread());
+    EXPECT_NEAR(bright.Mean(), contrast.Mean(), 1.5);
+    Command(frame, 32914);
+    const Bmp saturation = save(L"saturation");
+    EXPECT_GT(saturation.Colourfulness(), contrast.Colourfulness());
+
+    // Twenty-one changes: the undo stack keeps the last twenty states.
+    std::vector<Bmp> states = {saturation};
+    for (int i = 1; i <= 21; ++i) {
+        Command(frame, 32912);
+        states.push_back(save(L"s" + std::to_wstring(i)));
+        ASSERT_FALSE(states[i] == states[i - 1]) << "step " << i << " changed nothing";
+    }
+    for (int i = 1; i <= 21; ++i) {
+        Command(frame, 0xE12B);  // Undo
+        const Bmp u = save(L"u" + std::to_wstring(i));
+        // The 21st undo does nothing: the state before the second change stays.
+        const int want = std::max(21 - i, 1);
+        EXPECT_TRUE(u == states[want]) << "undo " << i << " is not the state after change " << want;
+    }
+    for (int i = 0; i < 20; ++i)
+        Command(frame, 0xE12C);  // Redo
+    EXPECT_TRUE(save(L"redone") == states[21]);
+    // Undo, then a new change: Redo is gone.
+    Command(frame, 0xE12B);
+    Command(frame, 32777);  // Reverse
+    Command(frame, 0xE12C);
+    const Bmp branched = save(L"branched");
+    ASSERT_EQ(states[20].w, branched.w);
+    for (int x = 0; x < branched.w; x += 3)
+        EXPECT_EQ(states[20].At(branched.w - 1 - x, 10), branched.At(x, 10)) << x;
+
+    // Changed after the last save, then a save that fails: it says so, and
+    // the close question still comes.
+    Command(frame, 32911);
+    const size_t boxes = run.Boxes().size();
+    Command(frame, 0xE104);
+    EXPECT_TRUE(WaitFor([&] { return run.Boxes().size() == boxes + 1; }));
+    EXPECT_FALSE(FileExists(dir + L"\\missing\\x.bmp"));
+    PostMessageW(ActiveChild(frame), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return CountBoxes(run.Boxes(), L"Do you want to save Image?") == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return MdiChildren(frame) == 0; }));
+
+    // Median removes a single outlier; the average of a flat picture is flat.
+    Command(frame, 0xE101);
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame) == 1; }));
+    Command(frame, 32774);
+    const Bmp median = save(L"median");
+    ASSERT_FALSE(median.px.empty());
+    for (DWORD p : median.px)
+        ASSERT_EQ(0x646464u, p);
+    Command(frame, 32772);
+    EXPECT_TRUE(save(L"average") == median);
+    PostMessageW(ActiveChild(frame), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return MdiChildren(frame) == 0; }));
+
+    // Printing: one page of the wide picture on the file printer, for
+    // check-printed.sh.
+    Command(frame, 0xE101);
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame) == 1; }));
+    Command(frame, 57607);
+    EXPECT_TRUE(WaitFor([&] { return ReadBytes(port).find("%%EOF") != std::string::npos; }, 30000));
+    CopyFileW(port.c_str(), (saved + L"\\printed.ps").c_str(), FALSE);
+
+    EXPECT_NE(STILL_ACTIVE, run.Close(60000));
+    for (const std::wstring& b : run.Boxes())
+        EXPECT_EQ(std::wstring::npos, b.find(L"unanswered")) << Narrow(b);
 }
 
 }  // namespace

@@ -516,3 +516,189 @@ TEST(RulerSetDlg, SavesLoadsAndRefuses)
     EXPECT_STREQ(L"cm", f.Text(IDC_RS_X_UNIT));
     DeleteFileW(path.c_str());
 }
+
+// ---------------------------------------------------------------- processing dialog
+#include "ImageProcessDlg.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// A 24-bit picture whose every pixel differs from its neighbours.
+void MakeCoded(LBitmap& bmp, int w, int h)
+{
+    std::vector<BYTE> rows(size_t((w * 3 + 3) & ~3) * h);
+    const int stride = (w * 3 + 3) & ~3;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            BYTE* p = &rows[size_t(y) * stride + x * 3];
+            p[0] = BYTE(x * 7 + y);
+            p[1] = BYTE(y * 5 + 40);
+            p[2] = BYTE((x ^ y) * 3);
+        }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    ASSERT_EQ(SUCCESS, bmp.ConvertFromDIB(&info, rows.data()));
+}
+
+TEST(ImageProcessDlg, PreviewsFitEveryShapeInsideTheBox)
+{
+    const struct {
+        int w, h, fw, fh;
+    } cases[] = {
+        {400, 100, 152, 38}, {100, 400, 32, 130}, {100, 100, 100, 100}, {152, 130, 152, 130},
+        {160, 150, 138, 130},  // between 1:1 and 152:130: fitted by its height
+        {150, 140, 139, 130},  // narrower than the box but too high
+        {2000, 10, 152, 1},    {10, 5000, 1, 130},   {1, 1, 1, 1},
+    };
+    for (const auto& c : cases) {
+        const CSize s = CImageProcessDlg::FitSize(c.w, c.h);
+        EXPECT_EQ(CSize(c.fw, c.fh), s) << c.w << " x " << c.h;
+    }
+}
+
+struct ProcessDialog {
+    LBitmap picture;
+    CImageProcessDlg dlg;
+    explicit ProcessDialog(int mode, int w = 400, int h = 100)
+    {
+        MakeCoded(picture, w, h);
+        dlg.Init(picture, mode);
+        created = dlg.Create(IDD_IMAGE_PROCESS, nullptr) != FALSE;
+    }
+    ~ProcessDialog()
+    {
+        if (dlg.m_hWnd)
+            dlg.DestroyWindow();
+    }
+    HWND Slider() const { return ::GetDlgItem(dlg.m_hWnd, IDC_PROC_SLIDER); }
+    std::wstring Value() const
+    {
+        wchar_t buf[32] = {};
+        ::GetDlgItemTextW(dlg.m_hWnd, IDC_PROC_VALUE, buf, 32);
+        return buf;
+    }
+    bool created = false;
+};
+
+TEST(ImageProcessDlg, EachModeStartsWithItsTitleRangeAndParameter)
+{
+    const struct {
+        int mode;
+        const wchar_t* title;
+        int low, high, parameter;
+    } cases[] = {
+        {1, L"ImageAverage", 3, 255, 3},      {2, L"ImageMedian", 2, 20, 2},
+        {3, L"ImageSharpen", -100, 100, 10},  {4, L"ImageEmboss", 0, 100, 0},
+        {5, L"ImageRotate", 0, 360, 0},       {6, L"ImageBrightness", -100, 100, 10},
+        {7, L"ImageConstrast", -100, 100, 10}, {8, L"ImageSaturation", -100, 100, 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ProcessDialog d(c.mode);
+        ASSERT_TRUE(d.created);
+        wchar_t caption[64] = {};
+        ::GetWindowTextW(d.dlg.m_hWnd, caption, 64);
+        EXPECT_STREQ(c.title, caption);
+        EXPECT_EQ(c.low, (int)::SendMessageW(d.Slider(), TBM_GETRANGEMIN, 0, 0));
+        EXPECT_EQ(c.high, (int)::SendMessageW(d.Slider(), TBM_GETRANGEMAX, 0, 0));
+        EXPECT_EQ(c.parameter, d.dlg.m_nParameter);
+        EXPECT_EQ(std::to_wstring(c.parameter), d.Value());
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d.dlg.m_hWnd, IDC_PROC_VALUE)));
+        // Previews fitted to the box: 400 x 100 shows at 152 x 38.
+        EXPECT_EQ(152, d.dlg.AfterPicture().GetWidth());
+        EXPECT_EQ(38, d.dlg.AfterPicture().GetHeight());
+    }
+}
+
+TEST(ImageProcessDlg, TheParameterFollowsTheSliderOnlyWhenTheButtonIsReleased)
+{
+    ProcessDialog d(CImageProcessDlg::kRotate, 400, 100);
+    ASSERT_TRUE(d.created);
+    // A keyboard move: the value box follows, the parameter does not.
+    ::SendMessageW(d.Slider(), TBM_SETPOS, TRUE, 90);
+    ::SendMessageW(d.dlg.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_LINEDOWN, 0), (LPARAM)d.Slider());
+    EXPECT_EQ(L"90", d.Value());
+    EXPECT_EQ(0, d.dlg.m_nParameter);
+    // The release: parameter in hundredths of a degree, and the preview is
+    // the turned picture fitted by its turned size (100 x 400).
+    ::SendMessageW(d.Slider(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    ::SendMessageW(d.Slider(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    const int pos = (int)::SendMessageW(d.Slider(), TBM_GETPOS, 0, 0);
+    EXPECT_EQ(pos * 100, d.dlg.m_nParameter);
+    ::SendMessageW(d.Slider(), TBM_SETPOS, TRUE, 90);
+    EXPECT_EQ(1, ::SendMessageW(d.dlg.m_hWnd, CReleaseNotifySlider::WM_SLIDER_RELEASED, 0, 0));
+    EXPECT_EQ(9000, d.dlg.m_nParameter);
+    EXPECT_EQ(32, d.dlg.AfterPicture().GetWidth());
+    EXPECT_EQ(130, d.dlg.AfterPicture().GetHeight());
+}
+
+TEST(ImageProcessDlg, TheAfterBoxShowsThePreviewCentredOnBlack)
+{
+    ProcessDialog d(CImageProcessDlg::kBrightness, 100, 100);
+    ASSERT_TRUE(d.created);
+    HWND after = ::GetDlgItem(d.dlg.m_hWnd, IDC_PROC_AFTER);
+    RECT rc;
+    ::GetClientRect(after, &rc);
+    EXPECT_EQ(152, rc.right);
+    EXPECT_EQ(130, rc.bottom);
+    // Painted into a DIB through WM_PAINT's own DC: repaint repeatedly (each
+    // paint frees the previous one's DIB), then read it from the screen DC.
+    d.dlg.ShowWindow(SW_SHOWNOACTIVATE);
+    for (int i = 0; i < 20; ++i) {
+        ::InvalidateRect(after, nullptr, FALSE);
+        ::UpdateWindow(after);
+    }
+    HDC dc = ::GetDC(after);
+    const COLORREF corner = ::GetPixel(dc, 2, 2), left = ::GetPixel(dc, 25, 65), inside = ::GetPixel(dc, 27, 65),
+                   right = ::GetPixel(dc, 127, 65);
+    ::ReleaseDC(after, dc);
+    if (corner == CLR_INVALID)
+        GTEST_SKIP() << "the box is not on the screen";
+    EXPECT_EQ(RGB(0, 0, 0), corner);
+    EXPECT_EQ(RGB(0, 0, 0), left);   // 100 wide from x = 26
+    EXPECT_NE(RGB(0, 0, 0), inside);
+    EXPECT_EQ(RGB(0, 0, 0), right);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the unused relatives
+#include "PictureFamily.h"
+
+namespace {
+
+TEST(PictureFamily, TheViewScrollsOverAHundredSquareAndTheControlPaintsItsPicture)
+{
+    HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_NE(nullptr, parent);
+    CWnd* host = CWnd::FromHandle(parent);
+    CImageView* view = static_cast<CImageView*>(RUNTIME_CLASS(CImageView)->CreateObject());
+    ASSERT_NE(nullptr, view);
+    ASSERT_TRUE(view->Create(nullptr, L"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 50), host, 1));
+    view->OnInitialUpdate();
+    EXPECT_EQ(CSize(100, 100), view->GetTotalSize());
+    view->DestroyWindow();
+
+    CAnimPictureCtrl ctrl;
+    ASSERT_TRUE(ctrl.Create(L"", WS_CHILD | WS_VISIBLE, CRect(60, 0, 160, 100), host, 2));
+    MakeCoded(ctrl.Picture(), 40, 30);
+    ctrl.Invalidate(FALSE);
+    ctrl.UpdateWindow();
+    HDC dc = ::GetDC(ctrl.m_hWnd);
+    const COLORREF inside = ::GetPixel(dc, 3, 2);
+    ::ReleaseDC(ctrl.m_hWnd, dc);
+    if (inside != CLR_INVALID) {
+        // Pixel (3, 2) of the coded picture: blue 23, green 50, red 3.
+        EXPECT_EQ(RGB(3, 50, 23), inside);
+    }
+    ctrl.DestroyWindow();
+    ::DestroyWindow(parent);
+}
+
+}  // namespace

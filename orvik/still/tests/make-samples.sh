@@ -38,3 +38,7 @@ convert -size 1400x1100 -seed 11 plasma: -type TrueColor BMP3:big.bmp
 cp big.bmp big2.bmp
 # Named as a picture, but none.
 printf 'not a picture\n' >broken.bmp
+# Flat grey with one white pixel, for the median and the average.
+convert -size 40x30 xc:'rgb(100,100,100)' -fill white -draw 'point 20,15' -type TrueColor BMP3:salt.bmp
+# Wider than the printable width of an A4 page at 96 pixels an inch.
+convert -size 1200x300 gradient:red-blue -type TrueColor BMP3:wide.bmp

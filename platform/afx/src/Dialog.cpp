@@ -517,9 +517,10 @@ INT_PTR CPrintDialog::DoModal() {
     AfxScriptAnswer a;
     if (AfxImplScriptNext(kScriptPrint, a, nullptr, nullptr, m_pd.Flags)) {
         if (a.bCancel) return IDCANCEL;
-        // The default printer, as the user would have accepted it.
+        // The printer handed in, or the default one, as the user would have
+        // accepted it.
         DWORD keep = m_pd.Flags;
-        if (!GetDefaults()) return IDCANCEL;
+        if (!m_pd.hDevNames && !GetDefaults()) return IDCANCEL;
         m_pd.Flags = keep & ~PD_RETURNDEFAULT;
         m_pd.nCopies = (WORD)(a.nValue > 0 ? a.nValue : 1);
         if (keep & PD_RETURNDC) CreatePrinterDC();

@@ -9,7 +9,14 @@ CPrintInfo::CPrintInfo()
     : m_pPD(new CPrintDialog(FALSE, PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOSELECTION | PD_HIDEPRINTTOFILE)),
       m_bDirect(FALSE), m_bPreview(FALSE), m_bContinuePrinting(TRUE), m_nCurPage(1), m_nNumPreviewPages(1),
       m_lpUserData(nullptr), m_nMinPage(1), m_nMaxPage(0xFFFF), m_nFromPage(1), m_nToPage(0xFFFF) {}
-CPrintInfo::~CPrintInfo() { delete m_pPD; }
+CPrintInfo::~CPrintInfo() {
+    // The printer settings the job borrowed stay with the application.
+    if (CWinApp* app = AfxGetApp()) {
+        if (m_pPD->m_pd.hDevMode == app->m_hDevMode) m_pPD->m_pd.hDevMode = nullptr;
+        if (m_pPD->m_pd.hDevNames == app->m_hDevNames) m_pPD->m_pd.hDevNames = nullptr;
+    }
+    delete m_pPD;
+}
 
 // ---------------------------------------------------------------- CDocument
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
@@ -276,12 +283,30 @@ BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
     CPrintDialog* pd = pInfo->m_pPD;
     pd->m_pd.nMinPage = (WORD)pInfo->GetMinPage();
     pd->m_pd.nMaxPage = (WORD)pInfo->GetMaxPage();
-    pd->m_pd.nFromPage = (WORD)pInfo->GetMinPage();
-    pd->m_pd.nToPage = (WORD)pInfo->GetMaxPage();
+    // The caller's page range where it lies inside the document, else all.
+    const UINT lo = pInfo->GetMinPage(), hi = pInfo->GetMaxPage();
+    const UINT from = pInfo->m_nFromPage < lo || pInfo->m_nFromPage > hi ? lo : pInfo->m_nFromPage;
+    pd->m_pd.nFromPage = (WORD)from;
+    pd->m_pd.nToPage = (WORD)(pInfo->m_nToPage < from || pInfo->m_nToPage > hi ? hi : pInfo->m_nToPage);
+    // The printer and settings chosen in Print Setup (or the default printer
+    // the first time), which the application keeps for the next job.
+    CWinApp* app = AfxGetApp();
+    PRINTDLGW chosen = {};
+    if (app && app->GetPrinterDeviceDefaults(&chosen)) {
+        pd->m_pd.hDevMode = chosen.hDevMode;
+        pd->m_pd.hDevNames = chosen.hDevNames;
+    }
     if (pInfo->m_bDirect) {
-        if (!pd->GetDefaults() || !pd->CreatePrinterDC()) return FALSE;
+        if (!pd->m_pd.hDevNames && !pd->GetDefaults()) return FALSE;
+        if (!pd->CreatePrinterDC()) return FALSE;
     } else {
-        if (pd->DoModal() != IDOK) return FALSE;
+        const INT_PTR answer = pd->DoModal();
+        // The dialog may hand back new settings in place of those lent to it.
+        if (app && chosen.hDevNames) {
+            app->m_hDevMode = pd->m_pd.hDevMode;
+            app->m_hDevNames = pd->m_pd.hDevNames;
+        }
+        if (answer != IDOK) return FALSE;
         if (!pd->GetPrinterDC() && !pd->CreatePrinterDC()) return FALSE;
     }
     pInfo->m_nFromPage = pd->m_pd.nFromPage;

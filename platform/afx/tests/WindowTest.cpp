@@ -8,6 +8,7 @@
 #include "AfxExtension.h"
 #include "AfxTestScript.h"
 #include "TestRes.h"
+#include <winspool.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -1051,3 +1052,37 @@ TEST(RunLoopTest, IdleUpdatesThenExitEndsTheLoop) {
 }
 
 }  // namespace
+
+// Printing starts from the printer and settings of Print Setup, which the
+// application keeps after the job; a range the view asks for is the default.
+TEST(PrintingTest, PrintSetupChoicesReachTheJobAndStayWithTheApplication) {
+    wchar_t name[256];
+    DWORD size = 256;
+    if (!GetDefaultPrinterW(name, &size)) GTEST_SKIP() << "no printer in this prefix";
+    AfxTestSetScript(L"print\nprint\n");
+    theApp.OnFilePrintSetup();
+    ASSERT_NE(nullptr, theApp.m_hDevMode);
+    ASSERT_NE(nullptr, theApp.m_hDevNames);
+    DEVMODEW* dm = static_cast<DEVMODEW*>(GlobalLock(theApp.m_hDevMode));
+    dm->dmOrientation = DMORIENT_LANDSCAPE;
+    dm->dmFields |= DM_ORIENTATION;
+    GlobalUnlock(theApp.m_hDevMode);
+    CSampleView view;
+    {
+        CPrintInfo info;
+        info.SetMaxPage(15);
+        info.m_nFromPage = info.m_nToPage = 1;
+        ASSERT_TRUE(view.DoPreparePrinting(&info));
+        EXPECT_EQ(1u, info.m_pPD->m_pd.nFromPage);
+        EXPECT_EQ(1u, info.m_pPD->m_pd.nToPage);
+        HDC dc = info.m_pPD->GetPrinterDC();
+        ASSERT_NE(nullptr, dc);
+        EXPECT_GT(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)) << "not the landscape chosen in Print Setup";
+    }
+    // The job's end freed nothing of the application's.
+    ASSERT_GT(GlobalSize(theApp.m_hDevMode), 0u);
+    dm = static_cast<DEVMODEW*>(GlobalLock(theApp.m_hDevMode));
+    EXPECT_EQ(DMORIENT_LANDSCAPE, dm->dmOrientation);
+    GlobalUnlock(theApp.m_hDevMode);
+    AfxTestSetScript(L"");
+}

@@ -157,6 +157,16 @@
 
 // Camera panels, presets and measuring
 #define S_IMAGE_CONTRAST      "تباين الصورة"
+#define S_IMAGE_AVERAGE       "متوسط الصورة"
+#define S_IMAGE_MEDIAN        "وسيط الصورة"
+#define S_IMAGE_SHARPEN       "حدة الصورة"
+#define S_IMAGE_EMBOSS        "نقش الصورة"
+#define S_IMAGE_ROTATE        "تدوير الصورة"
+#define S_IMAGE_BRIGHTNESS    "سطوع الصورة"
+#define S_IMAGE_SATURATION    "تشبع الصورة"
+#define D_PROC_BEFORE         "قبل المعالجة"
+#define D_PROC_AFTER          "بعد المعالجة"
+#define D_PROC_VALUE          "القيمة"
 #define S_TIP_DATABASE        "إدارة معلمات الكاميرا"
 #define S_TIP_DEFAULT         "استعادة القيم الافتراضية"
 #define S_TIP_PAUSE           "إيقاف الفيديو مؤقتًا"
@@ -176,6 +186,7 @@
 #define S_CONFIRM_APPLY       "هل تريد تطبيق العنصر المحدد؟"
 #define S_DELETE_ALL_MEASURES "هل تريد حذف كل القياسات؟"
 #define S_SAVE_MEASURES       "هل تريد حفظ بيانات القياس في الصورة؟"
+#define S_SAVE_UNKNOWN_TYPE   "لم يُحفظ شيء: يمكن كتابة ملفات .bmp و .jpg فقط. استخدم حفظ باسم لاختيار ملف."
 
 #define D_FONT            "MS Shell Dlg"
 #define D_OK              "موافق"

@@ -156,6 +156,16 @@
 
 // Camera panels, presets and measuring
 #define S_IMAGE_CONTRAST      "Bildkontrast"
+#define S_IMAGE_AVERAGE       "Bildmittelwert"
+#define S_IMAGE_MEDIAN        "Bildmedian"
+#define S_IMAGE_SHARPEN       "Bildschärfe"
+#define S_IMAGE_EMBOSS        "Bildrelief"
+#define S_IMAGE_ROTATE        "Bilddrehung"
+#define S_IMAGE_BRIGHTNESS    "Bildhelligkeit"
+#define S_IMAGE_SATURATION    "Bildsättigung"
+#define D_PROC_BEFORE         "Vorher"
+#define D_PROC_AFTER          "Nachher"
+#define D_PROC_VALUE          "Wert"
 #define S_TIP_DATABASE        "Kameraparameter verwalten"
 #define S_TIP_DEFAULT         "Standardwerte wiederherstellen"
 #define S_TIP_PAUSE           "Video anhalten"
@@ -175,6 +185,7 @@
 #define S_CONFIRM_APPLY       "Gewählten Eintrag anwenden?"
 #define S_DELETE_ALL_MEASURES "Möchten Sie alle Messungen löschen?"
 #define S_SAVE_MEASURES       "Möchten Sie die Messdaten im Bild speichern?"
+#define S_SAVE_UNKNOWN_TYPE   "Nichts wurde gespeichert: Nur .bmp- und .jpg-Dateien können geschrieben werden. Wählen Sie mit „Speichern unter“ eine Datei."
 
 #define D_FONT            "MS Shell Dlg"
 #define D_OK              "OK"

@@ -167,6 +167,16 @@
 
 // Camera panels, presets and measuring
 #define S_IMAGE_CONTRAST      "ImageConstrast"
+#define S_IMAGE_AVERAGE       "ImageAverage"
+#define S_IMAGE_MEDIAN        "ImageMedian"
+#define S_IMAGE_SHARPEN       "ImageSharpen"
+#define S_IMAGE_EMBOSS        "ImageEmboss"
+#define S_IMAGE_ROTATE        "ImageRotate"
+#define S_IMAGE_BRIGHTNESS    "ImageBrightness"
+#define S_IMAGE_SATURATION    "ImageSaturation"
+#define D_PROC_BEFORE         "Before processing"
+#define D_PROC_AFTER          "After processing"
+#define D_PROC_VALUE          "Value"
 #define S_TIP_DATABASE        "Manage camera param"
 #define S_TIP_DEFAULT         "Recover default value"
 #define S_TIP_PAUSE           "Pause video"
@@ -186,6 +196,7 @@
 #define S_CONFIRM_APPLY       "Apply the selected item ?"
 #define S_DELETE_ALL_MEASURES "Do you want to delete all Measures?"
 #define S_SAVE_MEASURES       "Do you want to save measurement data to image?"
+#define S_SAVE_UNKNOWN_TYPE   "Nothing was saved: only .bmp and .jpg files can be written. Use Save As to choose a file."
 
 // Dialogs
 #define D_FONT            "MS Shell Dlg"

@@ -156,6 +156,16 @@
 
 // Camera panels, presets and measuring
 #define S_IMAGE_CONTRAST      "Contraste de l'image"
+#define S_IMAGE_AVERAGE       "Moyenne de l'image"
+#define S_IMAGE_MEDIAN        "Médiane de l'image"
+#define S_IMAGE_SHARPEN       "Netteté de l'image"
+#define S_IMAGE_EMBOSS        "Relief de l'image"
+#define S_IMAGE_ROTATE        "Rotation de l'image"
+#define S_IMAGE_BRIGHTNESS    "Luminosité de l'image"
+#define S_IMAGE_SATURATION    "Saturation de l'image"
+#define D_PROC_BEFORE         "Avant"
+#define D_PROC_AFTER          "Après"
+#define D_PROC_VALUE          "Valeur"
 #define S_TIP_DATABASE        "Gérer les paramètres de la caméra"
 #define S_TIP_DEFAULT         "Rétablir les valeurs par défaut"
 #define S_TIP_PAUSE           "Mettre la vidéo en pause"
@@ -175,6 +185,7 @@
 #define S_CONFIRM_APPLY       "Appliquer l'élément sélectionné ?"
 #define S_DELETE_ALL_MEASURES "Voulez-vous supprimer toutes les mesures ?"
 #define S_SAVE_MEASURES       "Voulez-vous enregistrer les données de mesure dans l'image ?"
+#define S_SAVE_UNKNOWN_TYPE   "Rien n'a été enregistré : seuls les fichiers .bmp et .jpg peuvent être écrits. Choisissez un fichier avec Enregistrer sous."
 
 #define D_FONT            "MS Shell Dlg"
 #define D_OK              "OK"

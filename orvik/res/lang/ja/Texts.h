@@ -156,6 +156,16 @@
 
 // Camera panels, presets and measuring
 #define S_IMAGE_CONTRAST      "画像のコントラスト"
+#define S_IMAGE_AVERAGE       "画像の平均化"
+#define S_IMAGE_MEDIAN        "画像のメディアン"
+#define S_IMAGE_SHARPEN       "画像のシャープ"
+#define S_IMAGE_EMBOSS        "画像のエンボス"
+#define S_IMAGE_ROTATE        "画像の回転"
+#define S_IMAGE_BRIGHTNESS    "画像の明るさ"
+#define S_IMAGE_SATURATION    "画像の彩度"
+#define D_PROC_BEFORE         "処理前"
+#define D_PROC_AFTER          "処理後"
+#define D_PROC_VALUE          "値"
 #define S_TIP_DATABASE        "カメラ パラメーターの管理"
 #define S_TIP_DEFAULT         "既定値に戻す"
 #define S_TIP_PAUSE           "ビデオを一時停止"
@@ -175,6 +185,7 @@
 #define S_CONFIRM_APPLY       "選択した項目を適用しますか?"
 #define S_DELETE_ALL_MEASURES "すべての計測を削除しますか?"
 #define S_SAVE_MEASURES       "計測データを画像に保存しますか?"
+#define S_SAVE_UNKNOWN_TYPE   "保存されませんでした: 書き込めるのは .bmp と .jpg ファイルだけです。「名前を付けて保存」でファイルを選んでください。"
 
 #define D_FONT            "MS Shell Dlg"
 #define D_OK              "OK"

@@ -156,6 +156,16 @@
 
 // Camera panels, presets and measuring
 #define S_IMAGE_CONTRAST      "Kontrast obrazu"
+#define S_IMAGE_AVERAGE       "Uśrednianie obrazu"
+#define S_IMAGE_MEDIAN        "Mediana obrazu"
+#define S_IMAGE_SHARPEN       "Wyostrzanie obrazu"
+#define S_IMAGE_EMBOSS        "Płaskorzeźba obrazu"
+#define S_IMAGE_ROTATE        "Obrót obrazu"
+#define S_IMAGE_BRIGHTNESS    "Jasność obrazu"
+#define S_IMAGE_SATURATION    "Nasycenie obrazu"
+#define D_PROC_BEFORE         "Przed"
+#define D_PROC_AFTER          "Po"
+#define D_PROC_VALUE          "Wartość"
 #define S_TIP_DATABASE        "Zarządzaj parametrami kamery"
 #define S_TIP_DEFAULT         "Przywróć wartości domyślne"
 #define S_TIP_PAUSE           "Wstrzymaj wideo"
@@ -175,6 +185,7 @@
 #define S_CONFIRM_APPLY       "Zastosować wybraną pozycję?"
 #define S_DELETE_ALL_MEASURES "Czy usunąć wszystkie pomiary?"
 #define S_SAVE_MEASURES       "Czy zapisać dane pomiarowe w obrazie?"
+#define S_SAVE_UNKNOWN_TYPE   "Nic nie zapisano: można zapisywać tylko pliki .bmp i .jpg. Wybierz plik poleceniem Zapisz jako."
 
 #define D_FONT            "MS Shell Dlg"
 #define D_OK              "OK"

@@ -156,6 +156,16 @@
 
 // Camera panels, presets and measuring
 #define S_IMAGE_CONTRAST      "图像对比度"
+#define S_IMAGE_AVERAGE       "图像平均"
+#define S_IMAGE_MEDIAN        "图像中值"
+#define S_IMAGE_SHARPEN       "图像锐化"
+#define S_IMAGE_EMBOSS        "图像浮雕"
+#define S_IMAGE_ROTATE        "图像旋转"
+#define S_IMAGE_BRIGHTNESS    "图像亮度"
+#define S_IMAGE_SATURATION    "图像饱和度"
+#define D_PROC_BEFORE         "处理前"
+#define D_PROC_AFTER          "处理后"
+#define D_PROC_VALUE          "值"
 #define S_TIP_DATABASE        "管理相机参数"
 #define S_TIP_DEFAULT         "恢复默认值"
 #define S_TIP_PAUSE           "暂停视频"
@@ -175,6 +185,7 @@
 #define S_CONFIRM_APPLY       "应用所选项目？"
 #define S_DELETE_ALL_MEASURES "是否删除所有测量？"
 #define S_SAVE_MEASURES       "是否将测量数据保存到图像？"
+#define S_SAVE_UNKNOWN_TYPE   "未保存：只能写入 .bmp 和 .jpg 文件。请使用“另存为”选择文件。"
 
 #define D_FONT            "MS Shell Dlg"
 #define D_OK              "确定"
