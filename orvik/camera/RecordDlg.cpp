@@ -1,5 +1,6 @@
 #include "RecordDlg.h"
 
+#include <AfxDialogs.h>
 #include <CameraSdk.h>
 #include <Globals.h>
 #include <OrvikDoc.h>
@@ -56,8 +57,8 @@ bool MakeRecordFrame(bool directShow, int width, int height, int stride, const B
 }
 
 BEGIN_MESSAGE_MAP(CRecordDlg, CBCGPDialog)
-    ON_BN_CLICKED(IDC_REC_BROWSE, &CRecordDlg::OnBrowse)
-    ON_BN_CLICKED(IDC_REC_START, &CRecordDlg::OnStartPause)
+    ON_BN_CLICKED(IDC_REC_BROWSE, OnBrowse)
+    ON_BN_CLICKED(IDC_REC_START, OnStartPause)
     ON_WM_TIMER()
     ON_WM_CLOSE()
 END_MESSAGE_MAP()
@@ -148,7 +149,7 @@ bool CRecordDlg::GrabFrame(RecordFrame& frame) {
         // the graph reports is refused rather than read past.
         const int stride = Stride24(int(w));
         if ((long long)stride * h > size) return false;
-        std::vector<BYTE> buf(size_t(size));
+        std::vector<BYTE> buf((size_t)size);
         long got = size;
         if (FAILED(graph->CaptureToBuf(&got, buf.data())) || got < (long long)stride * h) return false;
         return MakeRecordFrame(true, int(w), int(h), stride, buf.data(), frame);
@@ -178,8 +179,8 @@ void CRecordDlg::OnTimer(UINT_PTR nIDEvent) {
         bmi.bmiHeader.biPlanes = 1;
         bmi.bmiHeader.biBitCount = 24;
         bmi.bmiHeader.biCompression = BI_RGB;
-        wchar_t trace[16];
-        wsprintfW(trace, L"%d", frame.width);
+        CString trace;
+        trace.Format(L"%d", frame.width);
         OutputDebugStringW(trace);
         HDC screen = ::GetDC(nullptr);
         void* bits = nullptr;

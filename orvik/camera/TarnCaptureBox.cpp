@@ -1,5 +1,6 @@
 #include "TarnCaptureBox.h"
 
+#include <AfxDialogs.h>
 #include <CameraSdk.h>
 #include <Globals.h>
 #include <Messages.h>
@@ -70,15 +71,15 @@ CString CaptureStillPath(const CString& folder, const CString& prefix, int numbe
 
 BEGIN_MESSAGE_MAP(CTarnCaptureBox, CBCGPDialog)
     ON_WM_TIMER()
-    ON_BN_CLICKED(IDC_CAP_START, &CTarnCaptureBox::OnStartSeries)
-    ON_BN_CLICKED(IDC_CAP_STOP, &CTarnCaptureBox::OnStopSeries)
-    ON_BN_CLICKED(IDC_CAP_BROWSE, &CTarnCaptureBox::OnBrowse)
-    ON_EN_CHANGE(IDC_CAP_WAIT, &CTarnCaptureBox::OnChangeWait)
-    ON_EN_CHANGE(IDC_CAP_INTERVAL, &CTarnCaptureBox::OnChangeInterval)
-    ON_EN_CHANGE(IDC_CAP_IMAGES, &CTarnCaptureBox::OnChangeImages)
-    ON_CBN_SELCHANGE(IDC_CAP_RESOLUTION, &CTarnCaptureBox::OnResolution)
-    ON_BN_CLICKED(IDC_CAP_CAPTURE, &CTarnCaptureBox::OnCapture)
-    ON_BN_CLICKED(IDC_CAP_RECORD, &CTarnCaptureBox::OnRecord)
+    ON_BN_CLICKED(IDC_CAP_START, OnStartSeries)
+    ON_BN_CLICKED(IDC_CAP_STOP, OnStopSeries)
+    ON_BN_CLICKED(IDC_CAP_BROWSE, OnBrowse)
+    ON_EN_CHANGE(IDC_CAP_WAIT, OnChangeWait)
+    ON_EN_CHANGE(IDC_CAP_INTERVAL, OnChangeInterval)
+    ON_EN_CHANGE(IDC_CAP_IMAGES, OnChangeImages)
+    ON_CBN_SELCHANGE(IDC_CAP_RESOLUTION, OnResolution)
+    ON_BN_CLICKED(IDC_CAP_CAPTURE, OnCapture)
+    ON_BN_CLICKED(IDC_CAP_RECORD, OnRecord)
     ON_WM_CTLCOLOR()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
