@@ -3,6 +3,7 @@
 #include <OrvikDoc.h>
 #include <Settings.h>
 
+#include "DialogInit.h"
 #include "Resource.h"
 
 int CaptureFactorToIndex(int factor) { return factor / 2; }
@@ -12,6 +13,7 @@ CCaptureSetDlg::CCaptureSetDlg(COrvikDoc* doc, CWnd* pParent) : CBCGPDialog(IDD_
 
 BOOL CCaptureSetDlg::OnInitDialog() {
     CBCGPDialog::OnInitDialog();
+    AddDialogInitItems(m_hWnd, IDD_CAPTURE_SET);
     if (!m_pDoc) return TRUE;
     SendDlgItemMessage(IDC_CS_SINGLE_X, CB_SETCURSEL, CaptureFactorToIndex(m_pDoc->m_nSingleCapSubX), 0);
     SendDlgItemMessage(IDC_CS_SINGLE_Y, CB_SETCURSEL, CaptureFactorToIndex(m_pDoc->m_nSingleCapSubY), 0);

@@ -13,6 +13,7 @@
 
 #include <climits>
 
+#include "DialogInit.h"
 #include "Resource.h"
 
 namespace {
@@ -117,6 +118,7 @@ bool CTarnCaptureBox::ChooseFolder(CString& folder) {
 
 BOOL CTarnCaptureBox::OnInitDialog() {
     CBCGPDialog::OnInitDialog();
+    AddDialogInitItems(m_hWnd, IDD_CAPTURE_BOX);
     m_hBrush = CreateSolidBrush(RGB(255, 255, 255));
     OutputDebugStringW(L"CTarnCaptureBox::OnInitDialog");
 

@@ -17,6 +17,7 @@
 #include "Resource.h"
 #include "TarnCaptureBox.h"
 
+#include <memory>
 #include <vector>
 
 using namespace dialog_driver;
@@ -284,7 +285,8 @@ protected:
         m_savedRes = g_nUvcStillResolution;
     }
     void TearDown() override {
-        if (m_box.GetSafeHwnd()) m_box.DestroyWindow();
+        if (m_box && m_box->GetSafeHwnd()) m_box->DestroyWindow();
+        m_box.reset();
         DestroyWindow(m_host);
         Clean();
         RemoveDirectoryW(m_shots.c_str());
@@ -302,18 +304,22 @@ protected:
         FindClose(h);
     }
     void Seed(LPCWSTR key, LPCWSTR value) { WritePrivateProfileStringW(L"Save", key, value, m_ini.c_str()); }
-    HWND Open() {
+    // A new panel, which reads setting.ini as it is now.
+    HWND Open(COrvikDoc* doc = nullptr) {
         AfxTestSetScript(L"");
         AfxTestClearRecord();
-        EXPECT_TRUE(m_box.Create(CWnd::FromHandle(m_host)));
-        return m_box.GetSafeHwnd();
+        if (m_box && m_box->GetSafeHwnd()) m_box->DestroyWindow();
+        m_box.reset(new TestCaptureBox);
+        m_box->doc = doc;
+        EXPECT_TRUE(m_box->Create(CWnd::FromHandle(m_host)));
+        return m_box->GetSafeHwnd();
     }
-    void Tick(UINT id) { SendMessageW(m_box.GetSafeHwnd(), WM_TIMER, id, 0); }
+    void Tick(UINT id) { SendMessageW(m_box->GetSafeHwnd(), WM_TIMER, id, 0); }
     std::wstring Shot(LPCWSTR name) const { return m_shots + L"\\" + name; }
 
     std::wstring m_shots;
     HWND m_host = nullptr;
-    TestCaptureBox m_box;
+    std::unique_ptr<TestCaptureBox> m_box;
     COrvikDoc m_doc;
     int m_savedSub = 0, m_savedRes = 0;
 };
@@ -325,8 +331,7 @@ TEST_F(CapturePanel, TimedSeriesNamesCountAndEnd) {
     Seed(L"FilePath", m_shots.c_str());
     // A file left by an earlier run under the number the series would use.
     if (FILE* f = _wfopen(Shot(L"s8.bmp").c_str(), L"wb")) fputs("keep", f), fclose(f);
-    m_box.doc = &m_doc;
-    HWND h = Open();
+    HWND h = Open(&m_doc);
     ASSERT_TRUE(h);
     EXPECT_EQ(ItemText(h, IDC_CAP_NUMBER), L"7");
     EXPECT_EQ(CurSel(h, IDC_CAP_TYPE), 0);
@@ -337,13 +342,13 @@ TEST_F(CapturePanel, TimedSeriesNamesCountAndEnd) {
     EXPECT_EQ(ItemText(h, IDC_CAP_REMAINING), L"1");
     Tick(CTarnCaptureBox::kWaitTimer);
     EXPECT_EQ(ItemText(h, IDC_CAP_REMAINING), L"0");
-    EXPECT_TRUE(m_box.saved.empty());
+    EXPECT_TRUE(m_box->saved.empty());
 
     for (int i = 0; i < 3; ++i) Tick(CTarnCaptureBox::kSeriesTimer);
-    ASSERT_EQ(m_box.saved.size(), 3u);
-    EXPECT_EQ(m_box.saved[0], Shot(L"s7.bmp") + L"|.bmp");
-    EXPECT_EQ(m_box.saved[1], Shot(L"s9.bmp") + L"|.bmp");  // 8 is taken
-    EXPECT_EQ(m_box.saved[2], Shot(L"s10.bmp") + L"|.bmp");
+    ASSERT_EQ(m_box->saved.size(), 3u);
+    EXPECT_EQ(m_box->saved[0], Shot(L"s7.bmp") + L"|.bmp");
+    EXPECT_EQ(m_box->saved[1], Shot(L"s9.bmp") + L"|.bmp");  // 8 is taken
+    EXPECT_EQ(m_box->saved[2], Shot(L"s10.bmp") + L"|.bmp");
     EXPECT_EQ(ItemText(h, IDC_CAP_CURRENT_NAME), L"s10.bmp");
     EXPECT_EQ(ItemText(h, IDC_CAP_CURRENT_INDEX), L"3");
     EXPECT_EQ(Ini(L"Suffix"), 10);
@@ -353,10 +358,10 @@ TEST_F(CapturePanel, TimedSeriesNamesCountAndEnd) {
 
     // The tick after the last still ends the series.
     Tick(CTarnCaptureBox::kSeriesTimer);
-    EXPECT_EQ(m_box.saved.size(), 3u);
+    EXPECT_EQ(m_box->saved.size(), 3u);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CAP_START)));
     EXPECT_EQ(ItemText(h, IDC_CAP_CURRENT_NAME), L"");
-    m_box.DestroyWindow();
+    m_box->DestroyWindow();
     EXPECT_EQ(Ini(L"Suffix"), 11);
     EXPECT_EQ(Ini(L"Wait"), 2);
     EXPECT_EQ(Ini(L"Images"), 3);
@@ -365,27 +370,26 @@ TEST_F(CapturePanel, TimedSeriesNamesCountAndEnd) {
 TEST_F(CapturePanel, ClosingMidSeriesAndLosingThePreview) {
     g_CamType = 0;
     Seed(L"Wait", L"0"), Seed(L"Suffix", L"4"), Seed(L"FilePath", (m_shots + L"\\").c_str());
-    m_box.doc = &m_doc;
-    HWND h = Open();
+    HWND h = Open(&m_doc);
     Click(h, IDC_CAP_START);
     Tick(CTarnCaptureBox::kSeriesTimer);
-    ASSERT_EQ(m_box.saved.size(), 1u);
-    EXPECT_EQ(m_box.saved[0], Shot(L"4.jpg") + L"|.jpg");  // empty type: ".jpg"
+    ASSERT_EQ(m_box->saved.size(), 1u);
+    EXPECT_EQ(m_box->saved[0], Shot(L"4.jpg") + L"|.jpg");  // empty type: ".jpg"
 
     // The preview closes: the next tick ends the series with a message.
-    m_box.doc = nullptr;
+    m_box->doc = nullptr;
     Tick(CTarnCaptureBox::kSeriesTimer);
-    EXPECT_EQ(m_box.saved.size(), 1u);
+    EXPECT_EQ(m_box->saved.size(), 1u);
     EXPECT_TRUE(BoxShown(L"Cannot preview successfully.Please check your camera."));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CAP_START)));
 
-    m_box.doc = &m_doc;
+    m_box->doc = &m_doc;
     Click(h, IDC_CAP_START);
     Tick(CTarnCaptureBox::kSeriesTimer);
     Tick(CTarnCaptureBox::kSeriesTimer);
-    ASSERT_EQ(m_box.saved.size(), 3u);
+    ASSERT_EQ(m_box->saved.size(), 3u);
     // Closed with two of the series taken: running number (7) + taken (2).
-    m_box.DestroyWindow();
+    m_box->DestroyWindow();
     EXPECT_EQ(Ini(L"Suffix"), 9);
 }
 
@@ -417,7 +421,7 @@ TEST_F(CapturePanel, FieldChecksInTheBoxes) {
             EXPECT_TRUE(AfxTestGetRecord().IsEmpty()) << c.typed << ": " << (LPCWSTR)AfxTestGetRecord();
     }
     // A bad entry starts nothing wrong: the series runs on the fallbacks.
-    m_box.DestroyWindow();
+    m_box->DestroyWindow();
     EXPECT_EQ(Ini(L"Images"), 250);
     EXPECT_EQ(Ini(L"Interval"), 1);
 }
@@ -432,7 +436,7 @@ TEST_F(CapturePanel, FolderChoiceResetsTheNumberOnlyWhenItChanges) {
     Click(h, IDC_CAP_BROWSE);
     EXPECT_EQ(ItemText(h, IDC_CAP_FOLDER), L"C:\\elsewhere");
     EXPECT_EQ(ItemText(h, IDC_CAP_NUMBER), L"0");
-    EXPECT_EQ(m_box.GetRunningNumber(), 0);
+    EXPECT_EQ(m_box->GetRunningNumber(), 0);
     Click(h, IDC_CAP_BROWSE);
     EXPECT_EQ(ItemText(h, IDC_CAP_FOLDER), L"C:\\elsewhere");
 }
@@ -455,14 +459,14 @@ TEST_F(CapturePanel, ResolutionChoiceSetsTheStillSize) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, IDC_CAP_CAPTURE)));
         Click(h, IDC_CAP_STOP);
         EXPECT_EQ(g_bTimedSeriesRunning, 0);
-        m_box.DestroyWindow();
+        m_box->DestroyWindow();
     }
     g_CamSubType = 1;
     HWND h = Open();
     EXPECT_FALSE(GetWindowLongW(GetDlgItem(h, IDC_CAP_RESOLUTION), GWL_STYLE) & WS_VISIBLE);
-    m_box.LockControls(TRUE);
+    m_box->LockControls(TRUE);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, IDC_CAP_START)));
-    m_box.LockControls(FALSE);
+    m_box->LockControls(FALSE);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CAP_BROWSE)));
 }
 
