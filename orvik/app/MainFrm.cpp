@@ -1,4 +1,6 @@
 #include "MainFrm.h"
+#include "CaptureSetDlg.h"
+#include "RecordDlg.h"
 #include "LiveFlip.h"
 #include "OrvikApp.h"
 #include "OrvikDoc.h"
@@ -447,5 +449,12 @@ int CMainFrame::GetResolutionFlag() { return m_nResolutionFlag; }
 
 void CMainFrame::ToggleFullScreen() { ShowFullScreen(); }
 
-INT_PTR CMainFrame::DoRecordDialog(COrvikDoc*) { return IDCANCEL; }
-INT_PTR CMainFrame::DoCaptureSettingsDialog(COrvikDoc*) { return IDCANCEL; }
+INT_PTR CMainFrame::DoRecordDialog(COrvikDoc* doc) {
+    CRecordDlg dlg(doc, this);
+    return dlg.DoModal();
+}
+
+INT_PTR CMainFrame::DoCaptureSettingsDialog(COrvikDoc* doc) {
+    CCaptureSetDlg dlg(doc, this);
+    return dlg.DoModal();
+}

@@ -7,28 +7,15 @@
 #include <AviWriter.h>
 #include <CameraSdk.h>
 #include <Globals.h>
+#include <RecordRate.h>
 
 namespace {
 
-// Frames a second of a Hestral clip by the camera's frame width; 0 for a
-// width the table lacks (the previous rate stays).
-int HestralRecordRate(int width) {
-    static const struct {
-        int width, rate;
-    } kRates[] = {{1024, 8}, {1280, 7}, {1600, 6}, {2048, 3}, {2592, 2}, {3488, 1}};
-    for (const auto& r : kRates)
-        if (r.width == width) return r.rate;
-    return 0;
-}
-
 int RecordRate(int previous) {
-    if (g_CamType == 0 || g_CamType == 2) return 8;
-    if (g_CamType >= 3 && g_CamType <= 6 && g_HestralSdk.CameraGetImageSize) {
-        int width = 0, height = 0;
+    int width = 0, height = 0;
+    if (g_CamType >= 3 && g_CamType <= 6 && g_HestralSdk.CameraGetImageSize)
         g_HestralSdk.CameraGetImageSize(&width, &height);
-        if (int rate = HestralRecordRate(width)) return rate;
-    }
-    return previous;
+    return ChooseRecordRate(g_CamType, width, previous);
 }
 
 }  // namespace

@@ -45,6 +45,7 @@
 #define IDD_MEASURE_COLOR        174  // colours of the measurement layer
 #define IDD_THRESHOLD            176  // binary threshold of the live picture
 #define IDD_CAPTURE_SET          179  // capture settings
+#define IDD_RECORD               195  // recording of the live picture
 #define IDD_RATIO                183  // factor of the multiply mask operation
 #define IDD_MARKER               200  // marker overlay units and colour
 #define IDD_UVC_PANEL            185  // UVC camera-control panel (shares 185 with a menu)
@@ -162,6 +163,9 @@
 #define IDC_CAP_RECORD           1125
 #define IDC_CAP_RECORD_GROUP     1126
 #define IDC_CAP_CAPTURE_GROUP    1127
+#define IDC_REC_PATH             1053
+#define IDC_REC_BROWSE           1054
+#define IDC_REC_START            1094
 
 // Video control panel (162)
 #define IDC_VID_HFLIP            1000
@@ -360,8 +364,12 @@
 #define IDS_TIP_DATABASE         59421
 #define IDS_TIP_DEFAULT          59422
 #define IDS_MULTI_CAPTURE        59423
+#define IDS_TIP_MULTI_CAPTURE    59424
 #define IDS_RECORD_VIDEO         59425
 #define IDS_STOP                 59427
+#define IDS_TIP_STOP_SERIES      59428
+#define IDS_WAIT_RANGE           59429  // wait or interval out of range
+#define IDS_IMAGES_RANGE         59430  // images out of range
 #define IDS_PAUSE                59431
 #define IDS_TIP_PAUSE            59432
 #define IDS_LIVE                 59433

@@ -152,16 +152,7 @@ protected:
     }
     bool FileExists() const { return GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES; }
     int Ini(LPCWSTR key) const { return (int)GetPrivateProfileIntW(L"Marker", key, -999, m_path.c_str()); }
-    std::string FileText() const
-    {
-        std::string text;
-        if (FILE* f = _wfopen(m_path.c_str(), L"rb")) {
-            char buf[512];
-            for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-            fclose(f);
-        }
-        return text;
-    }
+    std::string FileText() const { return FileBytes(m_path); }
     // The settings fields as one value, to see that nothing changed.
     std::string State() const
     {

@@ -11,6 +11,7 @@
 #include <AfxTestScript.h>
 #include <AfxWindows.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -74,6 +75,18 @@ inline std::wstring Text(HWND h)
 inline std::wstring ItemText(HWND dlg, int id) { return Text(GetDlgItem(dlg, id)); }
 
 inline int CurSel(HWND dlg, int id) { return (int)SendDlgItemMessageW(dlg, id, CB_GETCURSEL, 0, 0); }
+
+// A file's bytes, empty when it cannot be read.
+inline std::string FileBytes(const std::wstring& path)
+{
+    std::string text;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buf[512];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+        fclose(f);
+    }
+    return text;
+}
 
 // Whether the record of message boxes holds one with this text.
 inline bool BoxShown(LPCWSTR text)
