@@ -4,9 +4,31 @@
 
 namespace {
 
-// Runs f on the camera once the library is initialised; nothing is thrown
-// across the interface.
-template <typename F> int Call(F f)
+// One lock around the interface, so an adjust panel's worker, the
+// user-interface thread and still capture may call at the same time. The
+// acquisition thread never enters here: it keeps its own lock. Recursive,
+// so an entry may call another.
+class CInterfaceLock {
+public:
+    CInterfaceLock() { EnterCriticalSection(Section()); }
+    ~CInterfaceLock() { LeaveCriticalSection(Section()); }
+    CInterfaceLock(const CInterfaceLock &) = delete;
+    CInterfaceLock &operator=(const CInterfaceLock &) = delete;
+private:
+    static CRITICAL_SECTION *Section()
+    {
+        struct Holder {
+            CRITICAL_SECTION cs;
+            Holder() { InitializeCriticalSection(&cs); }
+        };
+        static Holder holder;
+        return &holder.cs;
+    }
+};
+
+// Runs f on the camera once the library is initialised, without the
+// interface lock; nothing is thrown across the interface.
+template <typename F> int CallUnlocked(F f)
 {
     CPellixCamera &cam = CPellixCamera::Instance();
     if (!cam.Initialised())
@@ -16,6 +38,12 @@ template <typename F> int Call(F f)
     } catch (...) {
         return PELLIX_E_MEMORY;
     }
+}
+
+template <typename F> int Call(F f)
+{
+    CInterfaceLock lock;
+    return CallUnlocked(f);
 }
 
 int GetProperty(float *value, float *min, float *max, int (CPellixCamera::*get)(float *, float *, float *))
@@ -39,6 +67,7 @@ extern "C" {
 
 int WINAPI Pellix_Initialize(void)
 {
+    CInterfaceLock lock;
     try {
         return CPellixCamera::Instance().Initialize();
     } catch (...) {
@@ -83,7 +112,9 @@ int WINAPI Pellix_GetCameraID(int *id, int *a, int *b)
 
 int WINAPI Pellix_GetBitmap(BITMAPINFOHEADER *header, BYTE *pixels)
 {
-    return Call([&](CPellixCamera &cam) { return cam.GetBitmap(header, pixels); });
+    // The frame copy has its own lock: the preview keeps running while a
+    // long call (auto exposure, several seconds) holds the interface.
+    return CallUnlocked([&](CPellixCamera &cam) { return cam.GetBitmap(header, pixels); });
 }
 
 int WINAPI Pellix_GetExposureTime(float *ms, float *min, float *max)

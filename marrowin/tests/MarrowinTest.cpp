@@ -963,6 +963,42 @@ TEST_F(Marrowin, AutoExposureCutsASaturatedSceneThenConverges)
     EXPECT_EQ(0, sdk.AutoExposure(50, &area));
 }
 
+DWORD WINAPI AutoExposureThread(LPVOID done)
+{
+    sdk.AutoExposure(50, nullptr);
+    static_cast<std::atomic<bool> *>(done)->store(true);
+    return 0;
+}
+
+// Calls from several threads take turns: a setter made while auto exposure
+// runs lands after it and holds, while frames keep coming meanwhile.
+TEST_F(Marrowin, CallsFromOtherThreadsWaitForAutoExposureButFramesDoNot)
+{
+    Uniform(255, 255, 255, 255);  // a fixed scene: auto exposure never converges
+    Start();
+    float ms = 100;
+    ASSERT_EQ(0, sdk.SetExposureTime(&ms));
+    Settled();
+    sim.TakeLog();
+    std::atomic<bool> done{false};
+    HANDLE t = CreateThread(nullptr, 0, &AutoExposureThread, &done, 0, nullptr);
+    ASSERT_TRUE(t);
+    // Its first pass has written the shutter: it is under way.
+    DWORD end = GetTickCount() + 20000;
+    while (RegisterWrites().empty() && (int)(GetTickCount() - end) < 0)
+        Sleep(10);
+    ASSERT_FALSE(done.load()) << "auto exposure ended before the other calls could meet it";
+    Grab();
+    EXPECT_FALSE(done.load()) << "a frame waited for auto exposure";
+    float mine = 7, got = 0, lo, hi;
+    ASSERT_EQ(0, sdk.SetExposureTime(&mine));
+    EXPECT_TRUE(done.load()) << "the setter ran inside auto exposure";
+    WaitForSingleObject(t, 20000);
+    CloseHandle(t);
+    ASSERT_EQ(0, sdk.GetExposureTime(&got, &lo, &hi));
+    EXPECT_NEAR(7, got, 0.2);
+}
+
 TEST_F(Marrowin, WhiteBalanceMakesAGreyPatchGrey)
 {
     // Colour cast under the gains of 2.0: raw green 100, red 150, blue 60.
