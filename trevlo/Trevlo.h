@@ -57,11 +57,22 @@ struct SizeEntry {
 // 3 1024 x 768, 4 800 x 600; 0 chooses nothing.
 AFX_EXT_DATA extern int DefaultSizeClass;
 
+// The camera models by name: which ones the default-device search takes and
+// at what size, and which name Orvik's probe looks for for a settings
+// file's CamType and CamSubType.
 struct SupportedCamera {
     LPCWSTR name;
-    int sizeClass;  // 0: leaves DefaultSizeClass as it is
+    // -1: not taken by the default-device search; 0: taken, leaving
+    // DefaultSizeClass as it is; else the DefaultSizeClass it sets.
+    int sizeClass;
+    int camType;     // -1: no CamType names it
+    int camSubType;  // -1: any CamSubType of camType
 };
-AFX_EXT_DATA extern const SupportedCamera SupportedCameraNames[14];
+AFX_EXT_DATA extern const SupportedCamera SupportedCameraNames[17];
+// The row of exactly this name, or null.
+AFX_EXT_API const SupportedCamera* FindSupportedCamera(LPCWSTR name);
+// The name the probe looks for for a CamType and CamSubType, or null.
+AFX_EXT_API LPCWSTR CameraNameForType(int camType, int camSubType);
 
 class AFX_EXT_CLASS CXGraphDll {
 public:

@@ -12,11 +12,44 @@ static const CLSID kClsidNullRenderer = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b
 
 int DefaultSizeClass = 0;
 
-const SupportedCamera SupportedCameraNames[14] = {
-    {L"Vantor-Q7L", 2}, {L"Vantor-R5V", 1}, {L"Camera-Q7L", 2}, {L"Camera-R5V", 1}, {L"Camera-Q3N", 2},
-    {L"Hollin W8K", 2}, {L"Hollin Q7L", 2}, {L"Vantor-T4M", 0}, {L"Vantor-T6M", 0}, {L"Syntek STK1160", 0},
-    {L"Camera-J20", 3}, {L"Camera-J40", 3}, {L"Camera-J60", 3}, {L"K-LB4.2", 0},
+// name, size class, CamType, CamSubType
+const SupportedCamera SupportedCameraNames[17] = {
+    {L"Vantor-Q7L", 2, 2, 0},
+    {L"Vantor-R5V", 1, 2, 3},
+    {L"Camera-Q7L", 2, -1, -1},
+    {L"Camera-R5V", 1, 2, 2},
+    {L"Camera-Q3N", 2, -1, -1},
+    {L"Hollin W8K", 2, 2, 1},
+    {L"Hollin Q7L", 2, -1, -1},
+    {L"Vantor-T4M", 0, 4, -1},
+    {L"Vantor-T6M", 0, 3, -1},
+    {L"Syntek STK1160", 0, -1, -1},
+    {L"Camera-J20", 3, 2, 5},
+    {L"Camera-J40", 3, 2, 6},
+    {L"Camera-J60", 3, 2, 7},
+    {L"K-LB4.2", 0, 2, 4},
+    {L"Camera-S3K", -1, 0, -1},
+    {L"Vantor-T2W", -1, 5, -1},
+    {L"Vantor-T8M", -1, 6, -1},
 };
+
+const SupportedCamera* FindSupportedCamera(LPCWSTR name)
+{
+    if (!name)
+        return nullptr;
+    for (const SupportedCamera& c : SupportedCameraNames)
+        if (wcscmp(c.name, name) == 0)
+            return &c;
+    return nullptr;
+}
+
+LPCWSTR CameraNameForType(int camType, int camSubType)
+{
+    for (const SupportedCamera& c : SupportedCameraNames)
+        if (c.camType >= 0 && c.camType == camType && (c.camSubType < 0 || c.camSubType == camSubType))
+            return c.name;
+    return nullptr;
+}
 
 static AFX_EXTENSION_MODULE g_trevloModule = {FALSE, nullptr, nullptr};
 
@@ -293,11 +326,8 @@ HRESULT CXGraphDll::GetDefaultCapDevice(IBaseFilter** ppFilter)
         CString name;
         if (FriendlyName(moniker, &name)) {
             OutputDebugStringW(name);
-            const SupportedCamera* supported = nullptr;
-            for (const SupportedCamera& c : SupportedCameraNames)
-                if (wcscmp(c.name, name) == 0)
-                    supported = &c;
-            if (supported) {
+            const SupportedCamera* supported = FindSupportedCamera(name);
+            if (supported && supported->sizeClass >= 0) {
                 if (supported->sizeClass)
                     DefaultSizeClass = supported->sizeClass;
                 if (SUCCEEDED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,

@@ -85,21 +85,30 @@ static long FlipFlag(FLIPTYPE type)
     return type == FLIP_HORIZONTAL ? VideoControlFlag_FlipHorizontal : VideoControlFlag_FlipVertical;
 }
 
+// The camera's video control, the pin it is asked about and that pin's
+// mode; the capture pin, else with previewToo the preview pin.
+static HRESULT ReadVideoMode(IBaseFilter* filter, ICaptureGraphBuilder2* builder, bool previewToo,
+                             Com<IAMVideoControl>& control, Com<IPin>& pin, long* mode)
+{
+    HRESULT hr = filter->QueryInterface(IID_IAMVideoControl, control.OutVoid());
+    if (FAILED(hr) || !control)
+        return E_NOINTERFACE;
+    hr = builder->FindPin(filter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0, pin.Out());
+    if ((FAILED(hr) || !pin) && previewToo)
+        hr = builder->FindPin(filter, PINDIR_OUTPUT, &PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, FALSE, 0, pin.Out());
+    if (FAILED(hr) || !pin)
+        return FAILED(hr) ? hr : E_FAIL;
+    return control->GetMode(pin.Get(), mode);
+}
+
 HRESULT CXGraphDll::SetFlip(FLIPTYPE type, BOOL on)
 {
     if (!m_pCaptureFilter || !m_pBuilder)
         return E_POINTER;
     Com<IAMVideoControl> control;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoControl, control.OutVoid());
-    if (FAILED(hr) || !control)
-        return E_NOINTERFACE;
     Com<IPin> pin;
-    hr = m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
-                             pin.Out());
-    if (FAILED(hr) || !pin)
-        return FAILED(hr) ? hr : E_FAIL;
     long mode = 0;
-    hr = control->GetMode(pin.Get(), &mode);
+    const HRESULT hr = ReadVideoMode(m_pCaptureFilter, m_pBuilder, false, control, pin, &mode);
     if (FAILED(hr))
         return hr;
     mode = on ? (mode | FlipFlag(type)) : (mode & ~FlipFlag(type));
@@ -111,19 +120,9 @@ HRESULT CXGraphDll::GetFlip(FLIPTYPE type, BOOL* pOn)
     if (!m_pCaptureFilter || !m_pBuilder || !pOn)
         return E_POINTER;
     Com<IAMVideoControl> control;
-    HRESULT hr = m_pCaptureFilter->QueryInterface(IID_IAMVideoControl, control.OutVoid());
-    if (FAILED(hr) || !control)
-        return E_NOINTERFACE;
     Com<IPin> pin;
-    hr = m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
-                             pin.Out());
-    if (FAILED(hr) || !pin)
-        hr = m_pBuilder->FindPin(m_pCaptureFilter, PINDIR_OUTPUT, &PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, FALSE, 0,
-                                 pin.Out());
-    if (FAILED(hr) || !pin)
-        return FAILED(hr) ? hr : E_FAIL;
     long mode = 0;
-    hr = control->GetMode(pin.Get(), &mode);
+    const HRESULT hr = ReadVideoMode(m_pCaptureFilter, m_pBuilder, true, control, pin, &mode);
     if (FAILED(hr))
         return hr;
     *pOn = (mode & FlipFlag(type)) ? 1 : 0;

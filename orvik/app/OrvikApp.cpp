@@ -16,6 +16,7 @@
 #include <Imaging.h>
 #include <ROREREverizaZizidodu.h>
 #include <Settings.h>
+#include <Trevlo.h>
 #include <shlwapi.h>
 #include <cstring>
 
@@ -36,14 +37,6 @@ const OrvikLanguage kLanguages[] = {
     {LANG_ENGLISH, 1, 13, &g_bLangEnglish, L"LangEn.dll", nullptr},
 };
 const OrvikLanguage kOtherLanguage = {0, 0, 0, &g_bLangEnglish, L"LangEn.dll", nullptr};
-
-struct ProbeRow { int camType; int camSubType; LPCWSTR name; };
-const ProbeRow kProbes[] = {
-    {0, -1, L"Camera-S3K"},
-    {2, 0, L"Vantor-Q7L"}, {2, 1, L"Hollin W8K"}, {2, 2, L"Camera-R5V"}, {2, 3, L"Vantor-R5V"},
-    {2, 4, L"K-LB4.2"}, {2, 5, L"Camera-J20"}, {2, 6, L"Camera-J40"}, {2, 7, L"Camera-J60"},
-    {3, -1, L"Vantor-T6M"}, {4, -1, L"Vantor-T4M"}, {5, -1, L"Vantor-T2W"}, {6, -1, L"Vantor-T8M"},
-};
 
 // Hestral frame width by CamType: [Nodrel] Resolution 0, any other value.
 const struct { int camType; int width0; int widthOther; } kHestralWidths[] = {
@@ -95,11 +88,7 @@ BOOL OrvikIsArabicLangId(LANGID id) {
     return PRIMARYLANGID(id) == LANG_ARABIC && SUBLANGID(id) >= 1 && SUBLANGID(id) <= 16;
 }
 
-LPCWSTR OrvikProbeName(int camType, int camSubType) {
-    for (const ProbeRow& p : kProbes)
-        if (p.camType == camType && (p.camSubType < 0 || p.camSubType == camSubType)) return p.name;
-    return nullptr;
-}
+LPCWSTR OrvikProbeName(int camType, int camSubType) { return CameraNameForType(camType, camSubType); }
 
 int OrvikHestralFrameWidth(int camType, long resolution) {
     for (const auto& w : kHestralWidths)

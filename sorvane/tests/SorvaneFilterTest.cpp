@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -92,21 +93,26 @@ protected:
         CoUninitialize();
     }
 
-    // Source -> Sorvane -> Sample Grabber -> Null Renderer, run until frames
-    // arrive; the grabbed frame.
-    std::vector<BYTE> Process(const TestSourceConfig& config)
+    // Source -> Sorvane -> Sample Grabber -> Null Renderer in the graph.
+    void Chain(CTestSource* source, Com<ISampleGrabber>* grabber)
     {
-        Com<CTestSource> source(CTestSource::Create(config));
         Com<IBaseFilter> grabberFilter, renderer;
-        Com<ISampleGrabber> grabber;
-        EXPECT_HRESULT_SUCCEEDED(m_graph->AddFilter(source->Filter(), L"Source"));
-        EXPECT_HRESULT_SUCCEEDED(m_graph->AddFilter(m_sorvane.Get(), L"Kelm Sorvane"));
-        EXPECT_HRESULT_SUCCEEDED(AddGrabber(m_graph.Get(), L"Grabber", &grabberFilter, &grabber));
-        EXPECT_HRESULT_SUCCEEDED(CreateFilter(CLSID_NullRenderer, &renderer));
-        EXPECT_HRESULT_SUCCEEDED(m_graph->AddFilter(renderer.Get(), L"Null"));
+        ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(source->Filter(), L"Source"));
+        ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(m_sorvane.Get(), L"Kelm Sorvane"));
+        ASSERT_HRESULT_SUCCEEDED(AddGrabber(m_graph.Get(), L"Grabber", &grabberFilter, grabber));
+        ASSERT_HRESULT_SUCCEEDED(CreateFilter(CLSID_NullRenderer, &renderer));
+        ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(renderer.Get(), L"Null"));
         Connect(m_graph.Get(), source->Filter(), m_sorvane.Get());
         Connect(m_graph.Get(), m_sorvane.Get(), grabberFilter.Get());
         Connect(m_graph.Get(), grabberFilter.Get(), renderer.Get());
+    }
+
+    // The chain run until frames arrive; the grabbed frame.
+    std::vector<BYTE> Process(const TestSourceConfig& config)
+    {
+        Com<CTestSource> source(CTestSource::Create(config));
+        Com<ISampleGrabber> grabber;
+        Chain(source.Get(), &grabber);
         EXPECT_TRUE(RunUntilFrames(m_graph.Get(), source.Get(), 3, {grabber.Get()}));
         return GrabbedFrame(grabber.Get());
     }
@@ -236,20 +242,115 @@ TEST_F(SorvaneFilterTest, MaskFlagWithoutAnImageSkipsTheOverlay)
     }
 }
 
+// Masks that the caller makes unreadable as soon as put_MaskOverlay has
+// replaced them; a read of one is counted and let through.
+struct StaleMasks {
+    std::vector<BYTE*> blocks;
+    SIZE_T size = 0;
+    volatile LONG reads = 0;
+};
+StaleMasks* g_stale = nullptr;
+
+LONG CALLBACK CatchStaleRead(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD* r = info->ExceptionRecord;
+    if (!g_stale || r->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || r->NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    const BYTE* at = reinterpret_cast<const BYTE*>(r->ExceptionInformation[1]);
+    for (BYTE* block : g_stale->blocks)
+        if (at >= block && at < block + g_stale->size) {
+            InterlockedIncrement(&g_stale->reads);
+            DWORD old;
+            VirtualProtect(block, g_stale->size, PAGE_READWRITE, &old);
+            return EXCEPTION_CONTINUE_EXECUTION;
+        }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The caller's side of the borrowed mask: once put_MaskOverlay has returned
+// with a new mask (or none), the old image and its pointer variable are
+// never read again, with frames streaming all the while.
+TEST_F(SorvaneFilterTest, ReplacedMaskIsNeverReadWhileFramesStream)
+{
+    const int width = 160, height = 120, rounds = 120;
+    const TestSourceConfig config = Rgb24(width, height);
+    const size_t imageBytes = config.frame.size();
+    StaleMasks stale;
+    stale.size = 64 + imageBytes;
+    // Each block: the pointer variable, then the image: a solid colour of
+    // its round with a key-coloured left column.
+    for (int i = 0; i < rounds; ++i) {
+        BYTE* block = static_cast<BYTE*>(VirtualAlloc(nullptr, stale.size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        ASSERT_NE(block, nullptr);
+        stale.blocks.push_back(block);
+        BYTE* image = block + 64;
+        *reinterpret_cast<BYTE**>(block) = image;
+        std::fill(image, image + imageBytes, BYTE(10 + i));
+        for (int y = 0; y < height; ++y)
+            std::fill(image + size_t(y) * DibStride(width), image + size_t(y) * DibStride(width) + 3, BYTE(1));
+    }
+    g_stale = &stale;
+    void* handler = AddVectoredExceptionHandler(1, CatchStaleRead);
+
+    Com<CTestSource> source(CTestSource::Create(config));
+    Com<ISampleGrabber> grabber;
+    ASSERT_NO_FATAL_FAILURE(Chain(source.Get(), &grabber));
+    Com<IMediaControl> control;
+    Com<IMediaFilter> clockless;
+    ASSERT_HRESULT_SUCCEEDED(m_graph->QueryInterface(IID_IMediaControl, control.OutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(m_graph->QueryInterface(IID_IMediaFilter, clockless.OutVoid()));
+    clockless->SetSyncSource(nullptr);
+    ASSERT_HRESULT_SUCCEEDED(control->Run());
+    // Until n more frames have left the source; false after 10 s.
+    auto framesPass = [&](LONG n) {
+        const LONG until = source->FramesDelivered() + n;
+        const DWORD start = GetTickCount();
+        while (source->FramesDelivered() < until) {
+            if (GetTickCount() - start > 10000)
+                return false;
+            Sleep(0);
+        }
+        return true;
+    };
+    bool streamed = true;
+    for (int i = 0; i < rounds && streamed; ++i) {
+        // Every fifth round turns the overlay off in between.
+        if (i % 5 == 4) {
+            m_settings->put_MaskOverlay(FALSE, nullptr);
+            DWORD old;
+            VirtualProtect(stale.blocks[i - 1], stale.size, PAGE_NOACCESS, &old);
+            streamed = framesPass(1);
+        }
+        m_settings->put_MaskOverlay(TRUE, reinterpret_cast<BYTE**>(stale.blocks[i]));
+        if (i > 0 && i % 5 != 4) {
+            DWORD old;
+            VirtualProtect(stale.blocks[i - 1], stale.size, PAGE_NOACCESS, &old);
+        }
+        streamed = streamed && framesPass(1);
+    }
+    // Past the frames already queued with the earlier masks.
+    streamed = streamed && framesPass(config.buffers + 2);
+    control->Stop();
+    RemoveVectoredExceptionHandler(handler);
+    g_stale = nullptr;
+
+    EXPECT_TRUE(streamed) << "the source stalled";
+    EXPECT_EQ(stale.reads, 0) << "frames read a mask after it was replaced";
+    // The last mask was taken: all but the key column is its colour.
+    std::vector<BYTE> expected(imageBytes, BYTE(10 + rounds - 1));
+    for (int y = 0; y < height; ++y)
+        std::copy_n(&config.frame[size_t(y) * DibStride(width)], 3, &expected[size_t(y) * DibStride(width)]);
+    EXPECT_EQ(GrabbedFrame(grabber.Get()), expected);
+    for (BYTE* block : stale.blocks)
+        VirtualFree(block, 0, MEM_RELEASE);
+}
+
 TEST_F(SorvaneFilterTest, FrameSizeIsTheConnectedOneNotTheLastQueried)
 {
     const TestSourceConfig config = Rgb24();
     Com<CTestSource> source(CTestSource::Create(config));
-    Com<IBaseFilter> grabberFilter, renderer;
     Com<ISampleGrabber> grabber;
-    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(source->Filter(), L"Source"));
-    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(m_sorvane.Get(), L"Kelm Sorvane"));
-    ASSERT_HRESULT_SUCCEEDED(AddGrabber(m_graph.Get(), L"Grabber", &grabberFilter, &grabber));
-    ASSERT_HRESULT_SUCCEEDED(CreateFilter(CLSID_NullRenderer, &renderer));
-    ASSERT_HRESULT_SUCCEEDED(m_graph->AddFilter(renderer.Get(), L"Null"));
-    Connect(m_graph.Get(), source->Filter(), m_sorvane.Get());
-    Connect(m_graph.Get(), m_sorvane.Get(), grabberFilter.Get());
-    Connect(m_graph.Get(), grabberFilter.Get(), renderer.Get());
+    ASSERT_NO_FATAL_FAILURE(Chain(source.Get(), &grabber));
 
     // Candidate types asked about after the connection: larger and smaller.
     Com<IPin> in(FindPin(m_sorvane.Get(), PINDIR_INPUT));

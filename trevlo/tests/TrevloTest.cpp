@@ -397,6 +397,39 @@ struct Probe : CXGraphDll {
     using CXGraphDll::m_aSizes;
 };
 
+// The one model table answers both questions: the name Orvik's probe looks
+// for, and whether the default-device search takes it.
+TEST(SupportedCameras, ProbeNamesByTypeAndTheSearchTakesEveryUvcOne)
+{
+    const struct {
+        int camType, camSubType;
+        LPCWSTR name;  // null: none
+    } cases[] = {
+        {0, 0, L"Camera-S3K"}, {0, 9, L"Camera-S3K"}, {2, 0, L"Vantor-Q7L"}, {2, 1, L"Hollin W8K"},
+        {2, 4, L"K-LB4.2"},    {2, 7, L"Camera-J60"}, {3, 0, L"Vantor-T6M"}, {6, 2, L"Vantor-T8M"},
+        {2, 8, nullptr},       {2, -1, nullptr},      {7, 0, nullptr},       {-1, -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.camType << "/" << c.camSubType);
+        const LPCWSTR name = CameraNameForType(c.camType, c.camSubType);
+        if (!c.name)
+            EXPECT_EQ(name, nullptr);
+        else
+            EXPECT_STREQ(name, c.name);
+    }
+    // CamType 2 cameras are opened through this library: each must be one
+    // its search takes.
+    for (int sub = 0; sub <= 7; ++sub) {
+        SCOPED_TRACE(sub);
+        const SupportedCamera* model = FindSupportedCamera(CameraNameForType(2, sub));
+        ASSERT_NE(model, nullptr);
+        EXPECT_GE(model->sizeClass, 0);
+    }
+    // Exact names only.
+    EXPECT_EQ(FindSupportedCamera(L"Camera-R5V "), nullptr);
+    EXPECT_EQ(FindSupportedCamera(nullptr), nullptr);
+}
+
 // The chosen device shows by a setting made through the object arriving at
 // that device of the simulator.
 TEST_F(Trevlo, ChoosesTheFirstDeviceWhoseNameIsSupportedExactly)

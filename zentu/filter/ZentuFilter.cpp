@@ -274,7 +274,7 @@ STDMETHODIMP CPushPinZentu::SetFormat(AM_MEDIA_TYPE* pmt)
     CAutoLock lock(m_pFilter->pStateLock());
     if (IsConnected())
         return m_pFilter->IsStopped() ? S_OK : VFW_E_WRONG_STATE;
-    m_owner.settings.sizeIndex = uint32_t(index);
+    m_controls.Write(&ZentuSettings::sizeIndex, uint32_t(index));
     return S_OK;
 }
 
@@ -319,7 +319,7 @@ STDMETHODIMP CPushPinZentu::GetPages(CAUUID* pages)
 
 STDMETHODIMP CPushPinZentu::GetSize(int* index)
 {
-    return ReadSetting(index, &ZentuSettings::sizeIndex);
+    return m_controls.Read(index, &ZentuSettings::sizeIndex) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetSize(int index)
@@ -329,204 +329,143 @@ STDMETHODIMP CPushPinZentu::SetSize(int index)
     if (index < 0 || index > 2)
         return E_INVALIDARG;
     CAutoLock lock(m_pFilter->pStateLock());
-    m_owner.settings.sizeIndex = uint32_t(index);
+    m_controls.Write(&ZentuSettings::sizeIndex, uint32_t(index));
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
 {
-    if (!request || !r || !g || !b)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    const ZentuSettings& s = m_owner.settings;
-    *request = int(s.whiteBalanceRequest);
-    *r = BYTE(s.gainR);
-    *g = BYTE(s.gainG);
-    *b = BYTE(s.gainB);
-    return S_OK;
+    return m_controls.GetWhiteBalance(request, r, g, b) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetWhiteBalance(int request, BYTE r, BYTE g, BYTE b)
 {
-    CAutoLock lock(&m_deviceLock);
-    ZentuSettings& s = m_owner.settings;
-    s.gainR = r;
-    s.gainG = g;
-    s.gainB = b;
-    UpdateChannelTables(m_owner);
-    s.whiteBalanceRequest = uint32_t(request);
+    m_controls.SetWhiteBalance(request, r, g, b);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetExposure(int* autoExposure, BYTE* target, WORD* time, WORD* gain)
 {
-    if (!autoExposure || !target || !time || !gain)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    const ZentuSettings& s = m_owner.settings;
-    *autoExposure = int(s.autoExposure);
-    *target = BYTE(s.aeTarget);
-    *time = WORD(s.exposureTime);
-    *gain = WORD(s.gain);
-    return S_OK;
+    return m_controls.GetExposure(autoExposure, target, time, gain) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
 {
-    CAutoLock lock(&m_deviceLock);
-    ZentuSettings& s = m_owner.settings;
-    s.autoExposure = uint32_t(autoExposure);
-    s.aeTarget = target;
-    s.exposureTime = time;
-    s.gain = gain;
-    if (m_transport && m_transport->open && autoExposure == 0) {
-        SetSensorExposure(m_transport, time);
-        SetSensorGain(m_transport, gain);
-    }
+    m_controls.SetExposure(autoExposure, target, time, gain);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetSpeed(BYTE* speed)
 {
-    return ReadSetting(speed, &ZentuSettings::speed);
+    return m_controls.Read(speed, &ZentuSettings::speed) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetSpeed(BYTE speed)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.speed = speed;
-    if (m_transport && m_transport->open) {
-        SetSensorSpeed(m_transport, speed != 0);
-        ComputeExposureLimits(m_owner);
-    }
+    m_controls.SetSpeed(speed);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetGamma(BYTE* gamma)
 {
-    return ReadSetting(gamma, &ZentuSettings::gamma);
+    return m_controls.Read(gamma, &ZentuSettings::gamma) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetGamma(BYTE gamma)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.gamma = gamma;
-    BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
+    m_controls.SetGamma(gamma);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetContrast(BYTE* contrast)
 {
-    return ReadSetting(contrast, &ZentuSettings::contrast);
+    return m_controls.Read(contrast, &ZentuSettings::contrast) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetContrast(BYTE contrast)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.contrast = contrast;
-    BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
+    m_controls.SetContrast(contrast);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetSaturation(int* enable, BYTE* value)
 {
-    if (!enable || !value)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *enable = int(m_owner.settings.enableSaturation);
-    *value = BYTE(m_owner.settings.saturation);
-    return S_OK;
+    return m_controls.GetSaturation(enable, value) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetSaturation(int enable, BYTE value)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.enableSaturation = uint32_t(enable);
-    m_owner.settings.saturation = value;
+    m_controls.SetSaturation(enable, value);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetWhiteBlack(int* mono)
 {
-    return ReadSetting(mono, &ZentuSettings::mono);
+    return m_controls.Read(mono, &ZentuSettings::mono) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetWhiteBlack(int mono)
 {
-    m_owner.settings.mono = uint32_t(mono);
+    m_controls.Write(&ZentuSettings::mono, uint32_t(mono));
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetVFlip(int* flip)
 {
-    return ReadSetting(flip, &ZentuSettings::vFlip);
+    return m_controls.Read(flip, &ZentuSettings::vFlip) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetVFlip(int flip)
 {
-    m_owner.settings.vFlip = uint32_t(flip);
+    m_controls.Write(&ZentuSettings::vFlip, uint32_t(flip));
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::SetHZ(int fiftyHz)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.hz = uint32_t(fiftyHz);
-    ComputeExposureLimits(m_owner);
+    m_controls.SetHZ(fiftyHz);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetHZ(int* fiftyHz)
 {
-    return ReadSetting(fiftyHz, &ZentuSettings::hz);
+    return m_controls.Read(fiftyHz, &ZentuSettings::hz) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SaveParaTeam()
 {
-    CAutoLock lock(&m_deviceLock);
-    SaveParameterSet(m_owner.settings, ParameterFlavour::Filter);
+    m_controls.SaveParaTeam();
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::SetParaTeam(BYTE set)
 {
+    // The state lock keeps the connection as it is while the set loads.
     CAutoLock state(m_pFilter->pStateLock());
-    CAutoLock lock(&m_deviceLock);
-    const uint32_t size = m_owner.settings.sizeIndex;
-    if (::SetParaTeam(m_owner.settings, set, ParameterFlavour::Filter)) {
-        // A connected pin keeps its size: its samples hold only that.
-        if (IsConnected())
-            m_owner.settings.sizeIndex = size;
-        BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
-        UpdateChannelTables(m_owner);
-        ComputeExposureLimits(m_owner);
-    }
+    // A connected pin keeps its size: its samples hold only that.
+    m_controls.SetParaTeam(set, IsConnected() != FALSE);
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetParaTeam(BYTE* set)
 {
-    return ReadSetting(set, &ZentuSettings::paraTeam);
+    return m_controls.Read(set, &ZentuSettings::paraTeam) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::GetHFlip(int* mirror)
 {
-    return ReadSetting(mirror, &ZentuSettings::hFlip);
+    return m_controls.Read(mirror, &ZentuSettings::hFlip) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CPushPinZentu::SetHFlip(int mirror)
 {
-    m_owner.settings.hFlip = uint32_t(mirror);
+    m_controls.Write(&ZentuSettings::hFlip, uint32_t(mirror));
     return S_OK;
 }
 
 STDMETHODIMP CPushPinZentu::GetExposureUnit(int* microseconds)
 {
-    if (!microseconds)
-        return E_FAIL;
-    CAutoLock lock(&m_deviceLock);
-    *microseconds = int(m_owner.pipe.exposureUnit);
-    return S_OK;
+    return m_controls.GetExposureUnit(microseconds) ? S_OK : E_FAIL;
 }
 
 // ---------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "RawFrameReader.h"
 #include "TransportSensor.h"
 #include "UsbTransport.h"
+#include "ZentuControls.h"
 
 class CZentu;
 
@@ -72,16 +73,6 @@ public:
     STDMETHODIMP GetExposureUnit(int* microseconds) override;
 
 private:
-    // *out from one setting under the device lock; E_FAIL for a null out.
-    template <class T, class Field>
-    HRESULT ReadSetting(T* out, Field ZentuSettings::*field)
-    {
-        if (!out)
-            return E_FAIL;
-        CAutoLock lock(&m_deviceLock);
-        *out = T(m_owner.settings.*field);
-        return S_OK;
-    }
     static HRESULT SizeType(int index, CMediaType* pmt);
     bool StartCapture();
     void StopCapture();
@@ -94,6 +85,7 @@ private:
     // Written by the streaming thread under m_deviceLock, which the
     // interface's setters take to reach the device.
     CUsbTransport* m_transport = nullptr;
+    CZentuControls m_controls{m_deviceLock, m_owner, m_transport, ParameterFlavour::Filter};
     // The streaming thread's alone (OnThreadCreate to OnThreadDestroy).
     CRawFrameReader m_reader;
     CRawFrameReader::Path m_path;

@@ -455,202 +455,143 @@ void CUSBDevice::ShowSettings(HWND dialog)
 
 int CUSBDevice::GetSize(int* index)
 {
-    return ReadSetting(index, &ZentuSettings::sizeIndex);
+    return m_controls.Read(index, &ZentuSettings::sizeIndex) ? 1 : 0;
 }
 
 int CUSBDevice::GetWhiteBalance(int* request, BYTE* r, BYTE* g, BYTE* b)
 {
-    if (!request || !r || !g || !b)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    const ZentuSettings& s = m_owner.settings;
-    *request = int(s.whiteBalanceRequest);
-    *r = BYTE(s.gainR);
-    *g = BYTE(s.gainG);
-    *b = BYTE(s.gainB);
-    return 1;
+    return m_controls.GetWhiteBalance(request, r, g, b) ? 1 : 0;
 }
 
 // A request only asks for the next frame's measurement; the gains it
 // carries are not taken.
 int CUSBDevice::SetWhiteBalance(int request, BYTE r, BYTE g, BYTE b)
 {
-    CAutoLock lock(&m_deviceLock);
-    ZentuSettings& s = m_owner.settings;
-    s.whiteBalanceRequest = uint32_t(request);
-    if (request == 0) {
-        s.gainR = r;
-        s.gainG = g;
-        s.gainB = b;
-        UpdateChannelTables(m_owner);
-    }
+    m_controls.SetWhiteBalance(request, r, g, b);
     return 0;
 }
 
 int CUSBDevice::GetExposure(int* autoExposure, BYTE* target, WORD* time, WORD* gain)
 {
-    if (!autoExposure || !target || !time || !gain)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    const ZentuSettings& s = m_owner.settings;
-    *autoExposure = int(s.autoExposure);
-    *target = BYTE(s.aeTarget);
-    *time = WORD(s.exposureTime);
-    *gain = WORD(s.gain);
-    return 1;
+    return m_controls.GetExposure(autoExposure, target, time, gain) ? 1 : 0;
 }
 
 int CUSBDevice::SetExposure(int autoExposure, BYTE target, WORD time, WORD gain)
 {
-    CAutoLock lock(&m_deviceLock);
-    ZentuSettings& s = m_owner.settings;
-    s.autoExposure = uint32_t(autoExposure);
-    s.aeTarget = target;
-    s.exposureTime = time;
-    s.gain = gain;
-    if (m_transport && m_transport->open && autoExposure == 0) {
-        SetSensorExposure(m_transport, time);
-        SetSensorGain(m_transport, gain);
-    }
+    m_controls.SetExposure(autoExposure, target, time, gain);
     return 0;
 }
 
 int CUSBDevice::GetSpeed(BYTE* speed)
 {
-    return ReadSetting(speed, &ZentuSettings::speed);
+    return m_controls.Read(speed, &ZentuSettings::speed) ? 1 : 0;
 }
 
 // The exposure limits follow the clock at the next capture start.
 int CUSBDevice::SetSpeed(BYTE speed)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.speed = speed;
-    if (m_transport && m_transport->open) {
-        SetSensorSpeed(m_transport, speed != 0);
-    }
+    m_controls.SetSpeed(speed);
     return 0;
 }
 
 int CUSBDevice::GetGamma(BYTE* gamma)
 {
-    return ReadSetting(gamma, &ZentuSettings::gamma);
+    return m_controls.Read(gamma, &ZentuSettings::gamma) ? 1 : 0;
 }
 
 int CUSBDevice::SetGamma(BYTE gamma)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.gamma = gamma;
-    BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
+    m_controls.SetGamma(gamma);
     return 0;
 }
 
 int CUSBDevice::GetContrast(BYTE* contrast)
 {
-    return ReadSetting(contrast, &ZentuSettings::contrast);
+    return m_controls.Read(contrast, &ZentuSettings::contrast) ? 1 : 0;
 }
 
 int CUSBDevice::SetContrast(BYTE contrast)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.contrast = contrast;
-    BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
+    m_controls.SetContrast(contrast);
     return 0;
 }
 
 int CUSBDevice::GetSaturation(int* enable, BYTE* value)
 {
-    if (!enable || !value)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *enable = int(m_owner.settings.enableSaturation);
-    *value = BYTE(m_owner.settings.saturation);
-    return 1;
+    return m_controls.GetSaturation(enable, value) ? 1 : 0;
 }
 
 int CUSBDevice::SetSaturation(int enable, BYTE value)
 {
-    CAutoLock lock(&m_deviceLock);
-    m_owner.settings.enableSaturation = uint32_t(enable);
-    m_owner.settings.saturation = value;
+    m_controls.SetSaturation(enable, value);
     return 0;
 }
 
 int CUSBDevice::GetWhiteBlack(int* mono)
 {
-    return ReadSetting(mono, &ZentuSettings::mono);
+    return m_controls.Read(mono, &ZentuSettings::mono) ? 1 : 0;
 }
 
 int CUSBDevice::SetWhiteBlack(int mono)
 {
-    m_owner.settings.mono = uint32_t(mono);
+    m_controls.Write(&ZentuSettings::mono, uint32_t(mono));
     return 0;
 }
 
 int CUSBDevice::GetVFlip(int* flip)
 {
-    return ReadSetting(flip, &ZentuSettings::vFlip);
+    return m_controls.Read(flip, &ZentuSettings::vFlip) ? 1 : 0;
 }
 
 int CUSBDevice::SetVFlip(int flip)
 {
-    m_owner.settings.vFlip = uint32_t(flip);
+    m_controls.Write(&ZentuSettings::vFlip, uint32_t(flip));
     return 0;
 }
 
 int CUSBDevice::GetHFlip(int* mirror)
 {
-    return ReadSetting(mirror, &ZentuSettings::hFlip);
+    return m_controls.Read(mirror, &ZentuSettings::hFlip) ? 1 : 0;
 }
 
 int CUSBDevice::SetHFlip(int mirror)
 {
-    m_owner.settings.hFlip = uint32_t(mirror);
+    m_controls.Write(&ZentuSettings::hFlip, uint32_t(mirror));
     return 0;
 }
 
 int CUSBDevice::GetHZ(int* fiftyHz)
 {
-    return ReadSetting(fiftyHz, &ZentuSettings::hz);
+    return m_controls.Read(fiftyHz, &ZentuSettings::hz) ? 1 : 0;
 }
 
 // Takes effect on the exposure limits at the next capture start.
 int CUSBDevice::SetHZ(int fiftyHz)
 {
-    m_owner.settings.hz = uint32_t(fiftyHz);
+    m_controls.SetHZ(fiftyHz);
     return 0;
 }
 
 int CUSBDevice::SetParaTeam(BYTE set)
 {
+    // A running preview keeps its size: its raw frames are of that size.
     CAutoLock lock(&m_deviceLock);
-    const uint32_t size = m_owner.settings.sizeIndex;
-    if (::SetParaTeam(m_owner.settings, set, ParameterFlavour::Twain)) {
-        // A running preview keeps its size: its raw frames are of that size.
-        if (m_transport)
-            m_owner.settings.sizeIndex = size;
-        BuildToneTable(m_owner.settings.gamma, m_owner, m_owner.settings.contrast);
-        UpdateChannelTables(m_owner);
-    }
+    m_controls.SetParaTeam(set, m_transport != nullptr);
     return 0;
 }
 
 int CUSBDevice::GetParaTeam(BYTE* set)
 {
-    return ReadSetting(set, &ZentuSettings::paraTeam);
+    return m_controls.Read(set, &ZentuSettings::paraTeam) ? 1 : 0;
 }
 
 int CUSBDevice::SaveParaTeam()
 {
-    CAutoLock lock(&m_deviceLock);
-    SaveParameterSet(m_owner.settings, ParameterFlavour::Twain);
+    m_controls.SaveParaTeam();
     return 0;
 }
 
 int CUSBDevice::GetExposureUnit(int* microseconds)
 {
-    if (!microseconds)
-        return 0;
-    CAutoLock lock(&m_deviceLock);
-    *microseconds = int(m_owner.pipe.exposureUnit);
-    return 1;
+    return m_controls.GetExposureUnit(microseconds) ? 1 : 0;
 }

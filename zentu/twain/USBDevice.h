@@ -10,6 +10,7 @@
 #include "RawFrameReader.h"
 #include "SetupPageCore.h"
 #include "TransportSensor.h"
+#include "ZentuControls.h"
 
 #include <atomic>
 #include <memory>
@@ -64,16 +65,6 @@ public:
     static const UINT kFrameMessage = WM_USER + 100;
 
 private:
-    // *out from one setting under the device lock: 1, or 0 for a null out.
-    template <class T, class Field>
-    int ReadSetting(T* out, Field ZentuSettings::*field)
-    {
-        if (!out)
-            return 0;
-        CAutoLock lock(&m_deviceLock);
-        *out = T(m_owner.settings.*field);
-        return 1;
-    }
     CUSBDevice();
     static unsigned __stdcall PreviewProc(void* self);
     void Preview();
@@ -96,6 +87,7 @@ private:
     CTransportSensor m_sensor;
     ZentuOwner m_owner;
     CUsbTransport* m_transport = nullptr;  // written by the preview thread under the lock
+    CZentuControls m_controls{m_deviceLock, m_owner, m_transport, ParameterFlavour::Twain};
     CRawFrameReader m_reader;              // the preview thread's
     CRawFrameReader::Path m_path;
     BYTE* m_heldRaw = nullptr;             // the preview thread's
