@@ -31,13 +31,16 @@ template <typename Fn> void ExpectSamePaths(const std::vector<BYTE> &input, Fn f
     EXPECT_TRUE(plain == fast) << what;
 }
 
-struct RestoreFast {
-    ~RestoreFast() { PellixForcePlain(false); }
+// The path the program started on, before any test chose one.
+const bool kStartedPlain = PellixPlainForced();
+
+struct RestorePath {
+    ~RestorePath() { PellixForcePlain(kStartedPlain); }
 };
 
 TEST(ImagingPaths, DemosaicMatchesThePlainLoops)
 {
-    RestoreFast restore;
+    RestorePath restore;
     const int sizes[][2] = {{2, 2}, {4, 2}, {16, 4}, {18, 4}, {20, 6}, {34, 4}, {36, 2}, {50, 8}, {130, 6}};
     for (auto &size : sizes) {
         const int w = size[0], h = size[1];
@@ -63,7 +66,7 @@ TEST(ImagingPaths, DemosaicMatchesThePlainLoops)
 
 TEST(ImagingPaths, SaturationMatchesThePlainLoopsForEveryCode)
 {
-    RestoreFast restore;
+    RestorePath restore;
     // Greys, primaries and full white take the limits of the grey part and
     // the clamps at both ends; noise the rest.
     std::vector<BYTE> pixels = Noise(3 * 203, 7);
@@ -87,7 +90,7 @@ TEST(ImagingPaths, SaturationMatchesThePlainLoopsForEveryCode)
 
 TEST(ImagingPaths, TablesOfAnotherMakeAreAppliedAsGiven)
 {
-    RestoreFast restore;
+    RestorePath restore;
     // Not the tables of any code: the rule is the tables' own.
     int t[256], m[768];
     for (int i = 0; i < 256; ++i)
@@ -109,7 +112,7 @@ TEST(ImagingPaths, TablesOfAnotherMakeAreAppliedAsGiven)
 
 TEST(ImagingPaths, OutputTableMatchesThePlainLoops)
 {
-    RestoreFast restore;
+    RestorePath restore;
     int table[256];
     for (int i = 0; i < 256; ++i)
         table[i] = 3 * i - 200; // below 0 and above 255 both
@@ -124,7 +127,7 @@ TEST(ImagingPaths, EnvironmentChoosesThePath)
 {
     char value[4] = "";
     const bool wanted = GetEnvironmentVariableA("VELTRANE_PLAIN_PATHS", value, sizeof value) == 1 && value[0] == '1';
-    EXPECT_EQ(PellixPlainForced(), wanted);
+    EXPECT_EQ(kStartedPlain, wanted);
 }
 
 } // namespace
