@@ -11,15 +11,9 @@ namespace {
 
 inline BYTE Clamp255(int v) { return BYTE(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-bool PlainByEnvironment()
-{
-    char value[4] = "";
-    return GetEnvironmentVariableA("VELTRANE_PLAIN_PATHS", value, sizeof value) == 1 && value[0] == '1';
-}
-
 std::atomic<bool> &PlainForced()
 {
-    static std::atomic<bool> plain{PlainByEnvironment()};
+    static std::atomic<bool> plain{VeltranePlainByEnvironment()};
     return plain;
 }
 

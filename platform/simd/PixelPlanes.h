@@ -7,6 +7,15 @@
 #include <tmmintrin.h>
 
 #include <cstdint>
+#include <cstdlib>
+
+// VELTRANE_PLAIN_PATHS=1 starts a program on the plain loops, so that both
+// paths run on any machine.
+inline bool VeltranePlainByEnvironment()
+{
+    const char *v = std::getenv("VELTRANE_PLAIN_PATHS");
+    return v != nullptr && v[0] == '1' && v[1] == 0;
+}
 
 struct VeltranePlaneMasks {
     alignas(16) uint8_t split[3][3][16]; // [channel][source vector][pixel]

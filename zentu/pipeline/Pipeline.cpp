@@ -2,23 +2,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <cstdlib>
-#if defined(__SSE2__)
-#include <emmintrin.h>
 #include "PixelPlanes.h"
-#endif
 
 namespace {
 
 // Cleared by the tests to get the plain loops as the reference, and from the
 // start by VELTRANE_PLAIN_PATHS=1.
-bool PlainByEnvironment()
-{
-    const char* v = std::getenv("VELTRANE_PLAIN_PATHS");
-    return v != nullptr && v[0] == '1' && v[1] == 0;
-}
-
-bool g_fastPaths = !PlainByEnvironment();
+bool g_fastPaths = !VeltranePlainByEnvironment();
 
 // Camera colour correction in 1/128: rows input red, green, blue, constant.
 const int32_t kBaseMatrix[16] = {
