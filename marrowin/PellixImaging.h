@@ -10,6 +10,11 @@
 // bytes per row, blue, green, red; the flips mirror rows and reverse them.
 void PellixDemosaic(const BYTE *raw, int w, int h, BYTE *bgr, bool flipH, bool flipV);
 
+// Tests and benchmarks: true forces the plain loops where a vector path
+// exists; VELTRANE_PLAIN_PATHS=1 forces them from the start.
+void PellixForcePlain(bool plain);
+bool PellixPlainForced();
+
 // Saturation code 1..511 (256 neutral): t[256] scales a channel, m[768] the grey part.
 void PellixSaturationTables(int code, int *t, int *m);
 void PellixApplySaturation(BYTE *bgr, size_t pixels, const int *t, const int *m);

@@ -2,14 +2,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "PixelPlanes.h"
 
 namespace {
 
-// Cleared by the tests to get the plain loops as the reference.
-bool g_fastPaths = true;
+// Cleared by the tests to get the plain loops as the reference, and from the
+// start by VELTRANE_PLAIN_PATHS=1.
+bool g_fastPaths = !VeltranePlainByEnvironment();
 
 // Camera colour correction in 1/128: rows input red, green, blue, constant.
 const int32_t kBaseMatrix[16] = {
@@ -613,6 +612,154 @@ struct MatrixPixel {
     }
 };
 
+#if defined(__SSE2__)
+// The colour steps sixteen pixels at a time, before the tone table, where
+// integer lanes give exactly what the tables and the matrix give: channel
+// tables that are the gains they were made from, and matrix entries whose
+// high parts (m >> 8) fit the 16-bit factors of madd.
+struct VectorColour {
+    enum Mode { Gray, Tables, Matrix } mode = Gray;
+    int16_t gain[3] = {};                          // input r, g, b
+    // Entries beyond 16 bits are split: m = hi x 256 + lo, lo in 0..255.
+    bool wide = false;
+    int32_t lo[3][3] = {}, hi[3][3] = {}, k[3] = {}; // [output b, g, r][input r, g, b]
+
+    // The gain a channel table was made from, or -1.
+    static int GainOf(const uint8_t* t)
+    {
+        for (int g = 0; g < 256; g++) {
+            if ((63 * g) >> 6 != t[63]) continue; // leaves one or two gains to check in full
+            bool same = true;
+            for (int i = 0; i < 256 && same; i++) same = t[i] == std::min(255, (i * g) >> 6);
+            if (same) return g;
+        }
+        return -1;
+    }
+
+    bool Prepare(Mode m, const ZentuPipelineState& st, const int32_t* matrix)
+    {
+        mode = m;
+        if (mode == Gray) return true;
+        for (int c = 0; c < 3; c++) {
+            const int g = GainOf(st.channel[c]);
+            if (g < 0) return false;
+            gain[c] = (int16_t)g;
+        }
+        if (mode == Tables) return true;
+        const int outCol[3] = {2, 1, 0};
+        wide = false;
+        for (int o = 0; o < 3; o++)
+            for (int in = 0; in < 3; in++) {
+                const int32_t v = matrix[in * 4 + outCol[o]];
+                wide = wide || v < -32768 || v > 32767;
+            }
+        for (int o = 0; o < 3; o++) {
+            for (int in = 0; in < 3; in++) {
+                const int32_t v = matrix[in * 4 + outCol[o]];
+                if ((v >> 8) < -32768 || (v >> 8) > 32767) return false;
+                lo[o][in] = wide ? v & 0xFF : v;
+                hi[o][in] = wide ? v >> 8 : 0;
+            }
+            k[o] = matrix[12 + outCol[o]];
+        }
+        return true;
+    }
+};
+
+// madd factors for the pairs (r, g) and (b, 0) of 32-bit lanes.
+inline __m128i Pair(int32_t a, int32_t b) { return _mm_set1_epi32((int32_t)((uint32_t)(a & 0xFFFF) | ((uint32_t)b << 16))); }
+
+// One output channel of four pixels: the matrix rule of MatrixPixel.
+inline __m128i MatrixLanes(__m128i rg, __m128i b0, const VectorColour& vc, int o)
+{
+    __m128i v = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, Pair(vc.lo[o][0], vc.lo[o][1])),
+                                            _mm_madd_epi16(b0, Pair(vc.lo[o][2], 0))),
+                              _mm_set1_epi32(vc.k[o]));
+    if (vc.wide) {
+        const __m128i high = _mm_add_epi32(_mm_madd_epi16(rg, Pair(vc.hi[o][0], vc.hi[o][1])),
+                                           _mm_madd_epi16(b0, Pair(vc.hi[o][2], 0)));
+        v = _mm_add_epi32(v, _mm_slli_epi32(high, 8));
+    }
+    v = _mm_andnot_si128(_mm_srai_epi32(v, 31), v); // below 0: 0
+    const __m128i top = _mm_set1_epi32(0x3FFFFF);
+    const __m128i over = _mm_cmpgt_epi32(v, top);
+    v = _mm_or_si128(_mm_and_si128(over, top), _mm_andnot_si128(over, v));
+    return _mm_srli_epi32(v, 14);
+}
+
+// Sixteen pixels from in to out (reversed for the mirror), before the tone.
+__attribute__((target("ssse3"))) void ColourSixteen(const VectorColour& vc, const uint8_t* in, uint8_t* out, bool reversed)
+{
+    __m128i plane[3]; // b, g, r
+    VeltraneSplitPlanes(in, plane);
+    const __m128i z = _mm_setzero_si128();
+    __m128i lo[3], hi[3];
+    for (int c = 0; c < 3; c++) {
+        lo[c] = _mm_unpacklo_epi8(plane[c], z);
+        hi[c] = _mm_unpackhi_epi8(plane[c], z);
+    }
+    if (vc.mode == VectorColour::Gray) {
+        // (N x 5243) >> 19 == N / 100 for N up to 43698
+        auto luma = [](const __m128i* ch) {
+            const __m128i n = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(ch[0], _mm_set1_epi16(11)),
+                                                          _mm_mullo_epi16(ch[1], _mm_set1_epi16(59))),
+                                            _mm_mullo_epi16(ch[2], _mm_set1_epi16(30)));
+            return _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(5243)), 3);
+        };
+        plane[0] = plane[1] = plane[2] = _mm_packus_epi16(luma(lo), luma(hi));
+        VeltraneMergePlanes(plane, out, reversed);
+        return;
+    }
+    // The channel tables: min(255, (v x gain) >> 6); table c is r, g, b.
+    const __m128i limit = _mm_set1_epi16(255);
+    for (int c = 0; c < 3; c++) {
+        const __m128i g = _mm_set1_epi16(vc.gain[2 - c]);
+        lo[c] = _mm_min_epi16(_mm_srli_epi16(_mm_mullo_epi16(lo[c], g), 6), limit);
+        hi[c] = _mm_min_epi16(_mm_srli_epi16(_mm_mullo_epi16(hi[c], g), 6), limit);
+    }
+    if (vc.mode == VectorColour::Matrix) {
+        __m128i res[3][4]; // [output][four pixels]
+        const __m128i* half[2] = {lo, hi};
+        for (int hlf = 0; hlf < 2; hlf++) {
+            const __m128i* ch = half[hlf];
+            const __m128i rg[2] = {_mm_unpacklo_epi16(ch[2], ch[1]), _mm_unpackhi_epi16(ch[2], ch[1])};
+            const __m128i b0[2] = {_mm_unpacklo_epi16(ch[0], z), _mm_unpackhi_epi16(ch[0], z)};
+            for (int q = 0; q < 2; q++)
+                for (int o = 0; o < 3; o++) res[o][2 * hlf + q] = MatrixLanes(rg[q], b0[q], vc, o);
+        }
+        for (int o = 0; o < 3; o++) {
+            lo[o] = _mm_packs_epi32(res[o][0], res[o][1]);
+            hi[o] = _mm_packs_epi32(res[o][2], res[o][3]);
+        }
+    }
+    for (int c = 0; c < 3; c++) plane[c] = _mm_packus_epi16(lo[c], hi[c]);
+    VeltraneMergePlanes(plane, out, reversed);
+}
+
+// FinishRows on the vector path: each row's colour into a row of scratch,
+// mirrored on the way, then through the tone table back into the row.
+bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
+{
+    uint8_t colour[2048 * 3];
+    if (!g_fastPaths || !VeltraneHasShuffles() || w % 16 != 0 || w > 2048) return false;
+    const size_t stride = (size_t)w * 3;
+    for (int y = 0; y < h; y++) {
+        uint8_t* row = image + (size_t)y * stride;
+        for (int x = 0; x < w; x += 16)
+            ColourSixteen(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 16 - x : x) * 3, mirror);
+        // Four bytes a word: the stores cannot alias the loads this way.
+        for (size_t i = 0; i < stride; i += 4) {
+            uint32_t c;
+            std::memcpy(&c, colour + i, 4);
+            const uint32_t t = (uint32_t)tone[c & 0xFF] | (uint32_t)tone[(c >> 8) & 0xFF] << 8 |
+                               (uint32_t)tone[(c >> 16) & 0xFF] << 16 | (uint32_t)tone[c >> 24] << 24;
+            std::memcpy(row + i, &t, 4);
+        }
+    }
+    return true;
+}
+#endif
+
 template <class Pixel>
 void FinishRows(const Pixel& px, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
 {
@@ -672,12 +819,21 @@ void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out, ReleaseRawFn rel
     std::memcpy(tone, st.tone, sizeof tone);
     if (owner.sensor) owner.sensor->UnlockDevice();
     const bool mirror = s.hFlip == 1;
+    int32_t a[16], m[16];
+    BuildSaturationMatrix((int)(s.saturation & 0xFF), a);
+    MultiplyMatrix4x4(st.baseMatrix, a, m);
+#if defined(__SSE2__)
+    VectorColour vc;
+    const VectorColour::Mode mode = s.mono ? VectorColour::Gray
+                                    : s.enableSaturation ? VectorColour::Matrix : VectorColour::Tables;
+    if (vc.Prepare(mode, st, m) && FinishRowsVector(vc, tone, out, w, h, mirror)) {
+        if (s.vFlip == 0) FlipVertical(out, w, h);
+        return;
+    }
+#endif
     if (s.mono) {
         FinishRows(GrayPixel{}, tone, out, w, h, mirror);
     } else if (s.enableSaturation) {
-        int32_t a[16], m[16];
-        BuildSaturationMatrix((int)(s.saturation & 0xFF), a);
-        MultiplyMatrix4x4(st.baseMatrix, a, m);
         const MatrixPixel px(m, st); // 9 KB of tables, built per frame
         FinishRows(px, tone, out, w, h, mirror);
     } else {

@@ -453,3 +453,36 @@ TEST(Demosaic, VectorPathMatchesTheRowLoop)
         EXPECT_TRUE(fast == plain) << w << " x " << h;
     }
 }
+
+// Tables and matrices the vector path cannot reproduce in its lanes (a
+// channel table that is no gain, entries too wide to split, saturating
+// constants) must still give what the steps give.
+TEST(Pipeline, FusedPassesMatchTheStepsForUnusualTables)
+{
+    const struct { const char* what; int table; int32_t scale, constant; } cases[] = {
+        {"table no gain", 1, 1, 0},
+        {"entries split in two", -1, 3, 0},
+        {"entries too wide to split", -1, 300, 0},
+        {"constant past the top", -1, 1, 0x500000},
+        {"constant below zero", -1, 1, -0x500000},
+    };
+    std::vector<uint8_t> raw(1024 * 768);
+    for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
+    for (const auto& c : cases) {
+        ZentuOwner a, b;
+        for (ZentuOwner* o : {&a, &b}) {
+            o->settings.saturation = 255;
+            BuildToneTable(100, *o, 30);
+            UpdateChannelTables(*o);
+            if (c.table >= 0) o->pipe.channel[c.table][200] = 3;
+            for (int k = 0; k < 12; k++) o->pipe.baseMatrix[k] *= c.scale;
+            o->pipe.baseMatrix[12] = o->pipe.baseMatrix[13] = o->pipe.baseMatrix[14] = c.constant;
+        }
+        std::vector<uint8_t> rawA = raw, rawB = raw, outA(1024 * 768 * 3), outB(outA.size());
+        RunPipeline(a, rawA.data(), outA.data());
+        SetPipelineFastPaths(false);
+        RunPipelineByStages(b, rawB.data(), outB.data());
+        SetPipelineFastPaths(true);
+        EXPECT_TRUE(outA == outB) << c.what;
+    }
+}
