@@ -529,7 +529,15 @@ bool MarkAtTopLeft(const std::function<DWORD(int, int)>& at, int w, int h) {
     return R(mark) > 200 && G(mark) > 200 && B(mark) > 200;
 }
 
+// The library keeps its camera's settings in the registry from run to run:
+// each test starts from the library's defaults and leaves none behind.
+struct FreshHestralSettings {
+    FreshHestralSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessavin"); }
+    ~FreshHestralSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessavin"); }
+};
+
 TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
+    FreshHestralSettings fresh;
     ScopedCameras cameras(L"Vantor-T4M");
     LiveRun live;
     const std::wstring bmp = live.folder.Path(L"hestral.bmp"), jpg = live.folder.Path(L"hestral.jpg");
@@ -559,6 +567,7 @@ TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
 // Type 6: the library writes the file itself, BMP or JPEG as the name says,
 // and a name the ANSI code page cannot hold is refused, not written elsewhere.
 TEST(LivePreview, HestralType6WritesItsOwnFilesByTheirExtension) {
+    FreshHestralSettings fresh;
     ScopedCameras cameras(L"Vantor-T8M");
     LiveRun live;
     const std::wstring bmp = live.folder.Path(L"t6.bmp"), jpg = live.folder.Path(L"t6.jpg"),
