@@ -434,17 +434,26 @@ void COzuFreeView::SetToolCursor(int tool) const
     ::SetCursor(cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW));
 }
 
+// What every mouse message does first: the tool's cursor and, for a drawing
+// tool, the changed flag over the picture; the plain cursor elsewhere.
+bool COzuFreeView::ToolMessageInPicture(CPoint point, int tool)
+{
+    if (!m_bMeasureMode || !InPicture(point)) {
+        SetToolCursor(kToolNone);
+        return false;
+    }
+    SetToolCursor(tool);
+    if (tool >= kToolPoint && tool <= kToolMove)
+        m_bModified = TRUE;
+    return true;
+}
+
 void COzuFreeView::OnLButtonDown(UINT nFlags, CPoint point)
 {
     const int tool = m_wndImage.m_nTool;
-    if (m_bMeasureMode && InPicture(point)) {
-        SetToolCursor(tool);
-        if (tool >= kToolPoint && tool <= kToolMove)
-            m_bModified = TRUE;
+    if (ToolMessageInPicture(point, tool)) {
         m_bMeasuring = TRUE;
         GetLayer()->OnLButtonDown(nFlags, point.x, point.y, tool);
-    } else {
-        SetToolCursor(kToolNone);
     }
     Default();
 }
@@ -452,10 +461,7 @@ void COzuFreeView::OnLButtonDown(UINT nFlags, CPoint point)
 void COzuFreeView::OnLButtonUp(UINT nFlags, CPoint point)
 {
     int& tool = m_wndImage.m_nTool;
-    if (m_bMeasureMode && InPicture(point)) {
-        SetToolCursor(tool);
-        if (tool >= kToolPoint && tool <= kToolMove)
-            m_bModified = TRUE;
+    if (ToolMessageInPicture(point, tool)) {
         m_bMeasuring = TRUE;
         GetLayer()->OnLButtonUp(nFlags, point.x, point.y, tool);
         // Nothing is left to delete once only the scale bar remains.
@@ -463,8 +469,6 @@ void COzuFreeView::OnLButtonUp(UINT nFlags, CPoint point)
             tool = kToolNone;
             SetToolCursor(kToolNone);
         }
-    } else {
-        SetToolCursor(kToolNone);
     }
     Default();
 }
@@ -472,18 +476,12 @@ void COzuFreeView::OnLButtonUp(UINT nFlags, CPoint point)
 void COzuFreeView::OnMouseMove(UINT nFlags, CPoint point)
 {
     const int tool = m_wndImage.m_nTool;
-    if (m_bMeasureMode && InPicture(point)) {
-        SetToolCursor(tool);
-        if (tool >= kToolPoint && tool <= kToolMove) {
-            m_bModified = TRUE;
-            if (tool != kToolCircle)
-                m_bMeasuring = TRUE;
-        }
+    if (ToolMessageInPicture(point, tool)) {
+        if (tool >= kToolPoint && tool <= kToolMove && tool != kToolCircle)
+            m_bMeasuring = TRUE;
         if (tool == kToolNone)
             m_bMeasuring = FALSE;
         GetLayer()->OnMouseMove(nFlags, point.x, point.y, tool);
-    } else {
-        SetToolCursor(kToolNone);
     }
     Default();
 }

@@ -136,6 +136,7 @@ private:
     void ZoomTo(int zoom, int index, const CSize& total, int posX, int posY);
     bool InPicture(const CPoint& point) const;
     void SetToolCursor(int tool) const;
+    bool ToolMessageInPicture(CPoint point, int tool);
     // The burn-in question: 1 for Yes, 0 for No or no question.
     int AskBurnIn();
     BOOL SaveTo(LPCWSTR path, BOOL jpeg, int burnIn);
