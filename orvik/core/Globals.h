@@ -4,9 +4,25 @@
 
 #include <AfxCore.h>
 
-// [Camera] CamType 0..6 and, for type 2, the DirectShow model CamSubType 0..7.
+// [Camera] CamType: which camera road Orvik takes. The values are the
+// settings file's; start-up makes anything outside them kCamNone.
+enum CamType : int {
+    kCamMarrowin = 0,    // the Marrowin library, "Camera-S3K"
+    kCamNone = 1,        // still images only, no live preview
+    kCamDirectShow = 2,  // a Trevlo graph; CamSubType picks the model
+    kCamHestralT6M = 3,  // types 3..6: the Hestral library
+    kCamHestralT4M = 4,
+    kCamHestralT2W = 5,
+    kCamHestralT8M = 6,
+};
+
+// For type 2, the DirectShow model CamSubType 0..7.
 extern int g_CamType;
 extern int g_CamSubType;
+
+inline bool IsHestralCamType() { return g_CamType >= kCamHestralT6M && g_CamType <= kCamHestralT8M; }
+// DirectShow models 5..7 are UVC cameras driven through the UVC library too.
+inline bool IsUvcCamera() { return g_CamType == kCamDirectShow && g_CamSubType >= 5 && g_CamSubType <= 7; }
 
 // Program folder (with its trailing backslash) and folder + "setting.ini".
 extern CString g_strAppFolder;
