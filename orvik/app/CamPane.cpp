@@ -36,17 +36,43 @@ void CCamPane::LockControls(CWnd& dlg, BOOL bLock) {
         ::EnableWindow(child, !bLock);
 }
 
+int CamPaneDialogHeight(CamPaneGroup group, int camType, int camSubType, bool longTexts) {
+    const bool hestral = camType >= kCamHestralT6M && camType <= kCamHestralT8M;
+    const bool uvc = camType == kCamDirectShow && camSubType >= 5 && camSubType <= 7;
+    switch (group) {
+    case kPaneVideo: return hestral ? 230 : uvc ? 170 : 90;
+    case kPaneAdjust:
+        if (camType == kCamMarrowin) return 380;
+        if (uvc) return longTexts ? 410 : 390;
+        if (camType == kCamDirectShow) return 425;
+        return hestral ? 650 : 0;
+    case kPaneCapture: return 490;
+    }
+    return 0;
+}
+
+void CCamPane::HostDialog(int group, CamPaneGroup kind, CWnd& dlg, BOOL created) {
+    const bool longTexts = g_bLangGerman || g_bLangFrench || g_bLangPolish || g_bLangArabic;
+    const int height = CamPaneDialogHeight(kind, g_CamType, g_CamSubType, longTexts);
+    if (group < 0 || !created || !dlg.GetSafeHwnd() || height <= 0) return;
+    AddWindow(group, dlg.GetSafeHwnd(), height);
+}
+
 int CCamPane::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     if (CBCGPTasksPane::OnCreate(lpCreateStruct) == -1) return -1;
     SetCaption(L"Cam Pane");
     SetIconsList(IDB_TASKPANE_ICONS, 16, RGB(255, 0, 255));
     EnableNavigationToolbar(TRUE);
 
-    // The dialogs themselves join these groups as the camera panels are added.
+    // The video dialog, the UVC panel and the Hestral adjust dialog stay
+    // uncreated placeholders here; their groups keep the heights above.
     m_nVideoGroup = AddGroup(Text(kIdsGroupVideo), FALSE, TRUE);
-    if (g_CamType == 0 || (g_CamType >= 2 && g_CamType <= 6)) m_nAdjustGroup = AddGroup(Text(kIdsGroupAdjust), FALSE, TRUE);
+    if (g_CamType != kCamNone) m_nAdjustGroup = AddGroup(Text(kIdsGroupAdjust), FALSE, TRUE);
+    if (g_CamType == kCamMarrowin)
+        HostDialog(m_nAdjustGroup, kPaneAdjust, m_dlgPellixAdjust, m_dlgPellixAdjust.Create(IDD_PELLIX_ADJUST, this));
     m_nCaptureGroup = AddGroup(Text(kIdsGroupCapture), FALSE, TRUE);
-    if (g_CamType == 0) AddTask(m_nCaptureGroup, Text(kIdsTaskCaptureSetting), 2, kCmdCaptureSetting);
+    if (g_CamType == kCamMarrowin) AddTask(m_nCaptureGroup, Text(kIdsTaskCaptureSetting), 2, kCmdCaptureSetting);
+    HostDialog(m_nCaptureGroup, kPaneCapture, m_dlgCapture, m_dlgCapture.Create(this));
 
     CollapseAllGroups();
     if (m_nAdjustGroup >= 0) CollapseGroup(m_nAdjustGroup, FALSE);

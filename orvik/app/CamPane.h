@@ -3,6 +3,14 @@
 #pragma once
 
 #include <Toolkit.h>
+#include "PellixAdjustDlg.h"
+#include "TarnCaptureBox.h"
+
+// The pane's groups, top to bottom.
+enum CamPaneGroup { kPaneVideo, kPaneAdjust, kPaneCapture };
+// The height of the dialog a group hosts for a camera type (longTexts: a
+// language whose texts need the taller UVC panel); 0 where the group hosts none.
+int CamPaneDialogHeight(CamPaneGroup group, int camType, int camSubType, bool longTexts);
 
 class CCamPane : public CBCGPTasksPane {
     DECLARE_DYNAMIC(CCamPane)
@@ -12,8 +20,8 @@ public:
     // The camera dialogs the pane hosts. Each stays uncreated until the camera
     // type uses it; locking an uncreated one does nothing.
     CWnd m_dlgVideo;         // video control dialog
-    CWnd m_dlgPellixAdjust;  // Marrowin adjust dialog
-    CWnd m_dlgCapture;       // capture dialog
+    CPellixAdjustDlg m_dlgPellixAdjust;  // Marrowin adjust dialog
+    CTarnCaptureBox m_dlgCapture;        // capture dialog
     CWnd m_dlgUvcPanel;      // UVC camera panel
     CWnd m_dlgHestralAdjust; // Hestral adjust dialog
 
@@ -29,6 +37,9 @@ public:
     int m_nCaptureGroup;
 
 protected:
+    // The dialog of a group for this camera type, created as the pane's child
+    // and added with its height; nothing when the type has none.
+    void HostDialog(int group, CamPaneGroup kind, CWnd& dlg, BOOL created);
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg LRESULT OnForwardPreset(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

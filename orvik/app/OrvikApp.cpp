@@ -104,6 +104,16 @@ int OrvikMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 BEGIN_MESSAGE_MAP(COrvikApp, CWinApp)
     ON_COMMAND(ID_FILE_NEW, OnFileNew)
     ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+    ON_COMMAND(ID_CAPTURE_TO_VIEW, OnCaptureToView)
+    ON_UPDATE_COMMAND_UI(ID_CAPTURE_TO_VIEW, OnUpdateLiveCommand)
+    ON_UPDATE_COMMAND_UI(ID_RECORD, OnUpdateLiveCommand)
+    ON_UPDATE_COMMAND_UI(ID_CAPTURE, OnUpdateLiveCommand)
+    ON_COMMAND(ID_AUTO_FOCUS, OnAutoFocus)
+    ON_UPDATE_COMMAND_UI(ID_AUTO_FOCUS, OnUpdateAutoFocus)
+    ON_COMMAND(ID_RESOLUTION_COMBO, OnResolutionCombo)
+    ON_CBN_SELENDOK(ID_RESOLUTION_COMBO, OnResolutionCombo)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+    ON_UPDATE_COMMAND_UI(ID_APP_ABOUT, OnUpdateAppAbout)
     ON_COMMAND(ID_APP_EXIT, CWinApp::OnAppExit)
     ON_COMMAND(ID_LANG_CHINESE, OnLangChinese)
     ON_COMMAND(ID_LANG_ENGLISH, OnLangEnglish)
@@ -294,7 +304,12 @@ void COrvikApp::OpenDatabase() {
     }
 }
 
-void COrvikApp::StartTolmira() { StartProgram(g_strAppFolder + L"Tolmira.exe", m_piTolmira); }
+// The handles of an earlier start are closed first; a failed start leaves none.
+void COrvikApp::StartTolmira() {
+    if (m_piTolmira.hThread) ::CloseHandle(m_piTolmira.hThread);
+    if (m_piTolmira.hProcess) ::CloseHandle(m_piTolmira.hProcess);
+    StartProgram(g_strAppFolder + L"Tolmira.exe", m_piTolmira);
+}
 
 int COrvikApp::ExitInstance() {
     if (g_CamType == 2 && IsUvcSubType(g_CamSubType)) DetachUVCDeviceALL();

@@ -61,6 +61,13 @@ public:
 
     afx_msg void OnFileNew();
     afx_msg void OnFileOpen();
+    afx_msg void OnCaptureToView();
+    afx_msg void OnUpdateLiveCommand(CCmdUI* pCmdUI);
+    afx_msg void OnAutoFocus();
+    afx_msg void OnUpdateAutoFocus(CCmdUI* pCmdUI);
+    afx_msg void OnResolutionCombo();
+    afx_msg void OnAppAbout();
+    afx_msg void OnUpdateAppAbout(CCmdUI* pCmdUI);
     afx_msg void OnLangChinese();
     afx_msg void OnLangEnglish();
     afx_msg void OnLangGerman();

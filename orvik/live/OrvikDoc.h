@@ -72,6 +72,9 @@ public:
     // One frame of the live camera written to `path` as BMP or JPEG by
     // `ext`; false (with the reason shown) when nothing was written.
     bool SaveStill(LPCWSTR path, LPCWSTR ext);
+    // The camera's frame for a still-image document: the whole frame as the
+    // camera gives it, no processing; false, and nothing shown, without one.
+    bool GrabViewFrame(CStillFrame& still);
     void OnLoadMask();
 
     // The mask the frame step uses: held for the step, never freed under it.
@@ -123,6 +126,11 @@ protected:
     bool GrabPellixStill(CStillFrame& still);
     bool GrabGraphStill(CStillFrame& still);
     bool GrabHestralStill(CStillFrame& still);
+    // The same frames without the still's processing, failures unreported.
+    bool GrabPellixFrame(CStillFrame& still, int subX, int subY);
+    LPCWSTR GrabGraphFrame(CStillFrame& still, bool uvcSizes);
+    bool GrabHestralFrame(CStillFrame& still);
+    bool GrabHestralFileFrame(CStillFrame& still);
     bool SaveHestralFile(LPCWSTR path, LPCWSTR ext);
 
     mutable std::mutex m_maskLock;

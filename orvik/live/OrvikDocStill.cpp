@@ -8,6 +8,7 @@
 #include "PellixVideoWnd.h"
 #include "RealTime.h"
 #include "Resource.h"
+#include "Settings.h"
 #include "StillFrame.h"
 #include <AfxDialogs.h>
 #include "VideoWnd.h"
@@ -70,8 +71,11 @@ bool Allocate(std::vector<BYTE>& buffer, size_t bytes) {
 // save leaves no file behind.
 }  // namespace
 
-bool WriteStillFrame(const CStillFrame& still, LPCWSTR path, int format) {
+bool StillFrameToBitmap(const CStillFrame& still, LBitmapBase& bitmap) {
     const int rows = std::abs(still.height);
+    if (still.width <= 0 || rows == 0 || still.stride < still.width * 3 ||
+        still.pixels.size() < (size_t)still.stride * rows)
+        return false;
     const int dibStride = Dib24Stride(still.width);
     const BYTE* bits = still.pixels.data();
     std::vector<BYTE> packed;
@@ -82,8 +86,12 @@ bool WriteStillFrame(const CStillFrame& still, LPCWSTR path, int format) {
         bits = packed.data();
     }
     BITMAPINFO info = Dib24Info(still.width, still.height);
+    return bitmap.ConvertFromDIB(&info, bits) == SUCCESS;
+}
+
+bool WriteStillFrame(const CStillFrame& still, LPCWSTR path, int format) {
     LBitmap bitmap;
-    if (bitmap.ConvertFromDIB(&info, bits) != SUCCESS) return false;
+    if (!StillFrameToBitmap(still, bitmap)) return false;
     const L_INT saved = format == FILE_JFIF ? bitmap.Save(path, FILE_JFIF, 24, kStillQFactor) : bitmap.Save(path, FILE_BMP, 24);
     if (saved != SUCCESS) {
         ::DeleteFileW(path);
@@ -112,18 +120,13 @@ bool ToAnsiPath(LPCWSTR path, std::string& out) {
 }  // namespace
 
 // ---------------------------------------------------------------- Marrowin
-bool COrvikDoc::GrabPellixStill(CStillFrame& still) {
-    if (!g_PellixSdk.Pellix_GetFrameFormat || !g_PellixSdk.Pellix_SetFrameFormat || !g_PellixSdk.Pellix_GetBitmap) {
-        Report(kNoFrame);
+// The whole sensor at the given sub-sampling, the frame format put back after.
+bool COrvikDoc::GrabPellixFrame(CStillFrame& still, int subX, int subY) {
+    if (!g_PellixSdk.Pellix_GetFrameFormat || !g_PellixSdk.Pellix_SetFrameFormat || !g_PellixSdk.Pellix_GetBitmap)
         return false;
-    }
     PellixFrameFormat current = {}, least = {}, most = {};
-    if (g_PellixSdk.Pellix_GetFrameFormat(&current, &least, &most) != 0) {
-        Report(kNoFrame);
-        return false;
-    }
-    PellixFrameFormat format = {0, 0, kPellixStillWidth, kPellixStillHeight, (BYTE)m_nSingleCapSubX, 1,
-                                (BYTE)m_nSingleCapSubY, 1};
+    if (g_PellixSdk.Pellix_GetFrameFormat(&current, &least, &most) != 0) return false;
+    PellixFrameFormat format = {0, 0, kPellixStillWidth, kPellixStillHeight, (BYTE)subX, 1, (BYTE)subY, 1};
     if (g_PellixSdk.Pellix_SetFrameFormat(&format) == 0) ::Sleep(kFormatSettleMs);
 
     // The header call fails before filling anything when acquisition is not
@@ -145,7 +148,11 @@ bool COrvikDoc::GrabPellixStill(CStillFrame& still) {
         }
     }
     if (g_PellixSdk.Pellix_SetFrameFormat(&current) == 0) ::Sleep(kFormatSettleMs);
-    if (!ok) {
+    return ok;
+}
+
+bool COrvikDoc::GrabPellixStill(CStillFrame& still) {
+    if (!GrabPellixFrame(still, m_nSingleCapSubX, m_nSingleCapSubY)) {
         Report(kNoFrame);
         return false;
     }
@@ -173,14 +180,19 @@ bool COrvikDoc::GrabPellixStill(CStillFrame& still) {
 
 // ---------------------------------------------------------------- DirectShow
 bool COrvikDoc::GrabGraphStill(CStillFrame& still) {
-    CXGraphDll* graph = GetCaptureGraph();
-    const bool uvcSizes = IsUvcSubType() && !g_bTimedSeriesRunning;
-    int selection = g_nUvcStillResolution;
-    if (uvcSizes && (selection < 0 || selection >= (int)(sizeof kUvcStillSizes / sizeof kUvcStillSizes[0]))) selection = 3;
-    if (uvcSizes && selection <= 1) {
-        Report(kUnsupportedSize);
+    if (LPCWSTR failure = GrabGraphFrame(still, IsUvcSubType() && !g_bTimedSeriesRunning)) {
+        Report(failure);
         return false;
     }
+    return true;
+}
+
+// The reason when there is no frame, else null.
+LPCWSTR COrvikDoc::GrabGraphFrame(CStillFrame& still, bool uvcSizes) {
+    CXGraphDll* graph = GetCaptureGraph();
+    int selection = g_nUvcStillResolution;
+    if (uvcSizes && (selection < 0 || selection >= (int)(sizeof kUvcStillSizes / sizeof kUvcStillSizes[0]))) selection = 3;
+    if (uvcSizes && selection <= 1) return kUnsupportedSize;
     if (uvcSizes && selection >= 3) {
         const int w = kUvcStillSizes[selection].cx, h = kUvcStillSizes[selection].cy;
         const int stride = Dib24Stride(w);
@@ -193,14 +205,11 @@ bool COrvikDoc::GrabGraphStill(CStillFrame& still) {
                  GetImage_GetRGBBuffer(w, h, still.pixels.data(), (int)still.pixels.size(), &length) != 0 &&
                  length >= stride * h;
         }
-        if (!ok) {
-            Report(kNoFrame);
-            return false;
-        }
+        if (!ok) return kNoFrame;
         still.width = w;
         still.height = h;  // bottom-up
         still.stride = stride;
-        return true;
+        return nullptr;
     }
 
     // The grabber's frame: its size as the grabber gives it, the picture's
@@ -217,15 +226,19 @@ bool COrvikDoc::GrabGraphStill(CStillFrame& still) {
         still.height = (int)rows;
         ok = rows > 0;
     }
-    if (!ok) {
+    return ok ? nullptr : kNoFrame;
+}
+
+// ---------------------------------------------------------------- Hestral
+bool COrvikDoc::GrabHestralStill(CStillFrame& still) {
+    if (!GrabHestralFrame(still)) {
         Report(kNoFrame);
         return false;
     }
     return true;
 }
 
-// ---------------------------------------------------------------- Hestral
-bool COrvikDoc::GrabHestralStill(CStillFrame& still) {
+bool COrvikDoc::GrabHestralFrame(CStillFrame& still) {
     int width = 0, height = 0;
     bool ok = g_HestralSdk.CameraGetImageSize && g_HestralSdk.CameraCaptureToBuf &&
               g_HestralSdk.CameraGetImageSize(&width, &height) == CAMERA_OK && width > 0 && height > 0;
@@ -237,11 +250,7 @@ bool COrvikDoc::GrabHestralStill(CStillFrame& still) {
         ok = Allocate(still.pixels, (size_t)Dib24Stride(width) * height) &&
              g_HestralSdk.CameraCaptureToBuf(still.pixels.data(), 1) == CAMERA_OK;
     }
-    if (!ok) {
-        Report(kNoFrame);
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool COrvikDoc::SaveHestralFile(LPCWSTR path, LPCWSTR ext) {
@@ -262,6 +271,38 @@ bool COrvikDoc::SaveHestralFile(LPCWSTR path, LPCWSTR ext) {
         return false;
     }
     return true;
+}
+
+// ---------------------------------------------------------------- frames for a still-image document
+// Type 6 through the library's own file: "temp.bmp" beside the program, its
+// size as the file has it.
+bool COrvikDoc::GrabHestralFileFrame(CStillFrame& still) {
+    std::string narrow;
+    if (!ToAnsiPath(g_strAppFolder + L"temp", narrow)) return false;
+    const CString file = g_strAppFolder + L"temp.bmp";
+    // An earlier capture's file must not pass for this one.
+    ::DeleteFileW(file);
+    const int mode = ReadIniLong(ini::kNodrel, L"Resolution", L"11") == 0 ? 0 : 2;
+    if (CameraCaptureFile(narrow.c_str(), CAMERA_FILE_BMP, 100, mode) != CAMERA_OK) return false;
+    LBitmap bitmap;
+    if (bitmap.Load((LPCWSTR)file, 24, ORDER_BGRORGRAY) != SUCCESS || bitmap.GetBitsPerPixel() != 24) return false;
+    still.width = bitmap.GetWidth();
+    const int rows = bitmap.GetHeight();
+    still.height = -rows;  // GetRow counts from the top
+    still.stride = Dib24Stride(still.width);
+    if (still.width <= 0 || rows <= 0 || !Allocate(still.pixels, (size_t)still.stride * rows)) return false;
+    for (int y = 0; y < rows; ++y)
+        if (bitmap.GetRow(&still.pixels[(size_t)y * still.stride], y, (DWORD)still.stride) <= 0) return false;
+    return true;
+}
+
+bool COrvikDoc::GrabViewFrame(CStillFrame& still) {
+    switch (g_CamType) {
+    case kCamMarrowin: return GrabPellixFrame(still, 1, 1);
+    case kCamDirectShow: return GrabGraphFrame(still, IsUvcCamera()) == nullptr;
+    case kCamHestralT8M: return GrabHestralFileFrame(still);
+    default: return IsHestralCamType() && GrabHestralFrame(still);
+    }
 }
 
 // ---------------------------------------------------------------- stills

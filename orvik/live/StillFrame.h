@@ -13,6 +13,11 @@ struct CStillFrame {
     int stride = 0;
 };
 
+class LBitmapBase;
+
+// The frame as a 24-bit picture of the imaging library; false when the frame
+// is empty, its buffer smaller than its rows, or memory runs out.
+bool StillFrameToBitmap(const CStillFrame& still, LBitmapBase& bitmap);
 // FILE_BMP or FILE_JFIF for "bmp" or "jpg" (with or without the dot, any
 // case); 0 for anything else.
 int StillFileFormat(LPCWSTR ext);
