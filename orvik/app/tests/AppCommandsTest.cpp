@@ -1,0 +1,370 @@
+// The application's commands in Orvik started as a user starts it, against
+// the simulated cameras: capture to view on each camera road (the still read
+// back from the file it saves), File Open, the About box, auto focus, the
+// update states of the camera commands and the camera pane's dialogs.
+#include <gtest/gtest.h>
+
+#include "OrvikHarness.h"
+#include <commctrl.h>
+#include "PellixSim.h"
+#include "Tolmira.h"
+#include "UvcCamInstall.h"
+
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <memory>
+
+using namespace orvik_test;
+
+namespace {
+
+const std::wstring kBin = ORVIK_BIN_DIR;
+const UINT kVideoWndId = 12312, kPaneId = 32826, kCameraBarId = 0xE800;
+const WPARAM kCmdCapture = 32862, kCmdToView = 32920, kCmdAutoFocus = 32860, kCmdRecord = 32909;
+const WPARAM kCmdFileOpen = 0xE101, kCmdSaveAs = 0xE104, kCmdAbout = 0xE140;
+const wchar_t kTitle[] = L"Orvik Test";
+
+std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
+    return L"[Camera]\r\n" + camera + L"[Gerneral]\r\nLogoTitle=" + kTitle + L"\r\nVersion=Version 9.8.7\r\n" + more;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
+        if (done()) return true;
+    return done();
+}
+
+void Command(HWND frame, WPARAM id) {
+    DWORD_PTR r;
+    SendMessageTimeoutW(frame, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &r);
+}
+
+struct Found { UINT id; std::vector<HWND> hwnds; };
+BOOL CALLBACK FindById(HWND h, LPARAM lp) {
+    Found* f = reinterpret_cast<Found*>(lp);
+    if ((UINT)GetDlgCtrlID(h) == f->id) f->hwnds.push_back(h);
+    return TRUE;
+}
+std::vector<HWND> ChildrenWithId(HWND top, UINT id) {
+    Found f{id, {}};
+    EnumChildWindows(top, FindById, reinterpret_cast<LPARAM>(&f));
+    return f.hwnds;
+}
+HWND DirectChild(HWND parent, UINT id) {
+    for (HWND h : ChildrenWithId(parent, id))
+        if (GetParent(h) == parent) return h;
+    return nullptr;
+}
+
+HWND MdiClient(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
+std::vector<HWND> MdiChildren(HWND frame) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(MdiClient(frame), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_MDICHILD) out.push_back(c);
+    return out;
+}
+HWND ActiveChild(HWND frame) { return (HWND)SendMessageW(MdiClient(frame), WM_MDIGETACTIVE, 0, 0); }
+std::wstring TextOf(HWND h) {
+    wchar_t text[256] = {};
+    GetWindowTextW(h, text, 256);
+    return text;
+}
+
+// A Camera toolbar button's state once the program has gone idle.
+bool ButtonEnabled(HWND frame, WPARAM command, bool expected) {
+    HWND bar = DirectChild(frame, kCameraBarId);
+    bool enabled = !expected;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50))
+        if ((enabled = SendMessageW(bar, TB_ISBUTTONENABLED, command, 0) != 0) == expected) break;
+    return enabled;
+}
+
+// The 24-bit BMP a still was saved to.
+struct Bmp { int w = 0, h = 0; std::vector<BYTE> bytes; };
+bool ReadBmp(const std::wstring& path, Bmp& out) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return false;
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && fh.bfType == 0x4D42 &&
+              ih.biBitCount == 24;
+    if (ok) {
+        out.w = ih.biWidth;
+        out.h = std::abs(ih.biHeight);
+        const size_t stride = ((size_t)out.w * 3 + 3) & ~(size_t)3;
+        out.bytes.resize(stride * (size_t)out.h);
+        fseek(f, (long)fh.bfOffBits, SEEK_SET);
+        ok = fread(out.bytes.data(), 1, out.bytes.size(), f) == out.bytes.size();
+        // Top row first, whatever the file's order.
+        if (ok && ih.biHeight > 0)
+            for (int y = 0; y < out.h / 2; ++y)
+                std::swap_ranges(out.bytes.begin() + y * stride, out.bytes.begin() + (y + 1) * stride,
+                                 out.bytes.begin() + (out.h - 1 - y) * stride);
+    }
+    fclose(f);
+    return ok;
+}
+DWORD BmpAt(const Bmp& b, int x, int y) {
+    const size_t stride = ((size_t)b.w * 3 + 3) & ~(size_t)3;
+    const BYTE* p = &b.bytes[(size_t)y * stride + (size_t)x * 3];
+    return ((DWORD)p[2] << 16) | ((DWORD)p[1] << 8) | p[0];
+}
+int Kind(DWORD p) {
+    return (((p >> 16) & 255) > 96 ? 4 : 0) | (((p >> 8) & 255) > 96 ? 2 : 0) | ((p & 255) > 96 ? 1 : 0);
+}
+// The simulated UVC chart's eight patches along the top quarter, in order or mirrored.
+bool ShowsChart(const Bmp& b, bool mirrored) {
+    const int kinds[8] = {4, 2, 1, 6, 3, 5, 7, 0};
+    if (b.w < 16 || b.h < 16) return false;
+    for (int i = 0; i < 8; ++i)
+        if (Kind(BmpAt(b, (2 * i + 1) * b.w / 16, b.h / 8)) != kinds[mirrored ? 7 - i : i]) return false;
+    return true;
+}
+
+// A started Orvik with its live preview up.
+struct AppRun {
+    OrvikFolder folder{kBin};
+    std::unique_ptr<OrvikRun> run;
+    HWND frame = nullptr;
+
+    bool Start(const std::wstring& settings, const std::wstring& script, bool live = true) {
+        folder.WriteSettings(settings);
+        run.reset(new OrvikRun(folder, script));
+        frame = run->WaitMainWindow(60000);
+        if (!frame) return false;
+        return !live || WaitFor([&] { return LiveVideo() != nullptr; }, 60000);
+    }
+    HWND LiveVideo() const {
+        for (HWND h : ChildrenWithId(frame, kVideoWndId)) {
+            RECT r;
+            GetWindowRect(h, &r);
+            if (r.right - r.left > 20 || r.bottom - r.top > 20) return h;
+        }
+        return nullptr;
+    }
+    std::wstring Record() const { return ReadTextFile(folder.Path(L"record.txt")); }
+    // Capture to view, then the new still saved (Save As) to `name`; false when no child came.
+    bool CaptureToView(const std::wstring& name, Bmp& still, std::wstring* title = nullptr) {
+        const size_t before = MdiChildren(frame).size();
+        Command(frame, kCmdToView);
+        if (!WaitFor([&] { return MdiChildren(frame).size() == before + 1; }, 60000)) return false;
+        if (title) *title = TextOf(ActiveChild(frame));
+        Command(frame, kCmdSaveAs);
+        return WaitFor([&] { return ReadBmp(folder.Path(name), still); }, 30000);
+    }
+    void ActivateLive() {
+        HWND video = LiveVideo();
+        for (HWND c : MdiChildren(frame))
+            if (IsChild(c, video)) SendMessageW(MdiClient(frame), WM_MDIACTIVATE, (WPARAM)c, 0);
+    }
+};
+
+// The visible dialogs the camera pane hosts, with their heights.
+std::vector<int> HostedHeights(HWND frame) {
+    std::vector<int> heights;
+    HWND pane = DirectChild(frame, kPaneId);
+    for (HWND c = GetWindow(pane, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(c, cls, 32);
+        RECT r;
+        GetWindowRect(c, &r);
+        if (std::wstring(cls) == L"#32770" && IsWindowVisible(c)) heights.push_back(r.bottom - r.top);
+    }
+    return heights;
+}
+int HostedDialogs(HWND frame) {
+    int n = 0;
+    HWND pane = DirectChild(frame, kPaneId);
+    for (HWND c = GetWindow(pane, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(c, cls, 32);
+        n += std::wstring(cls) == L"#32770";
+    }
+    return n;
+}
+
+// The modal About box of the process, once it is up.
+HWND WaitAboutBox(DWORD pid) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND h : TopLevelWindows(pid)) {
+            wchar_t cls[32] = {};
+            GetClassNameW(h, cls, 32);
+            if (std::wstring(cls) == L"#32770" && IsWindowVisible(h) && GetDlgItem(h, 1088)) found = h;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
+// ---------------------------------------------------------------- DirectShow
+TEST(AppCommands, DirectShowCaptureToViewOpenAboutAndStates) {
+    ScopedCameras cameras(L"Camera-R5V");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    AppRun r;
+    const std::wstring captured = r.folder.Path(L"captured.bmp"), viewed = L"viewed.bmp";
+    ASSERT_TRUE(r.Start(Settings(L"bTolmira=0\r\nCamType=2\r\nCamSubType=2\r\n"),
+                        L"save " + captured + L"\nsave " + r.folder.Path(viewed) + L" filter 1\nopen " +
+                            r.folder.Path(viewed) + L"\nopen " + r.folder.Path(viewed) + L"\nopen cancel\n"));
+    HWND frame = r.frame;
+
+    // The pane: the capture dialog only, in its collapsed group; no adjust dialog for this model.
+    EXPECT_EQ(HostedDialogs(frame), 1);
+    EXPECT_TRUE(HostedHeights(frame).empty());
+
+    // With the live view active the camera commands are on, auto focus off (bTolmira 0).
+    EXPECT_TRUE(ButtonEnabled(frame, kCmdToView, true));
+    EXPECT_TRUE(ButtonEnabled(frame, kCmdRecord, true));
+    EXPECT_FALSE(ButtonEnabled(frame, kCmdAutoFocus, false));
+
+    // The camera's still (Capture) and capture to view give the same picture.
+    Bmp reference, still;
+    Command(frame, kCmdCapture);
+    ASSERT_TRUE(WaitFor([&] { return ReadBmp(captured, reference); }, 60000)) << Narrow(r.Record());
+    EXPECT_TRUE(ShowsChart(reference, false));
+    std::wstring title;
+    ASSERT_TRUE(r.CaptureToView(viewed, still, &title)) << Narrow(r.Record());
+    EXPECT_EQ(still.w, reference.w);
+    EXPECT_EQ(still.h, reference.h);
+    EXPECT_TRUE(ShowsChart(still, false));
+    EXPECT_EQ(title, L"Image1");
+
+    // A still image active: the camera commands are off.
+    EXPECT_FALSE(ButtonEnabled(frame, kCmdToView, false));
+    EXPECT_FALSE(ButtonEnabled(frame, kCmdRecord, false));
+
+    // File Open of that file: one child for it, the second open activates it; cancel opens nothing.
+    const size_t before = MdiChildren(frame).size();
+    Command(frame, kCmdFileOpen);
+    ASSERT_TRUE(WaitFor([&] { return MdiChildren(frame).size() == before + 1; }));
+    HWND opened = ActiveChild(frame);
+    r.ActivateLive();
+    ASSERT_NE(ActiveChild(frame), opened);
+    Command(frame, kCmdFileOpen);
+    EXPECT_TRUE(WaitFor([&] { return ActiveChild(frame) == opened; }));
+    Command(frame, kCmdFileOpen);
+    EXPECT_EQ(MdiChildren(frame).size(), before + 1);
+
+    // The About item and box: the logo title, and the version painted.
+    PostMessageW(frame, WM_COMMAND, kCmdAbout, 0);
+    HWND about = WaitAboutBox(r.run->Pid());
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(TextOf(about), kTitle);
+    EXPECT_EQ(TextOf(GetDlgItem(about, 1088)), kTitle);
+    RedrawWindow(about, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    POINT origin = {60, 60};
+    ClientToScreen(about, &origin);
+    const RECT versionArea = {origin.x, origin.y, origin.x + 80, origin.y + 14};
+    EXPECT_TRUE(WaitFor([&] {
+        Shot s = CaptureScreen(versionArea);
+        int dark = 0;
+        for (DWORD p : s.px) dark += Kind(p & 0xFFFFFF) == 0;
+        return dark > 20;
+    }, 10000)) << "no version text at 60, 60";
+    SendMessageW(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+    EXPECT_EQ(r.run->Close(60000), 0ul);
+}
+
+// ---------------------------------------------------------------- Marrowin
+TEST(AppCommands, MarrowinCaptureToViewIsFullSizeAndAFailedGrabOpensNothing) {
+    PellixSim sim;
+    ASSERT_TRUE(sim.Open());
+    sim.Reset();
+    ScopedCameras cameras(L"Camera-S3K");
+    AppRun r;
+    ASSERT_TRUE(r.Start(Settings(L"bTolmira=0\r\nCamType=0\r\n"), L"save " + r.folder.Path(L"full.bmp") + L" filter 1\n"));
+    HWND frame = r.frame;
+
+    // The pane: the adjust dialog open at its height, the capture dialog collapsed.
+    ASSERT_TRUE(WaitFor([&] { return HostedHeights(r.frame).size() == 1; }));
+    EXPECT_EQ(HostedHeights(frame)[0], 380);
+    EXPECT_EQ(HostedDialogs(frame), 2);
+
+    Bmp still;
+    ASSERT_TRUE(r.CaptureToView(L"full.bmp", still)) << Narrow(r.Record());
+    EXPECT_EQ(still.w, 2592);
+    EXPECT_EQ(still.h, 1944);
+
+    // The camera stops answering: no new child, the earlier still untouched.
+    r.ActivateLive();
+    sim.Change([](PellixSimConfig& c) { c.failReads = -1; });
+    const size_t before = MdiChildren(frame).size();
+    Command(frame, kCmdToView);
+    EXPECT_EQ(MdiChildren(frame).size(), before);
+    sim.Reset();
+    EXPECT_EQ(r.run->Close(60000), 0ul);
+}
+
+// ---------------------------------------------------------------- Hestral
+// The simulated sensor's scene upright: six colour patches across the upper half.
+bool SceneUpright(const Bmp& b) {
+    const int kinds[6] = {4, 2, 1, 3, 5, 6};
+    for (int i = 0; i < 6; ++i)
+        if (Kind(BmpAt(b, (368 + 256 * i) * b.w / 2048, 3 * b.h / 8)) != kinds[i]) return false;
+    return true;
+}
+
+TEST(AppCommands, HestralCaptureToViewByBufferAndByFile) {
+    const struct { const wchar_t* camera; const wchar_t* type; bool file; } cases[] = {
+        {L"Vantor-T4M", L"CamType=4\r\n", false},
+        {L"Vantor-T8M", L"CamType=6\r\n", true},
+    };
+    const int kTries = 6;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.camera));
+        ScopedCameras cameras(c.camera);
+        AppRun r;
+        std::wstring script;
+        for (int i = 0; i < kTries; ++i) script += L"save " + r.folder.Path(L"h" + std::to_wstring(i) + L".bmp") + L" filter 1\n";
+        ASSERT_TRUE(r.Start(Settings(std::wstring(L"bTolmira=0\r\n") + c.type), script));
+        EXPECT_TRUE(ButtonEnabled(r.frame, kCmdToView, true));
+        // The exposure settles over the first frames: a few stills until one shows the scene.
+        Bmp still;
+        bool upright = false;
+        for (int i = 0; i < kTries && !upright; ++i) {
+            r.ActivateLive();
+            ASSERT_TRUE(r.CaptureToView(L"h" + std::to_wstring(i) + L".bmp", still)) << Narrow(r.Record());
+            upright = SceneUpright(still);
+        }
+        EXPECT_TRUE(upright) << "the still does not show the sensor's scene upright";
+        EXPECT_GT(still.w, 16);
+        EXPECT_EQ(FileExists(r.folder.Path(L"temp.bmp")), c.file);
+        EXPECT_EQ(r.run->Close(60000), 0ul);
+    }
+}
+
+// ---------------------------------------------------------------- auto focus
+TEST(AppCommands, AutoFocusStartsTheProgramOnlyWhenItIsNotRunning) {
+    EndProgramsTitled(TOLMIRA_WINDOW_TITLE);
+    AppRun r;
+    ASSERT_TRUE(r.Start(Settings(L"bTolmira=1\r\nCamType=1\r\n"), L"", false));
+    auto starts = [&] {
+        std::wstringstream in(ReadTextFile(r.folder.Path(L"tolmira.log")));
+        std::wstring line;
+        int n = 0;
+        while (std::getline(in, line)) n += line.rfind(L"start", 0) == 0;
+        return n;
+    };
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(nullptr, TOLMIRA_WINDOW_TITLE) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return starts() == 1; }));
+    EXPECT_TRUE(ButtonEnabled(r.frame, kCmdAutoFocus, true));
+    // Still running: not started again.
+    Command(r.frame, kCmdAutoFocus);
+    EXPECT_EQ(starts(), 1);
+    SendMessageW(FindWindowW(nullptr, TOLMIRA_WINDOW_TITLE), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(nullptr, TOLMIRA_WINDOW_TITLE) == nullptr; }));
+    // Its end may take a moment after its window went.
+    ASSERT_TRUE(WaitFor([&] {
+        Command(r.frame, kCmdAutoFocus);
+        return starts() == 2;
+    }));
+    EXPECT_TRUE(WaitFor([&] { return FindWindowW(nullptr, TOLMIRA_WINDOW_TITLE) != nullptr; }));
+    Command(r.frame, kCmdAutoFocus);
+    EXPECT_EQ(starts(), 2);
+    EXPECT_EQ(r.run->Close(60000), 0ul);
+    EndProgramsTitled(TOLMIRA_WINDOW_TITLE);
+}
+
+}  // namespace
