@@ -50,6 +50,10 @@ BEGIN_MESSAGE_MAP(CMainFrame, CBCGPMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
     ON_COMMAND(ID_WINDOW_MANAGER, OnWindowManager)
     ON_COMMAND(ID_VIEW_CUSTOMIZE, OnViewCustomize)
+    // The bars are listed, and shown or hidden, in the customization dialog.
+    ON_COMMAND(ID_VIEW_TOOLBARS, OnViewCustomize)
+    ON_COMMAND(ID_VIEW_STATUS_BAR, OnViewStatusBar)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateViewStatusBar)
     ON_REGISTERED_MESSAGE(BCGM_RESETTOOLBAR, OnToolbarReset)
     ON_COMMAND_RANGE(ID_VIEW_APPLOOK_2000, ID_VIEW_APPLOOK_VS2008, OnApplicationLook)
     ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_APPLOOK_2000, ID_VIEW_APPLOOK_VS2008, OnUpdateApplicationLook)
@@ -266,6 +270,16 @@ void CMainFrame::OnUpdateIndicator(CCmdUI* pCmdUI) {
 }
 
 void CMainFrame::OnWindowManager() { ShowWindowsDialog(); }
+
+void CMainFrame::OnViewStatusBar() {
+    if (!m_wndStatusBar.GetSafeHwnd()) return;
+    m_wndStatusBar.ShowWindow(m_wndStatusBar.IsWindowVisible() ? SW_HIDE : SW_SHOWNOACTIVATE);
+    RecalcLayout();
+}
+
+void CMainFrame::OnUpdateViewStatusBar(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_wndStatusBar.GetSafeHwnd() && m_wndStatusBar.IsWindowVisible());
+}
 
 void CMainFrame::OnViewCustomize() {
     m_pCustomizeDlg = CBCGPToolbarCustomize::GetActive();

@@ -62,6 +62,8 @@ protected:
     afx_msg void OnUpdateFileSave(CCmdUI* pCmdUI);
     afx_msg void OnWindowManager();
     afx_msg void OnViewCustomize();
+    afx_msg void OnViewStatusBar();
+    afx_msg void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
     afx_msg LRESULT OnToolbarReset(WPARAM wParam, LPARAM lParam);
     afx_msg void OnApplicationLook(UINT id);
     afx_msg void OnUpdateApplicationLook(CCmdUI* pCmdUI);

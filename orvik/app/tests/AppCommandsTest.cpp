@@ -22,6 +22,8 @@ namespace {
 const std::wstring kBin = ORVIK_BIN_DIR;
 const UINT kVideoWndId = 12312, kPaneId = 32826, kCameraBarId = 0xE800;
 const WPARAM kCmdCapture = 32862, kCmdToView = 32920, kCmdAutoFocus = 32860, kCmdRecord = 32909;
+const WPARAM kCmdResolution = 32944, kCmdStatusBar = 0xE801;
+const UINT kStatusBarId = 0xE801;
 const WPARAM kCmdFileOpen = 0xE101, kCmdSaveAs = 0xE104, kCmdAbout = 0xE140;
 const wchar_t kTitle[] = L"Orvik Test";
 
@@ -217,6 +219,17 @@ TEST(AppCommands, DirectShowCaptureToViewOpenAboutAndStates) {
     EXPECT_TRUE(ButtonEnabled(frame, kCmdToView, true));
     EXPECT_TRUE(ButtonEnabled(frame, kCmdRecord, true));
     EXPECT_FALSE(ButtonEnabled(frame, kCmdAutoFocus, false));
+
+    // No toolbar holds the resolution combo box for this model: its command says so.
+    Command(frame, kCmdResolution);
+    EXPECT_NE(r.Record().find(L"Set Active Configuration"), std::wstring::npos);
+    // View > Status Bar hides and shows the status bar.
+    HWND status = DirectChild(frame, kStatusBarId);
+    ASSERT_NE(status, nullptr);
+    Command(frame, kCmdStatusBar);
+    EXPECT_FALSE(IsWindowVisible(status));
+    Command(frame, kCmdStatusBar);
+    EXPECT_TRUE(IsWindowVisible(status));
 
     // The camera's still (Capture) and capture to view give the same picture.
     Bmp reference, still;
