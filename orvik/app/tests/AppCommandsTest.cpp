@@ -4,7 +4,7 @@
 // update states of the camera commands and the camera pane's dialogs.
 #include <gtest/gtest.h>
 
-#include "OrvikHarness.h"
+#include "OrvikDriving.h"
 #include <commctrl.h>
 #include "PellixSim.h"
 #include "Tolmira.h"
@@ -31,41 +31,12 @@ std::wstring Settings(const std::wstring& camera, const std::wstring& more = L""
     return L"[Camera]\r\n" + camera + L"[Gerneral]\r\nLogoTitle=" + kTitle + L"\r\nVersion=Version 9.8.7\r\n" + more;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
-        if (done()) return true;
-    return done();
-}
-
-void Command(HWND frame, WPARAM id) {
-    DWORD_PTR r;
-    SendMessageTimeoutW(frame, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &r);
-}
-
-struct Found { UINT id; std::vector<HWND> hwnds; };
-BOOL CALLBACK FindById(HWND h, LPARAM lp) {
-    Found* f = reinterpret_cast<Found*>(lp);
-    if ((UINT)GetDlgCtrlID(h) == f->id) f->hwnds.push_back(h);
-    return TRUE;
-}
-std::vector<HWND> ChildrenWithId(HWND top, UINT id) {
-    Found f{id, {}};
-    EnumChildWindows(top, FindById, reinterpret_cast<LPARAM>(&f));
-    return f.hwnds;
-}
 HWND DirectChild(HWND parent, UINT id) {
     for (HWND h : ChildrenWithId(parent, id))
         if (GetParent(h) == parent) return h;
     return nullptr;
 }
 
-HWND MdiClient(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
-std::vector<HWND> MdiChildren(HWND frame) {
-    std::vector<HWND> out;
-    for (HWND c = GetWindow(MdiClient(frame), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_MDICHILD) out.push_back(c);
-    return out;
-}
 HWND ActiveChild(HWND frame) { return (HWND)SendMessageW(MdiClient(frame), WM_MDIGETACTIVE, 0, 0); }
 std::wstring TextOf(HWND h) {
     wchar_t text[256] = {};
@@ -82,45 +53,12 @@ bool ButtonEnabled(HWND frame, WPARAM command, bool expected) {
     return enabled;
 }
 
-// The 24-bit BMP a still was saved to.
-struct Bmp { int w = 0, h = 0; std::vector<BYTE> bytes; };
-bool ReadBmp(const std::wstring& path, Bmp& out) {
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return false;
-    BITMAPFILEHEADER fh;
-    BITMAPINFOHEADER ih;
-    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && fh.bfType == 0x4D42 &&
-              ih.biBitCount == 24;
-    if (ok) {
-        out.w = ih.biWidth;
-        out.h = std::abs(ih.biHeight);
-        const size_t stride = ((size_t)out.w * 3 + 3) & ~(size_t)3;
-        out.bytes.resize(stride * (size_t)out.h);
-        fseek(f, (long)fh.bfOffBits, SEEK_SET);
-        ok = fread(out.bytes.data(), 1, out.bytes.size(), f) == out.bytes.size();
-        // Top row first, whatever the file's order.
-        if (ok && ih.biHeight > 0)
-            for (int y = 0; y < out.h / 2; ++y)
-                std::swap_ranges(out.bytes.begin() + y * stride, out.bytes.begin() + (y + 1) * stride,
-                                 out.bytes.begin() + (out.h - 1 - y) * stride);
-    }
-    fclose(f);
-    return ok;
-}
-DWORD BmpAt(const Bmp& b, int x, int y) {
-    const size_t stride = ((size_t)b.w * 3 + 3) & ~(size_t)3;
-    const BYTE* p = &b.bytes[(size_t)y * stride + (size_t)x * 3];
-    return ((DWORD)p[2] << 16) | ((DWORD)p[1] << 8) | p[0];
-}
-int Kind(DWORD p) {
-    return (((p >> 16) & 255) > 96 ? 4 : 0) | (((p >> 8) & 255) > 96 ? 2 : 0) | ((p & 255) > 96 ? 1 : 0);
-}
 // The simulated UVC chart's eight patches along the top quarter, in order or mirrored.
 bool ShowsChart(const Bmp& b, bool mirrored) {
-    const int kinds[8] = {4, 2, 1, 6, 3, 5, 7, 0};
-    if (b.w < 16 || b.h < 16) return false;
+    const int h = std::abs(b.h);
+    if (b.w < 16 || h < 16) return false;
     for (int i = 0; i < 8; ++i)
-        if (Kind(BmpAt(b, (2 * i + 1) * b.w / 16, b.h / 8)) != kinds[mirrored ? 7 - i : i]) return false;
+        if (Kind(BmpAt(b, (2 * i + 1) * b.w / 16, h / 8)) != kChartKinds[mirrored ? 7 - i : i]) return false;
     return true;
 }
 
@@ -239,7 +177,7 @@ TEST(AppCommands, DirectShowCaptureToViewOpenAboutAndStates) {
     std::wstring title;
     ASSERT_TRUE(r.CaptureToView(viewed, still, &title)) << Narrow(r.Record());
     EXPECT_EQ(still.w, reference.w);
-    EXPECT_EQ(still.h, reference.h);
+    EXPECT_EQ(std::abs(still.h), std::abs(reference.h));
     EXPECT_TRUE(ShowsChart(still, false));
     EXPECT_EQ(title, L"Image1");
 
@@ -298,7 +236,7 @@ TEST(AppCommands, MarrowinCaptureToViewIsFullSizeAndAFailedGrabOpensNothing) {
     Bmp still;
     ASSERT_TRUE(r.CaptureToView(L"full.bmp", still)) << Narrow(r.Record());
     EXPECT_EQ(still.w, 2592);
-    EXPECT_EQ(still.h, 1944);
+    EXPECT_EQ(std::abs(still.h), 1944);
 
     // The camera stops answering: no new child, the earlier still untouched.
     r.ActivateLive();
@@ -311,14 +249,6 @@ TEST(AppCommands, MarrowinCaptureToViewIsFullSizeAndAFailedGrabOpensNothing) {
 }
 
 // ---------------------------------------------------------------- Hestral
-// The simulated sensor's scene upright: six colour patches across the upper half.
-bool SceneUpright(const Bmp& b) {
-    const int kinds[6] = {4, 2, 1, 3, 5, 6};
-    for (int i = 0; i < 6; ++i)
-        if (Kind(BmpAt(b, (368 + 256 * i) * b.w / 2048, 3 * b.h / 8)) != kinds[i]) return false;
-    return true;
-}
-
 TEST(AppCommands, HestralCaptureToViewByBufferAndByFile) {
     const struct { const wchar_t* camera; const wchar_t* type; bool file; } cases[] = {
         {L"Vantor-T4M", L"CamType=4\r\n", false},
@@ -339,7 +269,7 @@ TEST(AppCommands, HestralCaptureToViewByBufferAndByFile) {
         for (int i = 0; i < kTries && !upright; ++i) {
             r.ActivateLive();
             ASSERT_TRUE(r.CaptureToView(L"h" + std::to_wstring(i) + L".bmp", still)) << Narrow(r.Record());
-            upright = SceneUpright(still);
+            upright = MarkAtTopLeft([&](int x, int y) { return BmpAt(still, x, y); }, still.w, std::abs(still.h));
         }
         EXPECT_TRUE(upright) << "the still does not show the sensor's scene upright";
         EXPECT_GT(still.w, 16);

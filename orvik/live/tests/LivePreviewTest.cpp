@@ -3,7 +3,7 @@
 // save answers), observed from outside: the video window's pixels and place,
 // the still files, the process's threads and handles.
 #include <gtest/gtest.h>
-#include "OrvikHarness.h"
+#include "OrvikDriving.h"
 #include "PellixSim.h"
 #include "UvcCamInstall.h"
 
@@ -21,37 +21,6 @@ const WPARAM kCmdRuler = 32869, kCmdGray = 32873, kCmdFileNew = 0xE100;
 
 std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
     return L"[Camera]\r\nbTolmira=0\r\n" + camera + L"[Gerneral]\r\nLogoTitle=Orvik Test\r\n" + more;
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
-        if (done()) return true;
-    return done();
-}
-
-struct Found { UINT id; std::vector<HWND> hwnds; };
-BOOL CALLBACK FindById(HWND h, LPARAM lp) {
-    Found* f = reinterpret_cast<Found*>(lp);
-    if ((UINT)GetDlgCtrlID(h) == f->id) f->hwnds.push_back(h);
-    return TRUE;
-}
-std::vector<HWND> ChildrenWithId(HWND top, UINT id) {
-    Found f{id, {}};
-    EnumChildWindows(top, FindById, reinterpret_cast<LPARAM>(&f));
-    return f.hwnds;
-}
-
-HWND MdiClient(HWND frame) { return FindWindowExW(frame, nullptr, L"MDIClient", nullptr); }
-std::vector<HWND> MdiChildren(HWND frame) {
-    std::vector<HWND> out;
-    for (HWND c = GetWindow(MdiClient(frame), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_MDICHILD) out.push_back(c);
-    return out;
-}
-
-void Command(HWND frame, WPARAM id) {
-    DWORD_PTR r;
-    SendMessageTimeoutW(frame, WM_COMMAND, id, 0, SMTO_NORMAL, 60000, &r);
 }
 
 // The window's pixels as the screen shows them (bottom-up DIB rows turned
@@ -116,15 +85,6 @@ void DumpScreen(const char* name) {
     fclose(f);
 }
 
-int R(DWORD p) { return (p >> 16) & 255; }
-int G(DWORD p) { return (p >> 8) & 255; }
-int B(DWORD p) { return p & 255; }
-
-// The simulated UVC chart's patch colours, classified: the channels above
-// the middle, as bits red 4, green 2, blue 1 (white 7, black 0).
-int Kind(DWORD p) { return (R(p) > 96 ? 4 : 0) | (G(p) > 96 ? 2 : 0) | (B(p) > 96 ? 1 : 0); }
-const int kChartKinds[8] = {4, 2, 1, 6, 3, 5, 7, 0};
-
 // The eight patches read along the top quarter's middle row (or the bottom
 // quarter's, for a vertically flipped picture); true when they read as the
 // chart, in order or mirrored.
@@ -149,34 +109,6 @@ int ThreadCount(DWORD pid) {
         if (te.th32OwnerProcessID == pid) ++n;
     CloseHandle(snap);
     return n;
-}
-
-// Width, height (negative: top-down) and 24-bit pixels of a BMP file, or false.
-struct Bmp { int w = 0, h = 0; std::vector<BYTE> bytes; };
-bool ReadBmp(const std::wstring& path, Bmp& out) {
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return false;
-    BITMAPFILEHEADER fh;
-    BITMAPINFOHEADER ih;
-    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && fh.bfType == 0x4D42 &&
-              ih.biBitCount == 24;
-    if (ok) {
-        out.w = ih.biWidth;
-        out.h = ih.biHeight;
-        const size_t stride = ((size_t)out.w * 3 + 3) & ~(size_t)3;
-        out.bytes.resize(stride * (size_t)std::abs(out.h));
-        fseek(f, (long)fh.bfOffBits, SEEK_SET);
-        ok = fread(out.bytes.data(), 1, out.bytes.size(), f) == out.bytes.size();
-    }
-    fclose(f);
-    return ok;
-}
-// Pixel (x, y) from the top of a BMP as 0x00RRGGBB.
-DWORD BmpAt(const Bmp& b, int x, int y) {
-    const size_t stride = ((size_t)b.w * 3 + 3) & ~(size_t)3;
-    const int row = b.h > 0 ? b.h - 1 - y : y;
-    const BYTE* p = &b.bytes[(size_t)row * stride + (size_t)x * 3];
-    return ((DWORD)p[2] << 16) | ((DWORD)p[1] << 8) | p[0];
 }
 
 // The stills the independent-reader check reads afterwards, with what it is
@@ -518,17 +450,6 @@ TEST(LivePreview, MarrowinStillsCarryFilterMarkerAndTimeAndAFailedGrabWritesNoth
 }
 
 // ---------------------------------------------------------------- Hestral
-// The simulated Zentu sensor's scene as it reads upright and unmirrored:
-// six colour patches across the middle of the upper half (red, green, blue,
-// cyan, magenta, yellow from the left) and a white mark near the top-left.
-bool MarkAtTopLeft(const std::function<DWORD(int, int)>& at, int w, int h) {
-    const int kinds[6] = {4, 2, 1, 3, 5, 6};
-    for (int i = 0; i < 6; ++i)
-        if (Kind(at((368 + 256 * i) * w / 2048, 3 * h / 8)) != kinds[i]) return false;
-    const DWORD mark = at(w / 16, h / 12);
-    return R(mark) > 200 && G(mark) > 200 && B(mark) > 200;
-}
-
 // The library keeps its camera's settings in the registry from run to run:
 // the first Hestral case starts from the library's defaults, not from what
 // an earlier run left there. (The type-6 case takes the settings this one
