@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include "OrvikHarness.h"
 #include "PellixSim.h"
+#include "ZentuSimControl.h"
 #include "UvcCamInstall.h"
 
 #include <cstdio>
@@ -561,6 +562,48 @@ TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
     out.Keep(bmp, L"hestral.bmp", still.w, still.h, "mark");
     out.Keep(jpg, L"hestral.jpg", still.w, still.h, "mark");
     EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
+// A camera that is there but does not come up: the library's boxes, then the
+// view's own, and Orvik ends with the library's quit code, leaving no child
+// frame half made.
+TEST(LivePreview, HestralCameraThatFailsToStartShowsItsBoxesAndEnds) {
+    FreshHestralSettings fresh;
+    CZentuSimControl sim;
+    ASSERT_TRUE(sim.IsOpen());
+    ASSERT_TRUE(sim.Reset());
+    ScopedCameras cameras(L"Vantor-T4M");
+    ASSERT_TRUE(sim.SetRegister(0, 0));  // not the sensor chip the library knows
+    OrvikFolder folder{kBin};
+    folder.WriteSettings(Settings(L"CamType=4\r\n"));
+    OrvikRun run(folder, L"msgbox IDOK\nmsgbox IDOK\n");
+    // The library's own boxes are plain system ones: answered from here.
+    std::wstring libraryBoxes;
+    bool halfMade = false;
+    for (DWORD start = GetTickCount(); run.Running() && GetTickCount() - start < 120000; Sleep(20)) {
+        for (HWND t : TopLevelWindows(run.Pid())) {
+            wchar_t cls[16] = {};
+            GetClassNameW(t, cls, 16);
+            if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(t)) continue;
+            for (HWND c = GetWindow(t, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                wchar_t text[128] = {};
+                GetWindowTextW(c, text, 128);
+                if (GetDlgCtrlID(c) != IDOK && *text) libraryBoxes += std::wstring(text) + L"|";
+            }
+            PostMessageW(t, WM_COMMAND, IDOK, 0);
+        }
+        if (HWND frame = MainWindowOf(run.Pid()))
+            for (HWND child : MdiChildren(frame))
+                if (IsWindowVisible(child)) halfMade = true;
+    }
+    const DWORD code = run.WaitExit(1000);
+    sim.Reset();
+    EXPECT_EQ(code, 1u);
+    EXPECT_FALSE(halfMade) << "a child frame showed";
+    EXPECT_NE(libraryBoxes.find(L"Sensor Init Failed!|"), std::wstring::npos) << Narrow(libraryBoxes);
+    EXPECT_NE(libraryBoxes.find(L"Init Camera failed!|"), std::wstring::npos) << Narrow(libraryBoxes);
+    const std::wstring record = ReadTextFile(folder.Path(L"record.txt"));
+    EXPECT_NE(record.find(L"msgbox|Error|Init Camera failed|"), std::wstring::npos) << Narrow(record);
 }
 
 // Type 6: the library writes the file itself, BMP or JPEG as the name says,
