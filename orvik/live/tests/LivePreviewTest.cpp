@@ -568,7 +568,6 @@ TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
 // view's own, and Orvik ends with the library's quit code, leaving no child
 // frame half made.
 TEST(LivePreview, HestralCameraThatFailsToStartShowsItsBoxesAndEnds) {
-    FreshHestralSettings fresh;
     CZentuSimControl sim;
     ASSERT_TRUE(sim.IsOpen());
     ASSERT_TRUE(sim.Reset());
