@@ -69,26 +69,10 @@ Shot Capture(HWND hwnd, bool ownDc = false) {
     s.w = r.right - r.left;
     s.h = r.bottom - r.top;
     if (s.w <= 0 || s.h <= 0) return s;
-    HDC screen = GetDC(ownDc ? hwnd : nullptr);
+    HDC from = GetDC(ownDc ? hwnd : nullptr);
     if (ownDc) r.left = r.top = 0;
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = s.w;
-    bi.bmiHeader.biHeight = -s.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, s.w, s.h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    s.px.assign((DWORD*)bits, (DWORD*)bits + (size_t)s.w * s.h);
-    for (DWORD& p : s.px) p &= 0xFFFFFF;
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(ownDc ? hwnd : nullptr, screen);
+    s.px = GrabPixels(from, r.left, r.top, s.w, s.h);
+    ReleaseDC(ownDc ? hwnd : nullptr, from);
     return s;
 }
 // The whole screen into the stills folder, for a look at a failure.
