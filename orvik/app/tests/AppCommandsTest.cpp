@@ -10,6 +10,7 @@
 #include "Tolmira.h"
 #include "UvcCamInstall.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <sstream>
@@ -86,12 +87,24 @@ struct AppRun {
     std::wstring Record() const { return ReadTextFile(folder.Path(L"record.txt")); }
     // Capture to view, then the new still saved (Save As) to `name`; false when no child came.
     bool CaptureToView(const std::wstring& name, Bmp& still, std::wstring* title = nullptr) {
-        const size_t before = MdiChildren(frame).size();
+        const std::vector<HWND> before = MdiChildren(frame);
         Command(frame, kCmdToView);
-        if (!WaitFor([&] { return MdiChildren(frame).size() == before + 1; }, 60000)) return false;
-        if (title) *title = TextOf(ActiveChild(frame));
+        // The new child, active.
+        HWND added = nullptr;
+        if (!WaitFor([&] {
+                HWND active = ActiveChild(frame);
+                added = std::find(before.begin(), before.end(), active) == before.end() ? active : nullptr;
+                return added != nullptr;
+            }, 60000)) {
+            printf("no new active child: %zu children before, %zu now\n", before.size(), MdiChildren(frame).size());
+            return false;
+        }
+        if (title) *title = TextOf(added);
         Command(frame, kCmdSaveAs);
-        return WaitFor([&] { return ReadBmp(folder.Path(name), still); }, 30000);
+        if (WaitFor([&] { return ReadBmp(folder.Path(name), still); }, 30000)) return true;
+        printf("not saved; active child '%s', new child '%s'\n", Narrow(TextOf(ActiveChild(frame))).c_str(),
+               Narrow(TextOf(added)).c_str());
+        return false;
     }
     void ActivateLive() {
         HWND video = LiveVideo();
@@ -225,6 +238,16 @@ TEST(AppCommands, UvcCaptureToViewTakesTheLibrarysStill) {
     AppRun r;
     ASSERT_TRUE(r.Start(Settings(L"bTolmira=0\r\nCamType=2\r\nCamSubType=6\r\n"),
                         L"save " + r.folder.Path(L"uvc.bmp") + L" filter 1\n"));
+    // The live preview fully up (its picture running) before the command.
+    ASSERT_TRUE(WaitFor([&] {
+        RECT rc;
+        GetWindowRect(r.LiveVideo(), &rc);
+        Shot s = CaptureScreen(rc);
+        if (s.width < 16 || s.height < 16) return false;
+        for (int i = 0; i < 8; ++i)
+            if (Kind(s.At((2 * i + 1) * s.width / 16, s.height / 8)) != kChartKinds[i]) return false;
+        return true;
+    }, 30000)) << "no chart in the live picture";
     Bmp still;
     ASSERT_TRUE(r.CaptureToView(L"uvc.bmp", still)) << Narrow(r.Record());
     EXPECT_EQ(still.w, 1280);
