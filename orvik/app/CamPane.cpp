@@ -48,9 +48,26 @@ int CCamPane::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     m_nCaptureGroup = AddGroup(Text(kIdsGroupCapture), FALSE, TRUE);
     if (g_CamType == 0) AddTask(m_nCaptureGroup, Text(kIdsTaskCaptureSetting), 2, kCmdCaptureSetting);
 
+    AddAdjustPanel();
+
     CollapseAllGroups();
     if (m_nAdjustGroup >= 0) CollapseGroup(m_nAdjustGroup, FALSE);
     return 0;
+}
+
+// The adjust panel of the camera type, in the Adjust group at the height its
+// rows take (the German, French, Polish and Arabic captions need more).
+void CCamPane::AddAdjustPanel() {
+    if (m_nAdjustGroup < 0) return;
+    if (g_CamType == kCamDirectShow) {
+        if (!m_dlgUvcPanel.Create(IDD_UVC_PANEL, this)) return;
+        const bool longCaptions = g_bLangGerman || g_bLangFrench || g_bLangPolish || g_bLangArabic;
+        const int height = !IsUvcCamera() ? 425 : longCaptions ? 410 : 390;
+        AddWindow(m_nAdjustGroup, m_dlgUvcPanel.m_hWnd, height);
+    } else if (IsHestralCamType()) {
+        if (!m_dlgHestralAdjust.Create(IDD_HESTRAL_ADJUST, this)) return;
+        AddWindow(m_nAdjustGroup, m_dlgHestralAdjust.m_hWnd, 650);
+    }
 }
 
 LRESULT CCamPane::OnForwardPreset(WPARAM, LPARAM) {
