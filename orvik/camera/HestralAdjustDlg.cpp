@@ -372,7 +372,13 @@ void CHestralAdjustDlg::ApplyColorValues(float sat, float gamma, float gain, flo
     Call(g_HestralSdk.CameraSetAnalogGain, (WORD)m_nAnalogGain);
 }
 
-void CHestralAdjustDlg::LockControls(BOOL bLock) { EnableChildren(m_hWnd, !bLock); }
+// Unlocked, the enable rules hold again: a slider the camera ignores in its
+// mode stays disabled.
+void CHestralAdjustDlg::LockControls(BOOL bLock)
+{
+    EnableChildren(m_hWnd, !bLock);
+    if (!bLock) ApplyEnableRules();
+}
 
 void CHestralAdjustDlg::OnColorScheme() { OpenColorSchemeDialog(); }
 

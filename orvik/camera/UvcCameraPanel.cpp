@@ -421,7 +421,12 @@ void CUvcCameraPanel::ApplyPreset(int brightness, int saturation, int contrast, 
 void CUvcCameraPanel::LockControls(BOOL bLock)
 {
     EnableChildren(m_hWnd, !bLock);
-    if (bLock || !IsP8Z()) return;
+    if (bLock) return;
+    if (!IsP8Z()) {
+        // The white balance slider only while the white balance is manual.
+        SetRow1021Enabled(m_nWbMode == kManual);
+        return;
+    }
     SetGainsEnabled(IsDlgButtonChecked(IDC_UVC_AUTO_WB) != BST_CHECKED);
     if (HWND h = ::GetDlgItem(m_hWnd, IDC_SLD_WB_EXPOSURE))
         ::EnableWindow(h, IsDlgButtonChecked(IDC_UVC_AUTO_EXPOSURE) != BST_CHECKED);

@@ -12,6 +12,7 @@
 
 #include "CamAdjustBar.h"
 #include "CameraSdk.h"
+#include "HestralAdjustDlg.h"
 #include "Globals.h"
 #include "NotifySliderCtrl.h"
 #include "PellixAdjustDlg.h"
@@ -417,6 +418,44 @@ TEST_F(PellixAdjust, PaneHoldsTheDialogInsideAOnePixelBorder)
     EXPECT_EQ(::GetParent(dlg->m_hWnd), container->m_hWnd);
     EXPECT_TRUE(::GetDlgItem(dlg->m_hWnd, IDC_SLD_SATURATION));
     bar.DestroyWindow();
+}
+
+// The stored resolution against the width the camera runs at: the flag, the
+// width and the video dialog's button always name the resolution asked for,
+// and only a camera at another width is restarted.
+TEST(HestralResolution, StoredChoiceAgainstTheRunningWidth)
+{
+    const UINT high = 0x430, low = 0x480;
+    const struct {
+        long choice;
+        int camType, width;
+        int flag, frameWidth;
+        UINT message, button;
+    } cases[] = {
+        {0, 3, 2048, 0, 2048, 0, 1099},   {0, 3, 1280, 0, 2048, high, 1099},
+        {0, 4, 1280, 0, 1280, 0, 1099},   {0, 4, 1024, 0, 1280, high, 1099},
+        {0, 5, 3488, 0, 3488, 0, 1099},   {0, 5, 1600, 0, 3488, high, 1099},
+        {0, 6, 2592, 0, 2592, 0, 1099},   {0, 6, 1280, 0, 2592, high, 1099},
+        {1, 3, 2048, 1, 1280, low, 1100}, {1, 3, 1280, 1, 1280, 0, 1100},
+        {1, 4, 1280, 1, 1024, low, 1100}, {1, 5, 1600, 1, 1600, 0, 1100},
+        {1, 6, 2592, 1, 1024, low, 1100}, {1, 6, 1024, 1, 1024, 0, 1100},
+    };
+    for (const auto& c : cases) {
+        CHestralAdjustDlg::ResolutionStep step = {};
+        ASSERT_TRUE(CHestralAdjustDlg::ResolutionFor(c.camType, c.choice, c.width, &step));
+        const std::string where = std::to_string(c.choice) + "/" + std::to_string(c.camType) + "/" + std::to_string(c.width);
+        EXPECT_EQ(step.flag, c.flag) << where;
+        EXPECT_EQ(step.width, c.frameWidth) << where;
+        EXPECT_EQ(step.message, c.message) << where;
+        EXPECT_EQ(step.button, c.button) << where;
+        // The flag agrees with the restart asked for.
+        if (step.message) {
+            EXPECT_EQ(step.message == low, step.flag == 1) << where;
+        }
+    }
+    CHestralAdjustDlg::ResolutionStep step = {};
+    EXPECT_FALSE(CHestralAdjustDlg::ResolutionFor(4, 11, 1280, &step));  // no stored choice: nothing done
+    EXPECT_FALSE(CHestralAdjustDlg::ResolutionFor(2, 0, 1280, &step));
 }
 
 }  // namespace
