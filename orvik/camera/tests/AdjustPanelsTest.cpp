@@ -269,17 +269,28 @@ enum : UINT {
 };
 const WPARAM kCmdPreviewCamera = 32861;
 
+// One simulated UVC camera installed alone, its device state, and a folder
+// for Orvik with the camera's sub-type and section.
+struct UvcSetup {
+    ScopedCameras cameras;
+    UvcDeviceState* dev;
+    OrvikFolder folder{kBin};
+    UvcSetup(LPCWSTR name, int subType, const std::wstring& section)
+        : cameras(name), dev(UvcDevice(name)) {
+        folder.WriteSettings(Settings(L"CamSubType=" + std::to_wstring(subType) + L"\r\nCamType=2\r\n", section));
+    }
+    bool Ready() const { return SUCCEEDED(cameras.Result()) && dev; }
+};
+
 // A P8Z camera: the timer's LED preset, exposure positions as device values,
 // gains and white balance in the property library, and what closing writes.
 TEST(UvcPanel, P8ZControlsReachTheCameraAndItsLibrary) {
-    ScopedCameras cameras(L"Camera-J20");
-    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
-    UvcDeviceState* dev = UvcDevice(L"Camera-J20");
-    ASSERT_NE(dev, nullptr);
-    OrvikFolder folder(kBin);
-    folder.WriteSettings(Settings(L"CamSubType=5\r\nCamType=2\r\n",
-                                  L"[Camera-P8Z]\r\nWhiteBalance=4\r\nLEDRed=40\r\nLEDGreen=50\r\nLEDBlue=60\r\n"
-                                  L"LEDBrightness=13\r\nLEDContrast=9\r\n"));
+    UvcSetup setup(L"Camera-J20", 5,
+                   L"[Camera-P8Z]\r\nWhiteBalance=4\r\nLEDRed=40\r\nLEDGreen=50\r\nLEDBlue=60\r\n"
+                   L"LEDBrightness=13\r\nLEDContrast=9\r\n");
+    ASSERT_TRUE(setup.Ready());
+    UvcDeviceState* dev = setup.dev;
+    const OrvikFolder& folder = setup.folder;
     {
         PanelRun run(folder, kUvcAutoExposure);
         ASSERT_TRUE(run.Ready());
@@ -332,12 +343,10 @@ TEST(UvcPanel, P8ZControlsReachTheCameraAndItsLibrary) {
 // balance, check box 1128 switching that white balance (never the exposure),
 // gains in the processing filter's picture, Default, and what closing writes.
 TEST(UvcPanel, R5VControlsReachTheDeviceAndThePicture) {
-    ScopedCameras cameras(L"Camera-R5V");
-    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
-    UvcDeviceState* dev = UvcDevice(L"Camera-R5V");
-    ASSERT_NE(dev, nullptr);
-    OrvikFolder folder(kBin);
-    folder.WriteSettings(Settings(L"CamSubType=2\r\nCamType=2\r\n", L"[Camera-R5V]\r\nBrightness=14\r\nAutoWB=2\r\n"));
+    UvcSetup setup(L"Camera-R5V", 2, L"[Camera-R5V]\r\nBrightness=14\r\nAutoWB=2\r\n");
+    ASSERT_TRUE(setup.Ready());
+    UvcDeviceState* dev = setup.dev;
+    const OrvikFolder& folder = setup.folder;
     {
         PanelRun run(folder, kUvcAutoExposure);
         ASSERT_TRUE(run.Ready());
