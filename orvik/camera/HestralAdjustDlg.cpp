@@ -91,9 +91,9 @@ BOOL CHestralAdjustDlg::OnInitDialog()
     CBCGPDialog::OnInitDialog();
     m_hWhiteBrush = CreateSolidBrush(RGB(255, 255, 255));
     for (const Row& row : s_rows) SendDlgItemMessageW(row.slider, TBM_SETRANGE, FALSE, MAKELPARAM(row.lo, row.hi));
-    const AdjustButton buttons[] = {{&m_btnWhiteBalance, 173, IDS_AUTO_WB, IDS_TIP_AUTO_WB},
-                                    {&m_btnColorScheme, 199, IDS_DATABASE, IDS_TIP_DATABASE},
-                                    {&m_btnDefault, 198, IDS_DEFAULT, IDS_TIP_DEFAULT}};
+    const AdjustButton buttons[] = {{&m_btnWhiteBalance, IDB_AUTO_WB, IDS_AUTO_WB, IDS_TIP_AUTO_WB},
+                                    {&m_btnColorScheme, IDB_DATABASE, IDS_DATABASE, IDS_TIP_DATABASE},
+                                    {&m_btnDefault, IDB_DEFAULT, IDS_DEFAULT, IDS_TIP_DEFAULT}};
     DressAdjustButtons(buttons, sizeof buttons / sizeof buttons[0]);
     SetTimer(kEnableTimer, 100, nullptr);
     return TRUE;

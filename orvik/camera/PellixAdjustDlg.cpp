@@ -126,10 +126,10 @@ BOOL CPellixAdjustDlg::OnInitDialog()
     CheckDlgButton(IDC_PX_CONTINUOUS_AE, BST_CHECKED);
     m_bContinuous = 1;
 
-    const AdjustButton buttons[] = {{&m_btnAutoExposure, 172, IDS_AUTO_EXP, IDS_TIP_AUTO_EXPOSURE},
-                                    {&m_btnWhiteBalance, 173, IDS_AUTO_WB, IDS_TIP_AUTO_WB},
-                                    {&m_btnColorScheme, 199, IDS_DATABASE, IDS_TIP_DATABASE},
-                                    {&m_btnDefault, 198, IDS_DEFAULT, IDS_TIP_DEFAULT}};
+    const AdjustButton buttons[] = {{&m_btnAutoExposure, IDB_AUTO_EXPOSURE, IDS_AUTO_EXP, IDS_TIP_AUTO_EXPOSURE},
+                                    {&m_btnWhiteBalance, IDB_AUTO_WB, IDS_AUTO_WB, IDS_TIP_AUTO_WB},
+                                    {&m_btnColorScheme, IDB_DATABASE, IDS_DATABASE, IDS_TIP_DATABASE},
+                                    {&m_btnDefault, IDB_DEFAULT, IDS_DEFAULT, IDS_TIP_DEFAULT}};
     DressAdjustButtons(buttons, sizeof buttons / sizeof buttons[0]);
     LoadSettings();
     return TRUE;

@@ -103,8 +103,8 @@ CXGraphDll* CUvcCameraPanel::Graph() const
 BOOL CUvcCameraPanel::OnInitDialog()
 {
     CBCGPDialog::OnInitDialog();
-    const AdjustButton buttons[] = {{&m_btnColorScheme, 199, IDS_DATABASE, IDS_TIP_DATABASE},
-                                    {&m_btnDefault, 198, IDS_DEFAULT, IDS_TIP_DEFAULT}};
+    const AdjustButton buttons[] = {{&m_btnColorScheme, IDB_DATABASE, IDS_DATABASE, IDS_TIP_DATABASE},
+                                    {&m_btnDefault, IDB_DEFAULT, IDS_DEFAULT, IDS_TIP_DEFAULT}};
     DressAdjustButtons(buttons, sizeof buttons / sizeof buttons[0]);
     if (IsP8Z()) LayOutForP8Z();
     return TRUE;

@@ -294,7 +294,13 @@ TEST(UvcPanel, P8ZControlsReachTheCameraAndItsLibrary) {
     {
         PanelRun run(folder, kUvcAutoExposure);
         ASSERT_TRUE(run.Ready());
+        // No sharpness row: the rows below it take its place, 1021 as the exposure.
         EXPECT_FALSE(IsWindowVisible(run.Item(kSharpnessCaption)));
+        RECT sharpness, awb;
+        GetWindowRect(run.Item(kSharpnessCaption), &sharpness);
+        GetWindowRect(run.Item(kAutoWb), &awb);
+        EXPECT_EQ(awb.top, sharpness.top);
+        EXPECT_EQ(run.Text(1113), L"Exposure:");
         // A second after loading, the LED preset from the file.
         EXPECT_TRUE(Eventually([&] { return dev->dspGain[0] == 40 && dev->dspGain[2] == 60; }))
             << dev->dspGain[0] << " " << dev->dspGain[2];
