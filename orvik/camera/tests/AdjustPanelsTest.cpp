@@ -172,12 +172,17 @@ TEST_P(HestralAdjust, SlidersReachTheSensorAndClosingKeepsThem) {
     CZentuSimControl sim;
     ASSERT_TRUE(sim.IsOpen());
     OrvikFolder folder(kBin);
-    folder.WriteSettings(Settings(L"CamType=" + std::to_wstring(GetParam().camType) + L"\r\n", L""));
+    // Of [Nodrel] only a gamma past the slider's end and a saturation past its range.
+    folder.WriteSettings(Settings(L"CamType=" + std::to_wstring(GetParam().camType) + L"\r\n",
+                                  L"[Nodrel]\r\nGamma=252\r\nSaturation=300\r\n"));
     {
         PanelRun run(folder, kColorEnhance);
         ASSERT_TRUE(run.Ready());
-        // No [Nodrel]: target 120, colour enhancement and auto exposure on.
+        // Missing keys: target 120, colour enhancement and auto exposure on.
         EXPECT_TRUE(Eventually([&] { return run.Text(1092) == L"120"; }));
+        EXPECT_EQ(run.Pos(kGamma), 250);
+        EXPECT_EQ(run.Text(1045), L"252");
+        EXPECT_EQ(run.Pos(kSat), 179);
         EXPECT_TRUE(run.Checked(kColorEnhance));
         EXPECT_TRUE(run.Checked(kAutoExposure));
         EXPECT_TRUE(Eventually([&] { return !run.Enabled(kExposureTime) && !run.Enabled(kAnalogGain); }));
