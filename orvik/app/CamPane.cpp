@@ -64,12 +64,16 @@ int CCamPane::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     SetIconsList(IDB_TASKPANE_ICONS, 16, RGB(255, 0, 255));
     EnableNavigationToolbar(TRUE);
 
-    // The video dialog, the UVC panel and the Hestral adjust dialog stay
-    // uncreated placeholders here; their groups keep the heights above.
+    // The video dialog stays an uncreated placeholder here; its group keeps
+    // the heights above.
     m_nVideoGroup = AddGroup(Text(kIdsGroupVideo), FALSE, TRUE);
     if (g_CamType != kCamNone) m_nAdjustGroup = AddGroup(Text(kIdsGroupAdjust), FALSE, TRUE);
     if (g_CamType == kCamMarrowin)
         HostDialog(m_nAdjustGroup, kPaneAdjust, m_dlgPellixAdjust, m_dlgPellixAdjust.Create(IDD_PELLIX_ADJUST, this));
+    else if (g_CamType == kCamDirectShow)
+        HostDialog(m_nAdjustGroup, kPaneAdjust, m_dlgUvcPanel, m_dlgUvcPanel.Create(IDD_UVC_PANEL, this));
+    else if (IsHestralCamType())
+        HostDialog(m_nAdjustGroup, kPaneAdjust, m_dlgHestralAdjust, m_dlgHestralAdjust.Create(IDD_HESTRAL_ADJUST, this));
     m_nCaptureGroup = AddGroup(Text(kIdsGroupCapture), FALSE, TRUE);
     if (g_CamType == kCamMarrowin) AddTask(m_nCaptureGroup, Text(kIdsTaskCaptureSetting), 2, kCmdCaptureSetting);
     HostDialog(m_nCaptureGroup, kPaneCapture, m_dlgCapture, m_dlgCapture.Create(this));

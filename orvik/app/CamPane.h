@@ -3,8 +3,10 @@
 #pragma once
 
 #include <Toolkit.h>
+#include "HestralAdjustDlg.h"
 #include "PellixAdjustDlg.h"
 #include "TarnCaptureBox.h"
+#include "UvcCameraPanel.h"
 
 // The pane's groups, top to bottom.
 enum CamPaneGroup { kPaneVideo, kPaneAdjust, kPaneCapture };
@@ -22,15 +24,19 @@ public:
     CWnd m_dlgVideo;         // video control dialog
     CPellixAdjustDlg m_dlgPellixAdjust;  // Marrowin adjust dialog
     CTarnCaptureBox m_dlgCapture;        // capture dialog
-    CWnd m_dlgUvcPanel;      // UVC camera panel
-    CWnd m_dlgHestralAdjust; // Hestral adjust dialog
+    CUvcCameraPanel m_dlgUvcPanel;        // UVC camera panel
+    CHestralAdjustDlg m_dlgHestralAdjust; // Hestral adjust dialog
 
     // Enables or disables every control of one dialog.
     static void LockControls(CWnd& dlg, BOOL bLock);
     void LockVideo(BOOL bLock) { LockControls(m_dlgVideo, bLock); }
     void LockCapture(BOOL bLock) { LockControls(m_dlgCapture, bLock); }
-    void LockUvcPanel(BOOL bLock) { LockControls(m_dlgUvcPanel, bLock); }
-    void LockHestralAdjust(BOOL bLock) { LockControls(m_dlgHestralAdjust, bLock); }
+    void LockUvcPanel(BOOL bLock) {
+        if (m_dlgUvcPanel.GetSafeHwnd()) m_dlgUvcPanel.LockControls(bLock);
+    }
+    void LockHestralAdjust(BOOL bLock) {
+        if (m_dlgHestralAdjust.GetSafeHwnd()) m_dlgHestralAdjust.LockControls(bLock);
+    }
 
     int m_nVideoGroup;
     int m_nAdjustGroup;

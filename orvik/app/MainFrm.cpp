@@ -4,6 +4,8 @@
 #include "LiveFlip.h"
 #include "OrvikApp.h"
 #include "OrvikDoc.h"
+#include "OrvikView.h"
+#include "VideoWnd.h"
 #include "OzuFreeView.h"
 #include "Resource.h"
 #include <Globals.h>
@@ -453,11 +455,35 @@ void CMainFrame::PostToVideoBox(UINT message) {
     if (HWND box = m_wndCamPane.m_dlgVideo.GetSafeHwnd()) ::PostMessageW(box, message, 0, 0);
 }
 
-// The adjust dialogs and the UVC panel come with the camera dialogs; until
-// then a preview starts without them.
+// The Marrowin adjust dialog comes with the camera dialogs; until then a
+// preview starts without it.
 void CMainFrame::RunPellixAutoExposure() {}
-void CMainFrame::StartUvcPanel(CVideoWnd*) {}
-void CMainFrame::StartHestralAdjust() { m_wndCamPane.LockHestralAdjust(FALSE); }
+
+void CMainFrame::StartUvcPanel(CVideoWnd* videoWnd) {
+    CUvcCameraPanel& panel = m_wndCamPane.m_dlgUvcPanel;
+    if (!panel.GetSafeHwnd()) return;
+    panel.SetOwnerView(videoWnd);
+    panel.LoadSettings(m_wndCamPane.m_dlgVideo.GetSafeHwnd());
+    m_bLed = panel.m_bLedPreset;
+    m_bHalogen = panel.m_bHalogenPreset;
+}
+
+void CMainFrame::StartHestralAdjust() {
+    m_wndCamPane.LockHestralAdjust(FALSE);
+    CHestralAdjustDlg& dlg = m_wndCamPane.m_dlgHestralAdjust;
+    if (!dlg.GetSafeHwnd()) return;
+    // The live view being created is already its document's view.
+    HWND video = nullptr;
+    if (COrvikDoc* doc = GetCameraDoc()) {
+        POSITION pos = doc->GetFirstViewPosition();
+        COrvikView* view = pos ? dynamic_cast<COrvikView*>(doc->GetNextView(pos)) : nullptr;
+        if (view && view->GetVideoWnd()) video = view->GetVideoWnd()->GetSafeHwnd();
+    }
+    dlg.LoadSettings(video, m_wndCamPane.m_dlgVideo.GetSafeHwnd());
+    m_nResolutionFlag = dlg.m_nResolutionFlag;
+    m_bLed = dlg.m_bLedPreset;
+    m_bHalogen = dlg.m_bHalogenPreset;
+}
 
 int CMainFrame::GetResolutionFlag() { return m_nResolutionFlag; }
 

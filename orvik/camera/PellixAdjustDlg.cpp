@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "AdjustControls.h"
 #include "CameraSdk.h"
 #include "Resource.h"
 #include "Settings.h"
@@ -125,21 +126,11 @@ BOOL CPellixAdjustDlg::OnInitDialog()
     CheckDlgButton(IDC_PX_CONTINUOUS_AE, BST_CHECKED);
     m_bContinuous = 1;
 
-    CBCGPButton::EnableWinXPTheme(FALSE);
-    struct {
-        CBCGPButton* button;
-        UINT image, caption, tip;
-    } const buttons[] = {{&m_btnAutoExposure, 172, IDS_AUTO_EXP, IDS_TIP_AUTO_EXPOSURE},
-                         {&m_btnWhiteBalance, 173, IDS_AUTO_WB, IDS_TIP_AUTO_WB},
-                         {&m_btnColorScheme, 199, IDS_DATABASE, IDS_TIP_DATABASE},
-                         {&m_btnDefault, 198, IDS_DEFAULT, IDS_TIP_DEFAULT}};
-    for (const auto& b : buttons) {
-        b.button->SetMouseCursorHand();
-        b.button->SetImage(b.image);
-        CString text;
-        if (text.LoadString(b.caption)) b.button->SetWindowText(text);
-        if (text.LoadString(b.tip)) b.button->SetTooltip(text);
-    }
+    const AdjustButton buttons[] = {{&m_btnAutoExposure, IDB_AUTO_EXPOSURE, IDS_AUTO_EXP, IDS_TIP_AUTO_EXPOSURE},
+                                    {&m_btnWhiteBalance, IDB_AUTO_WB, IDS_AUTO_WB, IDS_TIP_AUTO_WB},
+                                    {&m_btnColorScheme, IDB_DATABASE, IDS_DATABASE, IDS_TIP_DATABASE},
+                                    {&m_btnDefault, IDB_DEFAULT, IDS_DEFAULT, IDS_TIP_DEFAULT}};
+    DressAdjustButtons(buttons, sizeof buttons / sizeof buttons[0]);
     LoadSettings();
     return TRUE;
 }

@@ -15,6 +15,7 @@ int g_bTolmira = 0;
 
 int g_HestralFrameWidth = 0;
 int g_nHestralResolution = 0;
+int g_nLightSource = 0;
 
 BYTE g_HestralMode = 0;
 

@@ -34,6 +34,9 @@ extern int g_HestralFrameWidth;
 // The resolution the live Hestral camera was last restarted at: 0 high, 1 low.
 extern int g_nHestralResolution;
 
+// The lamp the adjust dialogs' Default presets are for: 0 LED, 1 halogen.
+extern int g_nLightSource;
+
 // Set for CamType 3..6 before the probe: the probe then checks presence only.
 extern BYTE g_HestralMode;
 

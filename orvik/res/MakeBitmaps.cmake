@@ -233,6 +233,12 @@ foreach(i RANGE 3)
 endforeach()
 strip("${OUT}/TaskPane.bmp" "#ff00ff" ${pane})
 
+# The adjust panels' button pictures: 16 px on the buttons' face.
+foreach(id 172 173 198 199)
+  draw_image(BUTTON_${id} 16 png)
+  strip("${OUT}/Button${id}.bmp" "#d4d0c8" BUTTON_${id})
+endforeach()
+
 # Icons, 32 and 16 pixels.
 foreach(name Orvik Preview Still)
   tango(${picture_ICON_${name}} 16 small)

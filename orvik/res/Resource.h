@@ -27,6 +27,11 @@
 #define IDB_TASKPANE_ICONS       153  // 16 px, magenta key
 #define IDB_SPLASH               194
 #define IDB_ABOUT                195  // the About box's banner
+// The adjust panels' button pictures, 16 px.
+#define IDB_AUTO_EXPOSURE        172
+#define IDB_AUTO_WB              173
+#define IDB_DEFAULT              198
+#define IDB_DATABASE             199
 
 // Control ids of the bars (the menu bar shares 0xE806 with the Logic toolbar).
 #define ID_BAR_CAMERA            0xE800

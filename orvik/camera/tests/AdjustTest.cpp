@@ -12,6 +12,7 @@
 
 #include "CamAdjustBar.h"
 #include "CameraSdk.h"
+#include "HestralAdjustDlg.h"
 #include "Globals.h"
 #include "NotifySliderCtrl.h"
 #include "PellixAdjustDlg.h"
@@ -417,6 +418,138 @@ TEST_F(PellixAdjust, PaneHoldsTheDialogInsideAOnePixelBorder)
     EXPECT_EQ(::GetParent(dlg->m_hWnd), container->m_hWnd);
     EXPECT_TRUE(::GetDlgItem(dlg->m_hWnd, IDC_SLD_SATURATION));
     bar.DestroyWindow();
+}
+
+// ------------------------------------------------------------------ Hestral over a recording fake
+std::vector<std::string>* g_hestralCalls;
+void Note(const char* name, int a, int b = -1, int c = -1)
+{
+    char buf[64];
+    if (b < 0)
+        snprintf(buf, sizeof buf, "%s=%d", name, a);
+    else
+        snprintf(buf, sizeof buf, "%s=%d,%d,%d", name, a, b, c);
+    g_hestralCalls->push_back(buf);
+}
+int HSetSaturation(BYTE v) { return Note("Saturation", v), 1; }
+int HSetContrast(BYTE v) { return Note("Contrast", v), 1; }
+int HSetGamma(BYTE v) { return Note("Gamma", v), 1; }
+int HSetGain(WORD r, WORD g, WORD b) { return Note("Gain", r, g, b), 1; }
+int HSetAnalogGain(WORD v) { return Note("AnalogGain", v), 1; }
+int HSetColorEnhancement(int v) { return Note("ColorEnhancement", v), 1; }
+int HSetAeState(int v) { return Note("AeState", v), 1; }
+int HGetSaturation(BYTE* v) { return *v = 90, 1; }
+int HGetGamma(BYTE* v) { return *v = 120, 1; }
+int HGetAnalogGain(WORD* v) { return *v = 33, 1; }
+int HGetExposureTime(int* v) { return *v = 500, 1; }
+int HGetGain(int* r, int* g, int* b) { return *r = 70, *g = 64, *b = 90, 1; }
+
+class HestralAdjust : public PellixAdjust {
+protected:
+    void SetUp() override
+    {
+        PellixAdjust::SetUp();
+        auto* p = reinterpret_cast<unsigned char*>(&g_HestralSdk);
+        m_savedHestral.assign(p, p + sizeof g_HestralSdk);
+        g_hestralCalls = &m_calls;
+        g_HestralSdk.CameraSetSaturation = HSetSaturation;
+        g_HestralSdk.CameraSetContrast = HSetContrast;
+        g_HestralSdk.CameraSetGamma = HSetGamma;
+        g_HestralSdk.CameraSetGain = HSetGain;
+        g_HestralSdk.CameraSetAnalogGain = HSetAnalogGain;
+        g_HestralSdk.CameraSetColorEnhancement = HSetColorEnhancement;
+        g_HestralSdk.CameraSetAeState = HSetAeState;
+        g_HestralSdk.CameraGetSaturation = HGetSaturation;
+        g_HestralSdk.CameraGetGamma = HGetGamma;
+        g_HestralSdk.CameraGetAnalogGain = HGetAnalogGain;
+        g_HestralSdk.CameraGetExposureTime = HGetExposureTime;
+        g_HestralSdk.CameraGetGain = HGetGain;
+    }
+    void TearDown() override
+    {
+        memcpy(reinterpret_cast<void*>(&g_HestralSdk), m_savedHestral.data(), m_savedHestral.size());
+        g_hestralCalls = nullptr;
+        PellixAdjust::TearDown();
+    }
+    std::vector<unsigned char> m_savedHestral;
+    std::vector<std::string> m_calls;
+};
+
+// A first start sends the fallbacks in the file's order; a scheme's six
+// values go out with the contrast; the unused pair carries the analog gain.
+TEST_F(HestralAdjust, FirstStartSchemeAndColourPairReachTheCamera)
+{
+    CHestralAdjustDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_HESTRAL_ADJUST, &m_host));
+    dlg.LoadSettings(nullptr, nullptr);
+    const std::vector<std::string> first = {"AeState=1",  "ColorEnhancement=1", "Saturation=11",
+                                            "Contrast=11", "Gamma=11",           "Gain=11,11,11"};
+    EXPECT_EQ(m_calls, first);
+    EXPECT_EQ(dlg.m_nAnalogGain, 33);  // the camera's own
+    EXPECT_EQ(Pos(dlg.m_hWnd, IDC_SLD_EXPOSURE_TIME), 500);
+
+    m_calls.clear();
+    dlg.m_nSaturation = 90;
+    dlg.m_nGamma = 140;
+    dlg.m_nRed = 70;
+    dlg.m_nGreen = 60;
+    dlg.m_nBlue = 80;
+    dlg.m_nContrast = 33;
+    dlg.SendMessage(WM_HESTRAL_SCHEME_APPLIED);
+    const std::vector<std::string> scheme = {"Saturation=90", "Gamma=140", "Gain=70,60,80", "Contrast=33"};
+    EXPECT_EQ(m_calls, scheme);
+    EXPECT_EQ(Pos(dlg.m_hWnd, IDC_SLD_CONTRAST), 33);
+    EXPECT_EQ(Text(dlg.m_hWnd, IDC_LBL_GAMMA_VAL), L"140");
+
+    m_calls.clear();
+    dlg.ApplyColorValues(100.7f, 150.2f, 20.9f, 50.5f, 60.0f, 70.0f);
+    const std::vector<std::string> pair = {"Saturation=100", "Gamma=150", "Gain=50,60,70", "AnalogGain=20"};
+    EXPECT_EQ(m_calls, pair);
+    float v[6] = {};
+    dlg.ReadColorValues(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
+    const float read[6] = {90, 120, 33, 70, 64, 90};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(v[i], read[i]) << i;
+    dlg.DestroyWindow();
+    EXPECT_EQ(GetPrivateProfileIntW(L"Nodrel", L"Contrast", -1, m_path.c_str()), 33);
+    EXPECT_EQ(GetPrivateProfileIntW(L"Nodrel", L"Gain", -1, m_path.c_str()), 20);
+}
+
+// The stored resolution against the width the camera runs at: the flag, the
+// width and the video dialog's button always name the resolution asked for,
+// and only a camera at another width is restarted.
+TEST(HestralResolution, StoredChoiceAgainstTheRunningWidth)
+{
+    const UINT high = 0x430, low = 0x480;
+    const struct {
+        long choice;
+        int camType, width;
+        int flag, frameWidth;
+        UINT message, button;
+    } cases[] = {
+        {0, 3, 2048, 0, 2048, 0, 1099},   {0, 3, 1280, 0, 2048, high, 1099},
+        {0, 4, 1280, 0, 1280, 0, 1099},   {0, 4, 1024, 0, 1280, high, 1099},
+        {0, 5, 3488, 0, 3488, 0, 1099},   {0, 5, 1600, 0, 3488, high, 1099},
+        {0, 6, 2592, 0, 2592, 0, 1099},   {0, 6, 1280, 0, 2592, high, 1099},
+        {1, 3, 2048, 1, 1280, low, 1100}, {1, 3, 1280, 1, 1280, 0, 1100},
+        {1, 4, 1280, 1, 1024, low, 1100}, {1, 5, 1600, 1, 1600, 0, 1100},
+        {1, 6, 2592, 1, 1024, low, 1100}, {1, 6, 1024, 1, 1024, 0, 1100},
+    };
+    for (const auto& c : cases) {
+        CHestralAdjustDlg::ResolutionStep step = {};
+        ASSERT_TRUE(CHestralAdjustDlg::ResolutionFor(c.camType, c.choice, c.width, &step));
+        const std::string where = std::to_string(c.choice) + "/" + std::to_string(c.camType) + "/" + std::to_string(c.width);
+        EXPECT_EQ(step.flag, c.flag) << where;
+        EXPECT_EQ(step.width, c.frameWidth) << where;
+        EXPECT_EQ(step.message, c.message) << where;
+        EXPECT_EQ(step.button, c.button) << where;
+        // The flag agrees with the restart asked for.
+        if (step.message) {
+            EXPECT_EQ(step.message == low, step.flag == 1) << where;
+        }
+    }
+    CHestralAdjustDlg::ResolutionStep step = {};
+    EXPECT_FALSE(CHestralAdjustDlg::ResolutionFor(4, 11, 1280, &step));  // no stored choice: nothing done
+    EXPECT_FALSE(CHestralAdjustDlg::ResolutionFor(2, 0, 1280, &step));
 }
 
 }  // namespace

@@ -441,12 +441,16 @@ struct FreshHestralSettings {
     FreshHestralSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessavin"); }
 };
 
+// The adjust dialog's settings as the library's own defaults: without them
+// it restores its fallbacks, a near-black first picture.
+const wchar_t kHestralAdjust[] = L"[Nodrel]\r\nSaturation=128\r\nContrast=20\r\nGamma=100\r\nRed=74\r\nGreen=64\r\nBlue=96\r\n";
+
 TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
     FreshHestralSettings fresh;
     ScopedCameras cameras(L"Vantor-T4M");
     LiveRun live;
     const std::wstring bmp = live.folder.Path(L"hestral.bmp"), jpg = live.folder.Path(L"hestral.jpg");
-    ASSERT_TRUE(live.Start(Settings(L"CamType=4\r\n"), L"save " + bmp + L"\nsave " + jpg + L"\n"));
+    ASSERT_TRUE(live.Start(Settings(L"CamType=4\r\n", kHestralAdjust), L"save " + bmp + L"\nsave " + jpg + L"\n"));
     HWND frame = live.frame, video = live.video;
     EXPECT_TRUE(WaitFor([&] {
         Shot s = Capture(video);
@@ -517,7 +521,7 @@ TEST(LivePreview, HestralType6WritesItsOwnFilesByTheirExtension) {
     LiveRun live;
     const std::wstring bmp = live.folder.Path(L"t6.bmp"), jpg = live.folder.Path(L"t6.jpg"),
                        foreign = live.folder.Path(L"t6-\x4e2d\x6587.bmp");
-    ASSERT_TRUE(live.Start(Settings(L"CamType=6\r\n"),
+    ASSERT_TRUE(live.Start(Settings(L"CamType=6\r\n", kHestralAdjust),
                            L"save " + bmp + L"\nsave " + jpg + L"\nsave " + foreign + L"\nmsgbox IDOK\n"));
     HWND frame = live.frame, video = live.video;
     // From the library's defaults the exposure takes a few frames to settle.

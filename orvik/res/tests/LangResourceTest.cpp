@@ -350,7 +350,8 @@ TEST_P(LangResources, EveryResourceIsThere) {
         EXPECT_TRUE(FindResourceW(h, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(RT_TOOLBAR_ID))) << "toolbar " << id;
         EXPECT_TRUE(FindResourceW(h, MAKEINTRESOURCEW(id), RT_BITMAP)) << "toolbar bitmap " << id;
     }
-    for (UINT id : {IDB_TOOLBAR_EXTRA1, IDB_TOOLBAR_EXTRA2, IDB_TOOLBAR_EXTRA3, IDB_TASKPANE_ICONS, IDB_SPLASH})
+    for (UINT id : {IDB_TOOLBAR_EXTRA1, IDB_TOOLBAR_EXTRA2, IDB_TOOLBAR_EXTRA3, IDB_TASKPANE_ICONS, IDB_SPLASH,
+                    IDB_AUTO_EXPOSURE, IDB_AUTO_WB, IDB_DEFAULT, IDB_DATABASE})
         EXPECT_TRUE(FindResourceW(h, MAKEINTRESOURCEW(id), RT_BITMAP)) << "bitmap " << id;
     for (const auto& d : kDialogs)
         EXPECT_TRUE(FindResourceW(h, MAKEINTRESOURCEW(d.id), RT_DIALOG)) << "dialog " << d.id;
@@ -443,6 +444,11 @@ TEST_P(LangResources, ToolbarsAndTheirBitmaps) {
     BITMAP icons = BitmapInfo(h, IDB_TASKPANE_ICONS);
     EXPECT_EQ(icons.bmHeight, 16);
     EXPECT_GE(icons.bmWidth, 16 * 3);  // the pane's task uses icon 2
+    for (UINT id : {IDB_AUTO_EXPOSURE, IDB_AUTO_WB, IDB_DEFAULT, IDB_DATABASE}) {
+        BITMAP button = BitmapInfo(h, id);
+        EXPECT_EQ(button.bmWidth, 16) << id;
+        EXPECT_EQ(button.bmHeight, 16) << id;
+    }
 }
 
 // Read back as the toolbars load them: one 16 x 15 image per button on the
