@@ -162,9 +162,10 @@ TEST(AppCommands, DirectShowCaptureToViewOpenAboutAndStates) {
                             r.folder.Path(viewed) + L"\nopen " + r.folder.Path(viewed) + L"\nopen cancel\n"));
     HWND frame = r.frame;
 
-    // The pane: the capture dialog only, in its collapsed group; no adjust dialog for this model.
-    EXPECT_EQ(HostedDialogs(frame), 1);
-    EXPECT_TRUE(HostedHeights(frame).empty());
+    // The pane: the capture dialog in its collapsed group, and the UVC camera
+    // panel of an R5V model shown in the Adjust group.
+    EXPECT_EQ(HostedDialogs(frame), 2);
+    EXPECT_TRUE(WaitFor([&] { return HostedHeights(frame) == std::vector<int>{425}; }));
 
     // With the live view active the camera commands are on, auto focus off (bTolmira 0).
     EXPECT_TRUE(ButtonEnabled(frame, kCmdToView, true));
@@ -305,7 +306,11 @@ TEST(AppCommands, HestralCaptureToViewByBufferAndByFile) {
         AppRun r;
         std::wstring script;
         for (int i = 0; i < kTries; ++i) script += L"save " + r.folder.Path(L"h" + std::to_wstring(i) + L".bmp") + L" filter 1\n";
-        ASSERT_TRUE(r.Start(Settings(std::wstring(L"bTolmira=0\r\n") + c.type), script));
+        // The adjust dialog's own settings at the library's defaults (without
+        // them its fallbacks leave the picture near black and grey).
+        ASSERT_TRUE(r.Start(Settings(std::wstring(L"bTolmira=0\r\n") + c.type,
+                                     L"[Nodrel]\r\nSaturation=128\r\nContrast=20\r\nGamma=100\r\nRed=74\r\nGreen=64\r\nBlue=96\r\n"),
+                            script));
         EXPECT_TRUE(ButtonEnabled(r.frame, kCmdToView, true));
         // The exposure settles over the first frames: a few stills until one shows the scene.
         Bmp still;
