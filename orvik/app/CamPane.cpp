@@ -44,6 +44,10 @@ int CCamPane::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 
     // The dialogs themselves join these groups as the camera panels are added.
     m_nVideoGroup = AddGroup(Text(kIdsGroupVideo), FALSE, TRUE);
+    if (m_dlgVideo.Create(this)) {
+        const int height = IsHestralCamType() ? 230 : IsUvcCamera() ? 170 : 90;
+        AddWindow(m_nVideoGroup, m_dlgVideo.GetSafeHwnd(), height);
+    }
     if (g_CamType == 0 || (g_CamType >= 2 && g_CamType <= 6)) m_nAdjustGroup = AddGroup(Text(kIdsGroupAdjust), FALSE, TRUE);
     m_nCaptureGroup = AddGroup(Text(kIdsGroupCapture), FALSE, TRUE);
     if (g_CamType == 0) AddTask(m_nCaptureGroup, Text(kIdsTaskCaptureSetting), 2, kCmdCaptureSetting);

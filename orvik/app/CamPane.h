@@ -3,6 +3,7 @@
 #pragma once
 
 #include <Toolkit.h>
+#include <TarnVideoBox.h>
 
 class CCamPane : public CBCGPTasksPane {
     DECLARE_DYNAMIC(CCamPane)
@@ -11,7 +12,7 @@ public:
 
     // The camera dialogs the pane hosts. Each stays uncreated until the camera
     // type uses it; locking an uncreated one does nothing.
-    CWnd m_dlgVideo;         // video control dialog
+    CTarnVideoBox m_dlgVideo; // video control dialog
     CWnd m_dlgPellixAdjust;  // Marrowin adjust dialog
     CWnd m_dlgCapture;       // capture dialog
     CWnd m_dlgUvcPanel;      // UVC camera panel
@@ -19,7 +20,7 @@ public:
 
     // Enables or disables every control of one dialog.
     static void LockControls(CWnd& dlg, BOOL bLock);
-    void LockVideo(BOOL bLock) { LockControls(m_dlgVideo, bLock); }
+    void LockVideo(BOOL bLock) { m_dlgVideo.LockControls(bLock); }
     void LockCapture(BOOL bLock) { LockControls(m_dlgCapture, bLock); }
     void LockUvcPanel(BOOL bLock) { LockControls(m_dlgUvcPanel, bLock); }
     void LockHestralAdjust(BOOL bLock) { LockControls(m_dlgHestralAdjust, bLock); }
