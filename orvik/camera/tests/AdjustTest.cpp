@@ -708,7 +708,7 @@ TEST_F(Presets, DirectShowFamiliesStoreTheirColumnsAndApplyInThePanelsOrder)
     g_bLangEnglish = savedEnglish;
 }
 
-TEST_F(Presets, WithoutTheDatabaseOrWithAReadOnlyOneNothingIsLostAndAMessageIsShown)
+TEST_F(Presets, WithoutTheDatabaseOrWhenAStatementFailsNothingIsLostAndAMessageIsShown)
 {
     g_CamType = kCamHestralT6M;
     {
@@ -731,24 +731,35 @@ TEST_F(Presets, WithoutTheDatabaseOrWithAReadOnlyOneNothingIsLostAndAMessageIsSh
         EXPECT_TRUE(Rows(dlg.m_hWnd).empty());
         dlg.DestroyWindow();
     }
-    // Read-only file: the insert fails with a message, the row already there stays.
+    // A read-only file is refused when it is opened, as start-up opens it.
     ASSERT_TRUE(SetFileAttributesW(m_db.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_THROW(Connect(m_db), _com_error);
+    SetFileAttributesW(m_db.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A statement failing under the open dialog: a message, the row already there stays.
     Connect(m_db);
     {
         CColorSchemeDlg dlg(&m_host);
         ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
+        ASSERT_EQ(Rows(dlg.m_hWnd).size(), 1u);
+        m_conn->Close();
         AfxTestClearRecord();
-        AfxTestSetScript(L"dialog 197 IDOK 1069=lost; msgbox IDOK");
+        AfxTestSetScript(L"dialog 197 IDOK 1069=lost; msgbox IDOK; msgbox IDOK; msgbox IDOK");
         Click(dlg.m_hWnd, IDC_SCH_ADD);
         EXPECT_NE(Record().find(L"msgbox|"), std::wstring::npos) << Record();
+        Select(dlg.m_hWnd, 0);
+        AfxTestSetScript(L"msgbox IDYES; msgbox IDOK");
+        Click(dlg.m_hWnd, IDC_SCH_DELETE);
+        dlg.DestroyWindow();
+    }
+    Connect(m_db);
+    {
+        CColorSchemeDlg dlg(&m_host);
+        ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
         std::vector<std::wstring> rows = Rows(dlg.m_hWnd);
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0].substr(0, 7), L"1|kept|");
         dlg.DestroyWindow();
     }
-    g_pPresetDb = nullptr;
-    m_conn.Release();
-    SetFileAttributesW(m_db.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace
