@@ -482,46 +482,40 @@ protected:
         m_conn->Open((L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file).c_str(), L"", L"", 0);
         g_pPresetDb = m_conn;
     }
-    // The rows of the list, cells joined by '|'.
-    static std::vector<std::wstring> Rows(HWND dlg)
-    {
-        HWND list = GetDlgItem(dlg, IDC_SCH_LIST);
-        HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
-        int cols = (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
-        std::vector<std::wstring> rows;
-        int n = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-        for (int i = 0; i < n; ++i) {
-            std::wstring row;
-            for (int c = 0; c < cols; ++c) {
-                wchar_t buf[260] = {};
-                LVITEMW item = {};
-                item.iSubItem = c;
-                item.pszText = buf;
-                item.cchTextMax = 260;
-                SendMessageW(list, LVM_GETITEMTEXTW, i, (LPARAM)&item);
-                row += (c ? L"|" : L"") + std::wstring(buf);
-            }
-            rows.push_back(row);
-        }
-        return rows;
-    }
-    static std::wstring Titles(HWND dlg)
+    // Row `row` of the list (-1: the column titles), cells joined by '|'.
+    static std::wstring Line(HWND dlg, int row)
     {
         HWND list = GetDlgItem(dlg, IDC_SCH_LIST);
         HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
         int cols = (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
         std::wstring out;
         for (int c = 0; c < cols; ++c) {
-            wchar_t buf[64] = {};
-            LVCOLUMNW col = {};
-            col.mask = LVCF_TEXT;
-            col.pszText = buf;
-            col.cchTextMax = 64;
-            SendMessageW(list, LVM_GETCOLUMNW, c, (LPARAM)&col);
+            wchar_t buf[260] = {};
+            if (row < 0) {
+                LVCOLUMNW col = {};
+                col.mask = LVCF_TEXT;
+                col.pszText = buf;
+                col.cchTextMax = 260;
+                SendMessageW(list, LVM_GETCOLUMNW, c, (LPARAM)&col);
+            } else {
+                LVITEMW item = {};
+                item.iSubItem = c;
+                item.pszText = buf;
+                item.cchTextMax = 260;
+                SendMessageW(list, LVM_GETITEMTEXTW, row, (LPARAM)&item);
+            }
             out += (c ? L"|" : L"") + std::wstring(buf);
         }
         return out;
     }
+    static std::vector<std::wstring> Rows(HWND dlg)
+    {
+        std::vector<std::wstring> rows;
+        int n = (int)SendDlgItemMessageW(dlg, IDC_SCH_LIST, LVM_GETITEMCOUNT, 0, 0);
+        for (int i = 0; i < n; ++i) rows.push_back(Line(dlg, i));
+        return rows;
+    }
+    static std::wstring Titles(HWND dlg) { return Line(dlg, -1); }
     static void Select(HWND dlg, int row)
     {
         HWND list = GetDlgItem(dlg, IDC_SCH_LIST);
