@@ -627,6 +627,49 @@ TEST(LivePreview, HestralCameraShowsItsPictureAndCapturesItUpright) {
 
 // Type 6: the library writes the file itself, BMP or JPEG as the name says,
 // and a name the ANSI code page cannot hold is refused, not written elsewhere.
+TEST(LivePreview, VideoPanelRestartsTheHestralCameraAtEachResolutionAndAfterPause) {
+    FreshHestralSettings fresh;
+    ScopedCameras cameras(L"Vantor-T4M");
+    LiveRun live;
+    const std::wstring low = live.folder.Path(L"low.bmp"), high = live.folder.Path(L"high.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=4\r\n"), L"save " + low + L"\nsave " + high + L"\n"));
+    HWND frame = live.frame, video = live.video;
+    auto upright = [&] {
+        Shot s = Capture(video);
+        return s.w > 16 && MarkAtTopLeft([&](int x, int y) { return s.At(x, y); }, s.w, s.h);
+    };
+    ASSERT_TRUE(WaitFor(upright)) << "no live picture";
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = VideoPanel(frame)) != nullptr; })) << "no video panel";
+    wchar_t text[32] = {};
+    GetDlgItemTextW(box, 1099, text, 32);
+    EXPECT_EQ(std::wstring(text), L"1280*1024");
+
+    struct {
+        int button;
+        const std::wstring* file;
+        int width;
+    } const steps[] = {{1100, &low, 1024}, {1099, &high, 1280}};
+    for (const auto& step : steps) {
+        ClickControl(box, step.button, 1);
+        // Posted behind the restart the button posted, so taken after it.
+        PostMessageW(frame, WM_COMMAND, kCmdCapture, 0);
+        Bmp still;
+        ASSERT_TRUE(WaitFor([&] { return FileExists(*step.file) && ReadBmp(*step.file, still); }, 60000)) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+        EXPECT_EQ(still.w, step.width) << step.button;
+        EXPECT_TRUE(WaitFor(upright)) << "no picture after " << step.button;
+    }
+
+    // Pause stops the camera, Live plays it again: the picture comes back.
+    ClickControl(box, 1055);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1054)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, 1099)));
+    ClickControl(box, 1054);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1099)));
+    EXPECT_TRUE(WaitFor(upright)) << "no picture after Live";
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
 TEST(LivePreview, HestralType6WritesItsOwnFilesByTheirExtension) {
     ScopedCameras cameras(L"Vantor-T8M");
     LiveRun live;
