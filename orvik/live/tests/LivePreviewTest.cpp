@@ -660,6 +660,16 @@ TEST(LivePreview, VideoPanelRestartsTheHestralCameraAtEachResolutionAndAfterPaus
         EXPECT_TRUE(WaitFor(upright)) << "no picture after " << step.button;
     }
 
+    // The mirror box turns the camera's picture (and is left off for the cases after this one).
+    auto mirrored = [&] {
+        Shot s = Capture(video);
+        return s.w > 16 && MarkAtTopLeft([&](int x, int y) { return s.At(s.w - 1 - x, y); }, s.w, s.h);
+    };
+    ClickControl(box, 1000, 1);
+    EXPECT_TRUE(WaitFor(mirrored)) << "the mirror box did not mirror the picture";
+    ClickControl(box, 1000, 0);
+    EXPECT_TRUE(WaitFor(upright));
+
     // Pause stops the camera, Live plays it again: the picture comes back.
     ClickControl(box, 1055);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1054)));
