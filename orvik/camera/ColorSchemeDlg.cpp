@@ -145,7 +145,8 @@ Recordset* CSchemeDlgBase::Query(const CString& sql) {
     try {
         // The one recordset serves every query: an open one is closed first.
         if (m_pRecordset->GetState() == adStateOpen) m_pRecordset->Close();
-        if (!HaveDatabase()) _com_issue_error(AdoErrorHResult(adErrInvalidConnection));
+        // Start-up has already said that the database could not be opened.
+        if (!HaveDatabase()) return nullptr;
         m_pRecordset->Open(_variant_t((LPCWSTR)sql), g_pPresetDb, adOpenDynamic, adLockOptimistic, adCmdText);
         if (m_pRecordset->GetadoEOF() && m_pRecordset->GetBOF()) {
             m_pRecordset->Close();

@@ -204,6 +204,9 @@ void CTarnVideoBox::OnLive() {
             LockOthers(FALSE);
             CameraPlay();
         }
+    } else if (g_CamType == kCamMarrowin) {
+        // Nothing else would ever unlock the capture panel Pause locked.
+        LockOthers(FALSE);
     }
 }
 
