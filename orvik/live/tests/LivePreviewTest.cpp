@@ -468,6 +468,37 @@ TEST(LivePreview, VideoPanelFlipsPausesAndResumesTheDirectShowPicture) {
     EXPECT_EQ(GetPrivateProfileIntW(L"Camera", L"bVertical", -1, live.folder.Path(L"setting.ini").c_str()), 0);
 }
 
+TEST(LivePreview, VideoPanelDrivesTheUvcLibraryAndOffersTheLightSource) {
+    ScopedCameras cameras(L"Camera-J40");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    LiveRun live;
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=6\r\n", L"[Camera-P8Z]\r\nLightSource=1\r\n"), L""));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = VideoPanel(live.frame)) != nullptr; })) << "no video panel";
+    const std::wstring log = live.folder.Path(L"uvclib.log");
+    auto logged = [&](const wchar_t* line) {
+        return WaitFor([&] { return ReadTextFile(log).find(line) != std::wstring::npos; });
+    };
+    ClickControl(box, 1000, 1);
+    EXPECT_TRUE(logged(L"SetImageMirrorStatus 1")) << Narrow(ReadTextFile(log));
+    ClickControl(box, 1001, 1);
+    EXPECT_TRUE(logged(L"SetImageVerticalStatus 1")) << Narrow(ReadTextFile(log));
+
+    // The light source in the place of the hidden resolution group, halogen as stored.
+    EXPECT_FALSE(GetWindowLongW(GetDlgItem(box, 1099), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(box, 1105), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(IsDlgButtonChecked(box, 1105), (UINT)BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(box, 1104), (UINT)BST_UNCHECKED);
+    RECT led;
+    GetWindowRect(GetDlgItem(box, 1104), &led);
+    MapWindowPoints(nullptr, box, (POINT*)&led, 2);
+    EXPECT_EQ(led.left, 20);
+    EXPECT_EQ(led.top, 130);
+    ClickControl(box, 1104, 1);
+    EXPECT_TRUE(live.run->Running());
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
 TEST(LivePreview, DISABLED_DirectShowCyclesLeaveNothing) {
     ScopedCameras cameras(L"Camera-R5V");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
