@@ -127,8 +127,7 @@ BOOL CSchemeDlgBase::OnInitDialog() {
     int count = 0;
     const Column* cols = ValueColumns(&count);
     for (int i = 0; i < count; ++i)
-        m_list.InsertColumn(2 + i, cols[i].title ? Str(cols[i].title) : CString(cols[i].literal), LVCFMT_CENTER,
-                            cols[i].width);
+        m_list.InsertColumn(2 + i, ColumnTitle(cols[i]), LVCFMT_CENTER, cols[i].width);
     FillList();
     m_list.SetExtendedStyle(ListStyle());
     return TRUE;
@@ -267,12 +266,12 @@ void CColorSchemeDlg::SetCurrentValues(float saturation, float contrast, float g
 
 const CSchemeDlgBase::Column* CColorSchemeDlg::ValueColumns(int* count) const {
     // The Hestral cameras keep their six values one column along.
-    static const Column marrowin[] = {{IDS_SATURATION, nullptr, 60, L"saturation"}, {IDS_GAIN, nullptr, 80, L"globlegain"},
-                                      {IDS_GAMMA, nullptr, 50, L"gamma"},           {IDS_RED, nullptr, 50, L"red"},
-                                      {IDS_GREEN, nullptr, 50, L"green"},           {IDS_BLUE, nullptr, 50, L"blue"}};
-    static const Column hestral[] = {{IDS_COL_CONTRAST, nullptr, 60, L"saturation"}, {IDS_GAMMA, nullptr, 80, L"globlegain"},
-                                     {IDS_RED, nullptr, 50, L"gamma"},               {IDS_GREEN, nullptr, 50, L"red"},
-                                     {IDS_BLUE, nullptr, 50, L"green"},              {IDS_SATURATION, nullptr, 50, L"blue"}};
+    static const Column marrowin[] = {{IDS_SATURATION, 60, L"saturation"}, {IDS_GAIN, 80, L"globlegain"},
+                                      {IDS_GAMMA, 50, L"gamma"},           {IDS_RED, 50, L"red"},
+                                      {IDS_GREEN, 50, L"green"},           {IDS_BLUE, 50, L"blue"}};
+    static const Column hestral[] = {{IDS_COL_CONTRAST, 60, L"saturation"}, {IDS_GAMMA, 80, L"globlegain"},
+                                     {IDS_RED, 50, L"gamma"},               {IDS_GREEN, 50, L"red"},
+                                     {IDS_BLUE, 50, L"green"},              {IDS_SATURATION, 50, L"blue"}};
     *count = 6;
     return IsHestralCamType() ? hestral : marrowin;
 }
@@ -336,37 +335,37 @@ bool CUvcColorSchemeDlg::IsP8Z() { return IsUvcCamera(); }
 LPCWSTR CUvcColorSchemeDlg::Table() const { return IsP8Z() ? L"P8ZParams" : L"R5VParams"; }
 
 const CSchemeDlgBase::Column* CUvcColorSchemeDlg::ValueColumns(int* count) const {
-    static const Column p8z[] = {{IDS_COL_BRIGHTNESS, nullptr, 50, L"brightness"},
-                                 {IDS_SATURATION, nullptr, 50, L"saturation"},
-                                 {IDS_IMAGE_CONTRAST, nullptr, 50, L"contrast"},
-                                 {IDS_GAMMA, nullptr, 50, L"gamma"},
-                                 {IDS_RED, nullptr, 50, L"red"},
-                                 {IDS_GREEN, nullptr, 50, L"green"},
-                                 {IDS_BLUE, nullptr, 60, L"blue"},
-                                 {IDS_EXPOSURE, nullptr, 60, L"exposure"},
-                                 {IDS_COL_AUTO_EXPOSURE, nullptr, 70, L"bautoexpose"},
-                                 {IDS_COL_AUTO_WB, nullptr, 70, L"batuowb"}};
-    static Column p8zEnglish[10];
-    static const Column r5v[] = {{IDS_COL_BRIGHTNESS, nullptr, 50, L"brightness"},
-                                 {IDS_SATURATION, nullptr, 50, L"saturation"},
-                                 {IDS_IMAGE_CONTRAST, nullptr, 50, L"contrast"},
-                                 {IDS_GAMMA, nullptr, 50, L"gamma"},
-                                 {IDS_COL_SHARPNESS, nullptr, 50, L"sharpness"},
-                                 {IDS_RED, nullptr, 40, L"red"},
-                                 {IDS_GREEN, nullptr, 40, L"green"},
-                                 {IDS_BLUE, nullptr, 40, L"blue"},
-                                 {IDS_COL_WHITE_BALANCE, nullptr, 50, L"whitebalance"}};
+    static const Column p8z[] = {{IDS_COL_BRIGHTNESS, 50, L"brightness"},
+                                 {IDS_SATURATION, 50, L"saturation"},
+                                 {IDS_IMAGE_CONTRAST, 50, L"contrast"},
+                                 {IDS_GAMMA, 50, L"gamma"},
+                                 {IDS_RED, 50, L"red"},
+                                 {IDS_GREEN, 50, L"green"},
+                                 {IDS_BLUE, 60, L"blue"},
+                                 {IDS_EXPOSURE, 60, L"exposure"},
+                                 {IDS_COL_AUTO_EXPOSURE, 70, L"bautoexpose"},
+                                 {IDS_COL_AUTO_WB, 70, L"batuowb"}};
+    static const Column r5v[] = {{IDS_COL_BRIGHTNESS, 50, L"brightness"},
+                                 {IDS_SATURATION, 50, L"saturation"},
+                                 {IDS_IMAGE_CONTRAST, 50, L"contrast"},
+                                 {IDS_GAMMA, 50, L"gamma"},
+                                 {IDS_COL_SHARPNESS, 50, L"sharpness"},
+                                 {IDS_RED, 40, L"red"},
+                                 {IDS_GREEN, 40, L"green"},
+                                 {IDS_BLUE, 40, L"blue"},
+                                 {IDS_COL_WHITE_BALANCE, 50, L"whitebalance"}};
     if (!IsP8Z()) {
         *count = 9;
         return r5v;
     }
     *count = 10;
-    if (!g_bLangEnglish) return p8z;
+    return p8z;
+}
+
+CString CUvcColorSchemeDlg::ColumnTitle(const Column& c) const {
     // The English P8Z list has always spelt its contrast title this way.
-    for (int i = 0; i < 10; ++i) p8zEnglish[i] = p8z[i];
-    p8zEnglish[2].title = 0;
-    p8zEnglish[2].literal = L"Contstrast";
-    return p8zEnglish;
+    if (IsP8Z() && g_bLangEnglish && c.title == IDS_IMAGE_CONTRAST) return L"Contstrast";
+    return CSchemeDlgBase::ColumnTitle(c);
 }
 
 BOOL CUvcColorSchemeDlg::AskName(CString& name) {

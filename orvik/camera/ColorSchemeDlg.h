@@ -50,10 +50,9 @@ public:
     ~CSchemeDlgBase() override;
 
     struct Column {
-        UINT title;         // string id; 0: the literal
-        LPCWSTR literal;
+        UINT title;  // string id
         int width;
-        LPCWSTR field;      // nullptr: the row number or the name
+        LPCWSTR field;
     };
 
 protected:
@@ -65,6 +64,7 @@ protected:
     // Columns 2.. of the list, in order.
     virtual const Column* ValueColumns(int* count) const = 0;
     virtual DWORD ListStyle() const { return LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES; }
+    virtual CString ColumnTitle(const Column& c) const { return Str(c.title); }
     // Collects the values and asks for a name; FALSE when cancelled.
     virtual BOOL AskName(CString& name) = 0;
     // The insert statement's column list and values for name (already quoted).
@@ -124,6 +124,7 @@ protected:
     LPCWSTR Table() const override;
     const Column* ValueColumns(int* count) const override;
     DWORD ListStyle() const override { return LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_FLATSB; }
+    CString ColumnTitle(const Column& c) const override;
     BOOL AskName(CString& name) override;
     CString InsertSql(const CString& quotedName) override;
     void ApplyRow(Recordset& row) override;
