@@ -64,9 +64,8 @@ int CCamPane::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     SetIconsList(IDB_TASKPANE_ICONS, 16, RGB(255, 0, 255));
     EnableNavigationToolbar(TRUE);
 
-    // The video dialog stays an uncreated placeholder here; its group keeps
-    // the heights above.
     m_nVideoGroup = AddGroup(Text(kIdsGroupVideo), FALSE, TRUE);
+    HostDialog(m_nVideoGroup, kPaneVideo, m_dlgVideo, m_dlgVideo.Create(this));
     if (g_CamType != kCamNone) m_nAdjustGroup = AddGroup(Text(kIdsGroupAdjust), FALSE, TRUE);
     if (g_CamType == kCamMarrowin)
         HostDialog(m_nAdjustGroup, kPaneAdjust, m_dlgPellixAdjust, m_dlgPellixAdjust.Create(IDD_PELLIX_ADJUST, this));

@@ -4,6 +4,7 @@
 
 #include <Toolkit.h>
 #include "HestralAdjustDlg.h"
+#include "TarnVideoBox.h"
 #include "PellixAdjustDlg.h"
 #include "TarnCaptureBox.h"
 #include "UvcCameraPanel.h"
@@ -21,15 +22,17 @@ public:
 
     // The camera dialogs the pane hosts. Each stays uncreated until the camera
     // type uses it; locking an uncreated one does nothing.
-    CWnd m_dlgVideo;         // video control dialog
+    CTarnVideoBox m_dlgVideo;            // video control dialog
     CPellixAdjustDlg m_dlgPellixAdjust;  // Marrowin adjust dialog
     CTarnCaptureBox m_dlgCapture;        // capture dialog
-    CUvcCameraPanel m_dlgUvcPanel;        // UVC camera panel
+    CUvcCameraPanel m_dlgUvcPanel;       // UVC camera panel
     CHestralAdjustDlg m_dlgHestralAdjust; // Hestral adjust dialog
 
     // Enables or disables every control of one dialog.
     static void LockControls(CWnd& dlg, BOOL bLock);
-    void LockVideo(BOOL bLock) { LockControls(m_dlgVideo, bLock); }
+    void LockVideo(BOOL bLock) {
+        if (m_dlgVideo.GetSafeHwnd()) m_dlgVideo.LockControls(bLock);
+    }
     void LockCapture(BOOL bLock) { LockControls(m_dlgCapture, bLock); }
     void LockUvcPanel(BOOL bLock) {
         if (m_dlgUvcPanel.GetSafeHwnd()) m_dlgUvcPanel.LockControls(bLock);

@@ -486,6 +486,22 @@ void CMainFrame::StartHestralAdjust() {
 }
 
 int CMainFrame::GetResolutionFlag() { return m_nResolutionFlag; }
+void CMainFrame::SetResolutionFlag(int flag) { m_nResolutionFlag = flag; }
+void CMainFrame::SetLightSource(int halogen) {
+    m_bLed = halogen ? 0 : 1;
+    m_bHalogen = halogen ? 1 : 0;
+}
+
+HWND CMainFrame::GetCameraDialogWnd(LiveDialog dialog) {
+    switch (dialog) {
+    case kLiveVideoBox: return m_wndCamPane.m_dlgVideo.GetSafeHwnd();
+    case kLiveCaptureBox: return m_wndCamPane.m_dlgCapture.GetSafeHwnd();
+    case kLivePellixAdjust: return m_wndCamPane.m_dlgPellixAdjust.GetSafeHwnd();
+    case kLiveHestralAdjust: return m_wndCamPane.m_dlgHestralAdjust.GetSafeHwnd();
+    case kLiveUvcPanel: return m_wndCamPane.m_dlgUvcPanel.GetSafeHwnd();
+    }
+    return nullptr;
+}
 
 void CMainFrame::ToggleFullScreen() { ShowFullScreen(); }
 

@@ -45,6 +45,9 @@ public:
     void StartUvcPanel(CVideoWnd* videoWnd) override;
     void StartHestralAdjust() override;
     int GetResolutionFlag() override;
+    void SetResolutionFlag(int flag) override;
+    void SetLightSource(int halogen) override;
+    HWND GetCameraDialogWnd(LiveDialog dialog) override;
     void ToggleFullScreen() override;
     INT_PTR DoRecordDialog(COrvikDoc* doc) override;
     INT_PTR DoCaptureSettingsDialog(COrvikDoc* doc) override;

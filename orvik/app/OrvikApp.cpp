@@ -299,6 +299,7 @@ void COrvikApp::OpenDatabase() {
         CString source;
         source.Format(L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%sdata.mdb", (LPCWSTR)g_strAppFolder);
         m_pConnection->Open(_bstr_t((LPCWSTR)source), L"", L"", 0);
+        g_pPresetDb = m_pConnection.GetInterfacePtr();
     } catch (_com_error&) {
         OrvikMessageBox(nullptr, Text(IDS_DB_CONNECT_FAILED), L"", MB_OK | OrvikRtlFlag());
     }
@@ -323,6 +324,7 @@ int COrvikApp::ExitInstance() {
         else if (g_CamType >= 3 && g_CamType <= 6) g_HestralSdk.Unbind();
     }
     // Released before COM goes away, not when the application object is destroyed.
+    g_pPresetDb = nullptr;
     m_pConnection.Release();
     for (IMoniker*& moniker : m_pDeviceMonikers) {
         if (moniker) moniker->Release();

@@ -5,6 +5,7 @@
 
 #include "AdjustControls.h"
 #include "CameraSdk.h"
+#include "ColorSchemeDlg.h"
 #include "Resource.h"
 #include "Settings.h"
 
@@ -288,7 +289,11 @@ void CPellixAdjustDlg::OnDefault()
 }
 
 // The colour-scheme dialog comes with the presets; nothing to open yet.
-void CPellixAdjustDlg::OnColorScheme() {}
+void CPellixAdjustDlg::OnColorScheme()
+{
+    CColorSchemeDlg dlg(this);
+    dlg.DoModal();
+}
 
 void CPellixAdjustDlg::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {

@@ -19,8 +19,8 @@ public:
 
     // Sets the camera in the order gain, red, blue, green, gamma, saturation;
     // also used by the colour-scheme dialog.
-    void ApplyToCamera(float sat, float gamma, float gain, float r, float g, float b);
-    void ReadFromCamera(float* sat, float* gamma, float* gain, float* r, float* g, float* b);
+    static void ApplyToCamera(float sat, float gamma, float gain, float r, float g, float b);
+    static void ReadFromCamera(float* sat, float* gamma, float* gain, float* r, float* g, float* b);
     void LoadSettings();
     void SaveSettings();
     void RefreshFromCamera();

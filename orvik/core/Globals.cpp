@@ -33,6 +33,8 @@ int g_bRestart = 0;
 HANDLE g_hInstanceMutex = nullptr;
 
 int g_bUvcAttached = 0;
+Connection* g_pPresetDb = nullptr;
+HestralPreset g_HestralPendingPreset = {};
 
 int g_bPreviewOpen = 0;
 int g_bPreviewRunning = 0;

@@ -55,6 +55,18 @@ extern int g_bRestart;
 
 extern HANDLE g_hInstanceMutex;
 
+// The preset database (data.mdb), open from start-up to shut-down; null when
+// it could not be opened.
+class Connection;
+extern Connection* g_pPresetDb;
+
+// A Hestral preset read by the preset dialog, waiting for the Hestral adjust
+// dialog to set it on the camera and its sliders (message 0x502).
+struct HestralPreset {
+    int saturation, gamma, contrast, red, green, blue;
+};
+extern HestralPreset g_HestralPendingPreset;
+
 // 1 once the UVC property library attached a device.
 extern int g_bUvcAttached;
 

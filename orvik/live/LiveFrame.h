@@ -44,6 +44,12 @@ public:
     virtual void StartHestralAdjust() = 0;
     // 0 after the video dialog chose the high resolution, 1 the low one.
     virtual int GetResolutionFlag() = 0;
+    // The window of a camera dialog, or null when it does not exist.
+    virtual HWND GetCameraDialogWnd(LiveDialog) { return nullptr; }
+    // The video dialog's resolution choice (0 high, 1 low), and its light
+    // source (0 LED, 1 halogen) handed to the dialog that applies it.
+    virtual void SetResolutionFlag(int) {}
+    virtual void SetLightSource(int) {}
     // The main frame's full-screen mode toggled.
     virtual void ToggleFullScreen() = 0;
     // The modal recording dialog (195) and capture settings dialog (179) on

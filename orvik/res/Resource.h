@@ -57,6 +57,10 @@
 #define IDD_HESTRAL_ADJUST       217  // Hestral adjust panel
 #define IDD_RULER_SET            166  // calibration of a still image (modeless)
 #define IDD_IMAGE_PROCESS        203  // strength of one still-image operation, with previews
+#define IDD_COLOR_SCHEME         196  // camera presets, Marrowin and Hestral
+#define IDD_SCHEME_NAME          197  // name of a new preset
+#define IDD_UVC_COLOR_SCHEME     201  // camera presets, DirectShow cameras
+#define IDD_UVC_SCHEME_NAME      202  // name of a new DirectShow preset
 
 // About box
 #define IDC_ABOUT_LINK           1041
@@ -183,6 +187,13 @@
 #define IDC_VID_HALOGEN          1105
 #define IDC_VID_RES_GROUP        1106
 #define IDC_VID_LIGHT_GROUP      1107
+
+// Preset dialogs (196, 201) and their name dialogs (197, 202)
+#define IDC_SCH_ADD              1054
+#define IDC_SCH_LIST             1065
+#define IDC_SCH_APPLY            1066
+#define IDC_SCH_DELETE           1067
+#define IDC_SCH_NAME             1069
 
 // Capture settings (179)
 #define IDC_CS_SINGLE_X          1060
@@ -418,3 +429,12 @@
 #define IDS_UNIT_POSITIVE        59476  // a marker unit of 0 or less
 #define IDS_RULER_LENGTH_POSITIVE 59477 // a real length that is no number above 0
 #define IDS_SAVE_UNKNOWN_TYPE    59478  // Save of a picture whose file is neither .bmp nor .jpg
+// Column titles of the preset lists
+#define IDS_COL_NO               59520
+#define IDS_COL_ITEM             59521
+#define IDS_COL_CONTRAST         59522
+#define IDS_COL_BRIGHTNESS       59523
+#define IDS_COL_SHARPNESS        59524
+#define IDS_COL_WHITE_BALANCE    59525
+#define IDS_COL_AUTO_EXPOSURE    59526
+#define IDS_COL_AUTO_WB          59527

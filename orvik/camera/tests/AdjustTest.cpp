@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#include <Ado.h>
+#include <AfxTestScript.h>
+
 #include "CamAdjustBar.h"
+#include "ColorSchemeDlg.h"
 #include "CameraSdk.h"
 #include "HestralAdjustDlg.h"
 #include "Globals.h"
@@ -552,4 +556,338 @@ TEST(HestralResolution, StoredChoiceAgainstTheRunningWidth)
     EXPECT_FALSE(CHestralAdjustDlg::ResolutionFor(2, 0, 1280, &step));
 }
 
+// ------------------------------------------------------------------ presets
+// The preset dialogs over copies of the shipped data.mdb, left beside the test
+// for the build machine's sqlite3 to read back (check-presets.sh).
+std::wstring ExeFolder()
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s = path;
+    return s.substr(0, s.find_last_of(L'\\') + 1);
+}
+
+struct PresetCall {
+    std::vector<int> args;
+};
+class FakePanel : public CUvcPresetTarget {
+public:
+    void ApplyPreset(int a, int b, int c, int d, int e, int f, int g, int h, int i, int j, int k) override
+    {
+        calls.push_back({a, b, c, d, e, f, g, h, i, j, k});
+    }
+    void ApplyPreset(int a, int b, int c, int d, int e, int f, int g, int h, int i, int j) override
+    {
+        calls.push_back({a, b, c, d, e, f, g, h, i, j});
+    }
+    std::vector<std::vector<int>> calls;
+};
+
+class Presets : public PellixAdjust {
+protected:
+    void SetUp() override
+    {
+        PellixAdjust::SetUp();
+        m_savedType = g_CamType;
+        m_savedSub = g_CamSubType;
+        // One file per test: presets-<test>.mdb.
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_db = ExeFolder() + L"presets-" + std::wstring(test.begin(), test.end()) + L".mdb";
+        SetFileAttributesW(m_db.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(CopyFileW((ExeFolder() + L"data.mdb").c_str(), m_db.c_str(), FALSE));
+        Connect(m_db);
+        AfxTestClearRecord();
+    }
+    void TearDown() override
+    {
+        AfxTestSetScript(nullptr);
+        g_pPresetDb = nullptr;
+        m_conn.Release();
+        g_CamType = m_savedType;
+        g_CamSubType = m_savedSub;
+        PellixAdjust::TearDown();
+    }
+    void Connect(const std::wstring& file)
+    {
+        g_pPresetDb = nullptr;
+        m_conn.Release();
+        ASSERT_EQ(S_OK, m_conn.CreateInstance(__uuidof(Connection)));
+        m_conn->Open((L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file).c_str(), L"", L"", 0);
+        g_pPresetDb = m_conn;
+    }
+    // Row `row` of the list (-1: the column titles), cells joined by '|'.
+    static std::wstring Line(HWND dlg, int row)
+    {
+        HWND list = GetDlgItem(dlg, IDC_SCH_LIST);
+        HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+        int cols = (int)SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
+        std::wstring out;
+        for (int c = 0; c < cols; ++c) {
+            wchar_t buf[260] = {};
+            if (row < 0) {
+                LVCOLUMNW col = {};
+                col.mask = LVCF_TEXT;
+                col.pszText = buf;
+                col.cchTextMax = 260;
+                SendMessageW(list, LVM_GETCOLUMNW, c, (LPARAM)&col);
+            } else {
+                LVITEMW item = {};
+                item.iSubItem = c;
+                item.pszText = buf;
+                item.cchTextMax = 260;
+                SendMessageW(list, LVM_GETITEMTEXTW, row, (LPARAM)&item);
+            }
+            out += (c ? L"|" : L"") + std::wstring(buf);
+        }
+        return out;
+    }
+    static std::vector<std::wstring> Rows(HWND dlg)
+    {
+        std::vector<std::wstring> rows;
+        int n = (int)SendDlgItemMessageW(dlg, IDC_SCH_LIST, LVM_GETITEMCOUNT, 0, 0);
+        for (int i = 0; i < n; ++i) rows.push_back(Line(dlg, i));
+        return rows;
+    }
+    static std::wstring Titles(HWND dlg) { return Line(dlg, -1); }
+    static void Select(HWND dlg, int row)
+    {
+        HWND list = GetDlgItem(dlg, IDC_SCH_LIST);
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = 0;
+        SendMessageW(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    }
+    // Add with the name dialog answered by `name`.
+    static void Add(HWND dlg, const std::wstring& name)
+    {
+        AfxTestSetScript((L"dialog 197 IDOK 1069=" + name).c_str());
+        Click(dlg, IDC_SCH_ADD);
+    }
+    static void AddUvc(HWND dlg, const std::wstring& name)
+    {
+        AfxTestSetScript((L"dialog 202 IDOK 1069=" + name).c_str());
+        Click(dlg, IDC_SCH_ADD);
+    }
+    static void Answer(HWND dlg, int id, LPCWSTR answer)
+    {
+        AfxTestSetScript(answer);
+        Click(dlg, id);
+    }
+    static std::wstring Record() { return (LPCWSTR)AfxTestGetRecord(); }
+
+    _ConnectionPtr m_conn;
+    std::wstring m_db;
+    int m_savedType = 0, m_savedSub = 0;
+};
+
+TEST_F(Presets, MarrowinNamesAreKeptAsTypedAndApplyingMovesTheCameraAndTheSliders)
+{
+    g_CamType = kCamMarrowin;
+    CPellixAdjustDlg adjust;
+    HWND adj = Open(adjust);
+    ASSERT_TRUE(adj);
+    adjust.RefreshFromCamera();
+    CheckDlgButton(adj, IDC_PX_CONTINUOUS_AE, BST_UNCHECKED);  // no auto exposure among the calls
+    Click(adj, IDC_PX_CONTINUOUS_AE);
+
+    // The adjust dialog's button opens the preset dialog.
+    AfxTestSetScript(L"dialog 196 IDCANCEL");
+    Click(adj, IDC_PX_COLOR_SCHEME);
+    EXPECT_NE(Record().find(L"dialog|"), std::wstring::npos) << Record();
+
+    CColorSchemeDlg dlg(&adjust);
+    ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &adjust));
+    HWND h = dlg.m_hWnd;
+    EXPECT_EQ(Titles(h), L"No.|Item|Saturation|Gain|Gamma|Red|Green|Blue");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_SCH_ADD)));
+
+    struct {
+        LPCWSTR name;
+        float sat;
+    } const names[] = {{L"plain", 0.25f}, {L"it's", 0.5f}, {L"Gr\u00fc\u00dfe \u65e5\u672c", 0.75f},
+                       {L"abc", 0.125f}, {L"ABC", 1.0f}, {L"x' or '1'='1", 0.3f}};
+    for (const auto& n : names) {
+        m_cam.sat = n.sat;
+        m_cam.red = 3.04f;
+        Add(h, n.name);
+    }
+    std::vector<std::wstring> rows = Rows(h);
+    ASSERT_EQ(rows.size(), 6u) << Record();
+    EXPECT_EQ(rows[0], L"1|plain|0.3|1|1|3|2|2");
+    EXPECT_EQ(rows[1], L"2|it's|0.5|1|1|3|2|2");
+    EXPECT_EQ(rows[2], L"3|Gr\u00fc\u00dfe \u65e5\u672c|0.8|1|1|3|2|2");
+    EXPECT_EQ(rows[4], L"5|ABC|1|1|1|3|2|2");
+    EXPECT_EQ(rows[5], L"6|x' or '1'='1|0.3|1|1|3|2|2");
+
+    // A taken name (exact case) is refused and nothing is stored.
+    AfxTestClearRecord();
+    Add(h, L"abc");
+    EXPECT_NE(Record().find(L"Item name already exists."), std::wstring::npos) << Record();
+    EXPECT_EQ(Rows(h).size(), 6u);
+
+    // Apply "it's": the camera in its order, then the adjust dialog shows it.
+    Select(h, 1);
+    EnterCriticalSection(&g_lock);
+    m_cam.sets.clear();
+    LeaveCriticalSection(&g_lock);
+    Answer(h, IDC_SCH_APPLY, L"msgbox IDYES");
+    std::vector<std::string> want = {"Gain=1.00", "Red=3.00", "Blue=2.00", "Green=2.00", "Gamma=1.00", "Saturation=0.50"};
+    EnterCriticalSection(&g_lock);
+    EXPECT_EQ(m_cam.sets, want);
+    LeaveCriticalSection(&g_lock);
+    EXPECT_EQ(Text(adj, IDC_LBL_SATURATION_VAL), L"Saturation: 0.5");
+    EXPECT_EQ(Text(adj, IDC_LBL_RED_VAL), L"Red: 3.0");
+
+    // Apply answered No does nothing.
+    m_cam.sets.clear();
+    Answer(h, IDC_SCH_APPLY, L"msgbox IDNO");
+    EXPECT_TRUE(m_cam.sets.empty());
+
+    // Delete "abc": No keeps it, Yes removes it and leaves "ABC".
+    Select(h, 3);
+    Answer(h, IDC_SCH_DELETE, L"msgbox IDNO");
+    EXPECT_EQ(Rows(h).size(), 6u);
+    Select(h, 3);
+    Answer(h, IDC_SCH_DELETE, L"msgbox IDYES");
+    rows = Rows(h);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[3], L"4|ABC|1|1|1|3|2|2");
+    // The quoted name removed only itself.
+    Select(h, 4);
+    Answer(h, IDC_SCH_DELETE, L"msgbox IDYES");
+    EXPECT_EQ(Rows(h).size(), 4u);
+    dlg.DestroyWindow();
+}
+
+TEST_F(Presets, EmptyNameIsRefusedAndTheNameDialogStaysOpen)
+{
+    CSchemeNameDlg name(&m_host);
+    ASSERT_TRUE(name.Create(IDD_SCHEME_NAME, &m_host));
+    AfxTestSetScript(L"msgbox IDOK");
+    Click(name.m_hWnd, IDOK);
+    EXPECT_NE(Record().find(L"Please input the itemname."), std::wstring::npos) << Record();
+    EXPECT_NE(Record().find(L"|Hint|"), std::wstring::npos) << Record();
+    EXPECT_TRUE(IsWindow(name.m_hWnd));
+    name.DestroyWindow();
+}
+
+TEST_F(Presets, HestralColumnsAreShiftedOneAlongAndComeBackOnApply)
+{
+    g_CamType = kCamHestralT6M;
+    CColorSchemeDlg dlg(&m_host);
+    dlg.SetCurrentValues(120, 30, 100, 12, 10, 14);
+    ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
+    HWND h = dlg.m_hWnd;
+    EXPECT_EQ(Titles(h), L"No.|Item|Contrast|Gamma|Red|Green|Blue|Saturation");
+    Add(h, L"hestral");
+    std::vector<std::wstring> rows = Rows(h);
+    ASSERT_EQ(rows.size(), 1u) << Record();
+    EXPECT_EQ(rows[0], L"1|hestral|30|100|12|10|14|120");
+
+    g_HestralPendingPreset = {};
+    Select(h, 0);
+    Answer(h, IDC_SCH_APPLY, L"msgbox IDYES");
+    const HestralPreset& p = g_HestralPendingPreset;
+    EXPECT_EQ((std::vector<int>{p.saturation, p.contrast, p.gamma, p.red, p.green, p.blue}),
+              (std::vector<int>{120, 30, 100, 12, 10, 14}));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, m_host.m_hWnd, WM_HESTRAL_APPLY_PRESET, WM_HESTRAL_APPLY_PRESET, PM_REMOVE));
+    dlg.DestroyWindow();
+}
+
+TEST_F(Presets, DirectShowFamiliesStoreTheirColumnsAndApplyInThePanelsOrder)
+{
+    struct {
+        int sub;
+        LPCWSTR titles;
+        LPCWSTR row;
+        std::vector<int> applied;
+    } const cases[] = {
+        // brightness, saturation, contrast, gamma, sharpness, red, green, blue, exposure, AWB, exposure mode
+        {5, L"No.|Item|Brightness|Saturation|Contstrast|Gamma|Red|Green|Blue|Exposure|Auto exposure|Auto white balance",
+         L"1|u'v|1|2|3|4|6|7|8|9|2|1", {1, 2, 3, 4, 0, 6, 7, 8, 9, 2, 1}},
+        {0, L"No.|Item|Brightness|Saturation|ImageConstrast|Gamma|Sharpness|Red|Green|Blue|White balance",
+         L"1|u'v|1|2|3|4|5|6|7|8|9", {1, 2, 3, 4, 5, 6, 7, 8, 9, 1}},
+    };
+    int savedEnglish = g_bLangEnglish;
+    g_bLangEnglish = 1;
+    g_CamType = kCamDirectShow;
+    for (const auto& c : cases) {
+        g_CamSubType = c.sub;
+        FakePanel panel;
+        CUvcColorSchemeDlg dlg(&m_host, &panel);
+        dlg.SetCurrentValues(1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2);
+        ASSERT_TRUE(dlg.Create(IDD_UVC_COLOR_SCHEME, &m_host));
+        HWND h = dlg.m_hWnd;
+        EXPECT_EQ(Titles(h), c.titles) << c.sub;
+        AddUvc(h, L"u'v");
+        std::vector<std::wstring> rows = Rows(h);
+        ASSERT_EQ(rows.size(), 1u) << Record();
+        EXPECT_EQ(rows[0], c.row) << c.sub;
+        Select(h, 0);
+        Answer(h, IDC_SCH_APPLY, L"msgbox IDYES");
+        ASSERT_EQ(panel.calls.size(), 1u);
+        EXPECT_EQ(panel.calls[0], c.applied) << c.sub;
+        dlg.DestroyWindow();
+    }
+    g_bLangEnglish = savedEnglish;
+}
+
+TEST_F(Presets, WithoutTheDatabaseOrWhenAStatementFailsNothingIsLostAndAMessageIsShown)
+{
+    g_CamType = kCamHestralT6M;
+    {
+        CColorSchemeDlg dlg(&m_host);
+        ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
+        Add(dlg.m_hWnd, L"kept");
+        ASSERT_EQ(Rows(dlg.m_hWnd).size(), 1u);
+        dlg.DestroyWindow();
+    }
+    // No connection: Add and Delete disabled, the list empty.
+    g_pPresetDb = nullptr;
+    m_conn.Release();
+    AfxTestClearRecord();
+    {
+        CColorSchemeDlg dlg(&m_host);
+        AfxTestSetScript(L"msgbox IDOK");
+        ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg.m_hWnd, IDC_SCH_ADD)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg.m_hWnd, IDC_SCH_DELETE)));
+        EXPECT_TRUE(Rows(dlg.m_hWnd).empty());
+        dlg.DestroyWindow();
+    }
+    // A read-only file is refused when it is opened, as start-up opens it.
+    ASSERT_TRUE(SetFileAttributesW(m_db.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_THROW(Connect(m_db), _com_error);
+    SetFileAttributesW(m_db.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A statement failing under the open dialog: a message, the row already there stays.
+    Connect(m_db);
+    {
+        CColorSchemeDlg dlg(&m_host);
+        ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
+        ASSERT_EQ(Rows(dlg.m_hWnd).size(), 1u);
+        m_conn->Close();
+        AfxTestClearRecord();
+        AfxTestSetScript(L"dialog 197 IDOK 1069=lost; msgbox IDOK; msgbox IDOK; msgbox IDOK");
+        Click(dlg.m_hWnd, IDC_SCH_ADD);
+        EXPECT_NE(Record().find(L"msgbox|"), std::wstring::npos) << Record();
+        Select(dlg.m_hWnd, 0);
+        AfxTestSetScript(L"msgbox IDYES; msgbox IDOK");
+        Click(dlg.m_hWnd, IDC_SCH_DELETE);
+        dlg.DestroyWindow();
+    }
+    Connect(m_db);
+    {
+        CColorSchemeDlg dlg(&m_host);
+        ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
+        std::vector<std::wstring> rows = Rows(dlg.m_hWnd);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].substr(0, 7), L"1|kept|");
+        dlg.DestroyWindow();
+    }
+}
+
 }  // namespace
+

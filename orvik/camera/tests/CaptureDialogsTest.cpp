@@ -16,6 +16,7 @@
 #include "RecordRate.h"
 #include "Resource.h"
 #include "TarnCaptureBox.h"
+#include "TarnVideoBox.h"
 
 #include <memory>
 #include <vector>
@@ -468,6 +469,153 @@ TEST_F(CapturePanel, ResolutionChoiceSetsTheStillSize) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, IDC_CAP_START)));
     m_box->LockControls(FALSE);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CAP_BROWSE)));
+}
+
+// ------------------------------------------------------------------ video control panel
+class TestVideoBox : public CTarnVideoBox {
+public:
+    COrvikDoc* doc = nullptr;
+protected:
+    COrvikDoc* CameraDoc() override { return doc; }
+};
+
+class VideoPanel : public CapturePanel {
+protected:
+    void SetUp() override {
+        CapturePanel::SetUp();
+        m_savedFlags = {g_HorizontalFlip, g_VerticalFlip, g_bPreviewRunning, g_bPreviewOpen, g_bPreviewStopped,
+                        g_HestralFrameWidth};
+        g_bPreviewRunning = 1;
+        g_bPreviewOpen = 1;
+        g_bPreviewStopped = 0;
+    }
+    void TearDown() override {
+        if (m_video && m_video->GetSafeHwnd()) m_video->DestroyWindow();
+        m_video.reset();
+        g_HorizontalFlip = m_savedFlags[0];
+        g_VerticalFlip = m_savedFlags[1];
+        g_bPreviewRunning = m_savedFlags[2];
+        g_bPreviewOpen = m_savedFlags[3];
+        g_bPreviewStopped = m_savedFlags[4];
+        g_HestralFrameWidth = m_savedFlags[5];
+        CapturePanel::TearDown();
+    }
+    HWND OpenVideo(int type, int sub = 0) {
+        g_CamType = type;
+        g_CamSubType = sub;
+        if (m_video && m_video->GetSafeHwnd()) m_video->DestroyWindow();
+        m_video.reset(new TestVideoBox);
+        m_video->doc = &m_doc;
+        EXPECT_TRUE(m_video->Create(CWnd::FromHandle(m_host)));
+        return m_video->GetSafeHwnd();
+    }
+    static bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
+    static bool Visible(HWND dlg, int id) { return (GetWindowLongW(GetDlgItem(dlg, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    static void Press(HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+    std::wstring CameraIni(LPCWSTR key) const {
+        wchar_t buf[32] = {};
+        GetPrivateProfileStringW(L"Camera", key, L"<none>", buf, 32, m_ini.c_str());
+        return buf;
+    }
+
+    std::unique_ptr<TestVideoBox> m_video;
+    std::vector<int> m_savedFlags;
+};
+
+TEST_F(VideoPanel, FlipSettingsAreReadAsFlagsAndWrittenBackAtClose) {
+    WritePrivateProfileStringW(L"Camera", L"bHorizontal", L"5", m_ini.c_str());
+    HWND h = OpenVideo(kCamNone);
+    EXPECT_EQ(g_HorizontalFlip, 1);
+    EXPECT_EQ(g_VerticalFlip, 0);
+    EXPECT_EQ(IsDlgButtonChecked(h, IDC_VID_HFLIP), (UINT)BST_CHECKED);
+    EXPECT_FALSE(Enabled(h, IDC_VID_LIVE));
+    EXPECT_TRUE(Enabled(h, IDC_VID_PAUSE));
+    // A flip with no live preview only changes the flag.
+    Press(h, IDC_VID_VFLIP);
+    EXPECT_EQ(g_VerticalFlip, 1);
+    m_video->DestroyWindow();
+    EXPECT_EQ(CameraIni(L"bHorizontal"), L"1");
+    EXPECT_EQ(CameraIni(L"bVertical"), L"1");
+}
+
+TEST_F(VideoPanel, PauseAndLiveKeepTheFiltersAndTheOpenPreviewFlagOnEveryPath) {
+    for (int type : {kCamMarrowin, kCamDirectShow, kCamHestralT6M}) {
+        HWND h = OpenVideo(type);
+        m_doc.m_bRealtimeEnable = true;
+        m_doc.m_bMaskEnable = true;
+        Press(h, IDC_VID_PAUSE);
+        EXPECT_EQ(g_bPreviewRunning, 0) << type;
+        EXPECT_EQ(g_bPreviewOpen, 1) << type;
+        EXPECT_FALSE(m_doc.m_bRealtimeEnable) << type;
+        EXPECT_FALSE(m_doc.m_bMaskEnable) << type;
+        EXPECT_TRUE(Enabled(h, IDC_VID_LIVE)) << type;
+        EXPECT_FALSE(Enabled(h, IDC_VID_PAUSE)) << type;
+        EXPECT_FALSE(Enabled(h, IDC_VID_HFLIP)) << type;
+        EXPECT_EQ(g_bPreviewStopped, type == kCamHestralT6M ? 1 : 0) << type;
+        Press(h, IDC_VID_LIVE);
+        EXPECT_EQ(g_bPreviewRunning, 1) << type;
+        EXPECT_EQ(g_bPreviewOpen, 1) << type;
+        EXPECT_TRUE(m_doc.m_bRealtimeEnable) << type;
+        EXPECT_TRUE(m_doc.m_bMaskEnable) << type;
+        EXPECT_EQ(g_bPreviewStopped, 0) << type;
+        EXPECT_FALSE(Enabled(h, IDC_VID_LIVE)) << type;
+        EXPECT_TRUE(Enabled(h, IDC_VID_PAUSE)) << type;
+        EXPECT_TRUE(Enabled(h, IDC_VID_HFLIP)) << type;
+    }
+    // No live preview at all: Pause and Live change only the panel.
+    HWND h = OpenVideo(kCamDirectShow, 1);
+    m_video->doc = nullptr;
+    Press(h, IDC_VID_PAUSE);
+    Press(h, IDC_VID_HFLIP);
+    Press(h, IDC_VID_LIVE);
+    EXPECT_EQ(g_bPreviewRunning, 1);
+}
+
+TEST_F(VideoPanel, ResolutionButtonsFollowTheHestralTable) {
+    struct {
+        int type;
+        LPCWSTR high, low;
+        int highWidth, lowWidth;
+    } const cases[] = {{kCamHestralT6M, L"2048*1536", L"1024*768", 2048, 1024},
+                       {kCamHestralT4M, L"1280*1024", L"1024*768", 1280, 1024},
+                       {kCamHestralT2W, L"3488*2616", L"1600*1200", 3488, 1600},
+                       {kCamHestralT8M, L"2592*1944", L"1024*768", 2592, 1024}};
+    for (const auto& c : cases) {
+        HWND h = OpenVideo(c.type);
+        EXPECT_TRUE(Visible(h, IDC_VID_HIGH_RES)) << c.type;
+        EXPECT_TRUE(Visible(h, IDC_VID_LED)) << c.type;
+        EXPECT_EQ(ItemText(h, IDC_VID_HIGH_RES), c.high);
+        EXPECT_EQ(ItemText(h, IDC_VID_LOW_RES), c.low);
+        Press(h, IDC_VID_HIGH_RES);
+        EXPECT_EQ(g_HestralFrameWidth, c.highWidth) << c.type;
+        Press(h, IDC_VID_LOW_RES);
+        EXPECT_EQ(g_HestralFrameWidth, c.lowWidth) << c.type;
+    }
+}
+
+TEST_F(VideoPanel, LightSourceOfTheUvcCamerasAndHiddenGroupsOfTheOthers) {
+    struct {
+        LPCWSTR stored;  // nullptr: no key
+        bool halogen;
+    } const cases[] = {{nullptr, false}, {L"11", false}, {L"1", true}, {L"0", false}};
+    for (const auto& c : cases) {
+        WritePrivateProfileStringW(L"Camera-P8Z", L"LightSource", c.stored, m_ini.c_str());
+        HWND h = OpenVideo(kCamDirectShow, 6);
+        EXPECT_FALSE(Visible(h, IDC_VID_HIGH_RES));
+        EXPECT_TRUE(Visible(h, IDC_VID_HALOGEN));
+        EXPECT_EQ(IsDlgButtonChecked(h, IDC_VID_HALOGEN), c.halogen ? 1u : 0u) << (c.stored ? c.stored : L"none");
+        EXPECT_EQ(IsDlgButtonChecked(h, IDC_VID_LED), c.halogen ? 0u : 1u);
+        RECT r;
+        GetWindowRect(GetDlgItem(h, IDC_VID_LED), &r);
+        MapWindowPoints(nullptr, h, (POINT*)&r, 2);
+        EXPECT_EQ(r.left, 20);
+        EXPECT_EQ(r.top, 130);
+    }
+    HWND h = OpenVideo(kCamDirectShow, 1);
+    EXPECT_FALSE(Visible(h, IDC_VID_HIGH_RES));
+    EXPECT_FALSE(Visible(h, IDC_VID_LED));
+    h = OpenVideo(kCamMarrowin);
+    EXPECT_TRUE(Visible(h, IDC_VID_HFLIP));
 }
 
 }  // namespace

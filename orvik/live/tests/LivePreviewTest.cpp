@@ -322,6 +322,97 @@ TEST(LivePreview, DirectShowCameraShowsTheChartLaysOutCapturesAndCycles) {
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
+// The video panel of the camera pane, driven by its controls: the flip
+// boxes turn the picture, Pause holds it without closing the preview (New
+// then opens no second one), Live runs it again with the filters as they were.
+HWND VideoPanel(HWND frame) {
+    for (HWND pause : ChildrenWithId(frame, 1055)) {
+        HWND box = GetParent(pause);
+        if (GetDlgItem(box, 1000) && GetDlgItem(box, 1001) && GetDlgItem(box, 1054)) return box;
+    }
+    return nullptr;
+}
+void ClickControl(HWND box, int id, int check = -1) {
+    HWND c = GetDlgItem(box, id);
+    if (check >= 0) SendMessageW(c, BM_SETCHECK, check ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)c);
+}
+
+TEST(LivePreview, VideoPanelFlipsPausesAndResumesTheDirectShowPicture) {
+    ScopedCameras cameras(L"Camera-R5V");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    LiveRun live;
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"), L""));
+    HWND frame = live.frame, video = live.video;
+    ASSERT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); })) << "no chart";
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = VideoPanel(frame)) != nullptr; })) << "no video panel";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, 1054)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1055)));
+
+    ClickControl(box, 1000, 1);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, false); })) << "the mirror box did not mirror";
+    ClickControl(box, 1001, 1);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, true); })) << "the flip box did not turn";
+    // The menu command unchecks the box it shares its flag with.
+    Command(frame, kCmdFlipV);
+    EXPECT_TRUE(WaitFor([&] { return IsDlgButtonChecked(box, 1001) == BST_UNCHECKED; }));
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, false); }));
+
+    ClickControl(box, 1055);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1054)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, 1055)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, 1000)));
+    // New while paused: still the one live preview.
+    Command(frame, kCmdFileNew);
+    EXPECT_EQ(MdiChildren(frame).size(), 1u);
+    EXPECT_EQ(ChildrenWithId(frame, kVideoWndId).size(), 1u);
+
+    ClickControl(box, 1054);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, 1054)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1000)));
+    // Running again: the next flip reaches the picture.
+    ClickControl(box, 1000, 0);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), false, false); })) << "no frames after Live";
+    // The flags written at exit.
+    Command(frame, kCmdFlipH);
+    EXPECT_TRUE(WaitFor([&] { return ShowsChart(Capture(video), true, false); }));
+    EXPECT_NE(live.run->Close(), (DWORD)STILL_ACTIVE);
+    EXPECT_EQ(GetPrivateProfileIntW(L"Camera", L"bHorizontal", -1, live.folder.Path(L"setting.ini").c_str()), 1);
+    EXPECT_EQ(GetPrivateProfileIntW(L"Camera", L"bVertical", -1, live.folder.Path(L"setting.ini").c_str()), 0);
+}
+
+TEST(LivePreview, VideoPanelDrivesTheUvcLibraryAndOffersTheLightSource) {
+    ScopedCameras cameras(L"Camera-J40");
+    ASSERT_HRESULT_SUCCEEDED(cameras.Result());
+    LiveRun live;
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=6\r\n", L"[Camera-P8Z]\r\nLightSource=1\r\n"), L""));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = VideoPanel(live.frame)) != nullptr; })) << "no video panel";
+    const std::wstring log = live.folder.Path(L"uvclib.log");
+    auto logged = [&](const wchar_t* line) {
+        return WaitFor([&] { return ReadTextFile(log).find(line) != std::wstring::npos; });
+    };
+    ClickControl(box, 1000, 1);
+    EXPECT_TRUE(logged(L"SetImageMirrorStatus 1")) << Narrow(ReadTextFile(log));
+    ClickControl(box, 1001, 1);
+    EXPECT_TRUE(logged(L"SetImageVerticalStatus 1")) << Narrow(ReadTextFile(log));
+
+    // The light source in the place of the hidden resolution group, halogen as stored.
+    EXPECT_FALSE(GetWindowLongW(GetDlgItem(box, 1099), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(box, 1105), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(IsDlgButtonChecked(box, 1105), (UINT)BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(box, 1104), (UINT)BST_UNCHECKED);
+    RECT led;
+    GetWindowRect(GetDlgItem(box, 1104), &led);
+    MapWindowPoints(nullptr, box, (POINT*)&led, 2);
+    EXPECT_EQ(led.left, 20);
+    EXPECT_EQ(led.top, 130);
+    ClickControl(box, 1104, 1);
+    EXPECT_TRUE(live.run->Running());
+    EXPECT_EQ(live.run->Close(60000), 0ul);
+}
+
 // Fifty opens and closes of the live preview: no graph, thread or window
 // stays behind, and the last preview shows the camera.
 TEST(LivePreview, DirectShowCyclesLeaveNothing) {
@@ -512,6 +603,59 @@ TEST(LivePreview, HestralCameraThatFailsToStartShowsItsBoxesAndEnds) {
     EXPECT_NE(libraryBoxes.find(L"Init Camera failed!|"), std::wstring::npos) << Narrow(libraryBoxes);
     const std::wstring record = ReadTextFile(folder.Path(L"record.txt"));
     EXPECT_NE(record.find(L"msgbox|Error|Init Camera failed|"), std::wstring::npos) << Narrow(record);
+}
+
+TEST(LivePreview, VideoPanelRestartsTheHestralCameraAtEachResolutionAndAfterPause) {
+    FreshHestralSettings fresh;
+    ScopedCameras cameras(L"Vantor-T4M");
+    LiveRun live;
+    const std::wstring low = live.folder.Path(L"low.bmp"), high = live.folder.Path(L"high.bmp");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=4\r\n", kHestralAdjust), L"save " + low + L"\nsave " + high + L"\n"));
+    HWND frame = live.frame, video = live.video;
+    auto upright = [&] {
+        Shot s = Capture(video);
+        return s.w > 16 && MarkAtTopLeft([&](int x, int y) { return s.At(x, y); }, s.w, s.h);
+    };
+    ASSERT_TRUE(WaitFor(upright)) << "no live picture";
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = VideoPanel(frame)) != nullptr; })) << "no video panel";
+    wchar_t text[32] = {};
+    GetDlgItemTextW(box, 1099, text, 32);
+    EXPECT_EQ(std::wstring(text), L"1280*1024");
+
+    struct {
+        int button;
+        const std::wstring* file;
+        int width;
+    } const steps[] = {{1100, &low, 1024}, {1099, &high, 1280}};
+    for (const auto& step : steps) {
+        ClickControl(box, step.button, 1);
+        // Posted behind the restart the button posted, so taken after it.
+        PostMessageW(frame, WM_COMMAND, kCmdCapture, 0);
+        Bmp still;
+        ASSERT_TRUE(WaitFor([&] { return FileExists(*step.file) && ReadBmp(*step.file, still); }, 60000)) << Narrow(ReadTextFile(live.folder.Path(L"record.txt")));
+        EXPECT_EQ(still.w, step.width) << step.button;
+        EXPECT_TRUE(WaitFor(upright)) << "no picture after " << step.button;
+    }
+
+    // The mirror box turns the camera's picture (and is left off for the cases after this one).
+    auto mirrored = [&] {
+        Shot s = Capture(video);
+        return s.w > 16 && MarkAtTopLeft([&](int x, int y) { return s.At(s.w - 1 - x, y); }, s.w, s.h);
+    };
+    ClickControl(box, 1000, 1);
+    EXPECT_TRUE(WaitFor(mirrored)) << "the mirror box did not mirror the picture";
+    ClickControl(box, 1000, 0);
+    EXPECT_TRUE(WaitFor(upright));
+
+    // Pause stops the camera, Live plays it again: the picture comes back.
+    ClickControl(box, 1055);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1054)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, 1099)));
+    ClickControl(box, 1054);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(box, 1099)));
+    EXPECT_TRUE(WaitFor(upright)) << "no picture after Live";
+    EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
 // Type 6: the library writes the file itself, BMP or JPEG as the name says,

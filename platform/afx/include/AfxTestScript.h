@@ -11,6 +11,7 @@
 //   print [copies 2]                (print dialog: the default printer; "print cancel")
 //   color 0x0000FF                  (colour dialog; "color cancel")
 //   dialog 160 IDOK                 (modal dialog from template 160 ends by a click on that button)
+//   dialog 197 IDOK 1069=name       (the same, control 1069 given that text first)
 // Several answers may share a line, separated by ';'. A call with no answer
 // left behaves as if cancelled and is recorded with "unanswered".
 // Every call is recorded as "kind|caption|text|flags" (also appended to the

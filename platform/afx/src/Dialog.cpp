@@ -37,6 +37,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
         CString caption;
         pDlg->GetWindowText(caption);
         if (AfxImplScriptNext(kScriptDialog, a, caption, nullptr, 0, id) && !a.bCancel) {
+            int eq = a.strText.Find(L'=');
+            if (eq > 0) ::SetDlgItemTextW(hWnd, (int)wcstol(a.strText.Left(eq), nullptr, 0), a.strText.Mid(eq + 1));
             HWND hButton = ::GetDlgItem(hWnd, a.nValue);
             ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(a.nValue, BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
         }

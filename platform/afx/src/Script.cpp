@@ -149,7 +149,14 @@ BOOL AfxImplScriptNext(AfxScriptKind kind, AfxScriptAnswer& answer, LPCWSTR capt
         if (rest.CompareNoCase(L"cancel") == 0) break;
         answer.bCancel = FALSE;
         switch (kind) {
-        case kScriptMsgBox: case kScriptDialog: answer.nValue = ButtonId(rest); break;
+        case kScriptMsgBox: answer.nValue = ButtonId(rest); break;
+        case kScriptDialog: {
+            // An optional "<control>=<text>" after the button fills that control first.
+            int sp = rest.Find(L' ');
+            answer.nValue = ButtonId(sp < 0 ? rest : rest.Left(sp));
+            if (sp >= 0) answer.strText = rest.Mid(sp + 1).TrimLeft();
+            break;
+        }
         case kScriptSave: case kScriptOpen: answer.nValue = TakeOption(rest, L"filter"); answer.strText = rest; break;
         case kScriptPrint: { CString r = L" " + rest; answer.nValue = TakeOption(r, L"copies"); break; }
         case kScriptColor: answer.nValue = (int)wcstoul(rest, nullptr, 0); break;

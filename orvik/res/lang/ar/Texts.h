@@ -284,3 +284,5 @@
 #define D_RS_PAUSE            "القياس في وضع الإيقاف المؤقت"
 #define D_RS_SET              "تعيين"
 #define S_RULER_LENGTH_POSITIVE "يرجى إدخال طول حقيقي أكبر من 0."
+#define S_COL_NO              "رقم"
+#define S_COL_ITEM            "العنصر"

@@ -283,3 +283,5 @@
 #define D_RS_PAUSE            "Messen im Pausenmodus"
 #define D_RS_SET              "Setzen"
 #define S_RULER_LENGTH_POSITIVE "Bitte geben Sie eine reale Länge größer als 0 ein."
+#define S_COL_NO              "Nr."
+#define S_COL_ITEM            "Eintrag"

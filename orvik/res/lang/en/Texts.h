@@ -295,3 +295,5 @@
 #define D_RS_PAUSE            "Pause mode measure"
 #define D_RS_SET              "Set"
 #define S_RULER_LENGTH_POSITIVE "Please enter a real length greater than 0."
+#define S_COL_NO              "No."
+#define S_COL_ITEM            "Item"

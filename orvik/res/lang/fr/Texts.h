@@ -283,3 +283,5 @@
 #define D_RS_PAUSE            "Mesure en mode pause"
 #define D_RS_SET              "Appliquer"
 #define S_RULER_LENGTH_POSITIVE "Veuillez saisir une longueur réelle supérieure à 0."
+#define S_COL_NO              "N°"
+#define S_COL_ITEM            "Élément"

@@ -283,3 +283,5 @@
 #define D_RS_PAUSE            "一時停止モード計測"
 #define D_RS_SET              "設定"
 #define S_RULER_LENGTH_POSITIVE "0 より大きい実際の長さを入力してください。"
+#define S_COL_NO              "番号"
+#define S_COL_ITEM            "項目"

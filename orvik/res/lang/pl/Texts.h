@@ -283,3 +283,5 @@
 #define D_RS_PAUSE            "Pomiar w trybie pauzy"
 #define D_RS_SET              "Ustaw"
 #define S_RULER_LENGTH_POSITIVE "Podaj długość rzeczywistą większą od 0."
+#define S_COL_NO              "Nr"
+#define S_COL_ITEM            "Pozycja"

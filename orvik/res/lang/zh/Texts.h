@@ -283,3 +283,5 @@
 #define D_RS_PAUSE            "暂停模式测量"
 #define D_RS_SET              "设置"
 #define S_RULER_LENGTH_POSITIVE "请输入大于 0 的实际长度。"
+#define S_COL_NO              "序号"
+#define S_COL_ITEM            "名称"
