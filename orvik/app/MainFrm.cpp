@@ -487,9 +487,25 @@ void CMainFrame::StartHestralAdjust() {
 
 int CMainFrame::GetResolutionFlag() { return m_nResolutionFlag; }
 void CMainFrame::SetResolutionFlag(int flag) { m_nResolutionFlag = flag; }
+// The lamp chosen in the video panel: the adjust dialog of the camera applies
+// its preset for it.
 void CMainFrame::SetLightSource(int halogen) {
     m_bLed = halogen ? 0 : 1;
     m_bHalogen = halogen ? 1 : 0;
+    if (IsUvcCamera()) {
+        g_nLightSource = halogen ? 1 : 0;
+        CUvcCameraPanel& panel = m_wndCamPane.m_dlgUvcPanel;
+        if (!panel.GetSafeHwnd()) return;
+        panel.m_bLedPreset = m_bLed;
+        panel.m_bHalogenPreset = m_bHalogen;
+        panel.OnDefault();
+    } else if (IsHestralCamType()) {
+        CHestralAdjustDlg& adjust = m_wndCamPane.m_dlgHestralAdjust;
+        if (!adjust.GetSafeHwnd()) return;
+        adjust.m_bLedPreset = m_bLed;
+        adjust.m_bHalogenPreset = m_bHalogen;
+        adjust.OnDefault();
+    }
 }
 
 HWND CMainFrame::GetCameraDialogWnd(LiveDialog dialog) {

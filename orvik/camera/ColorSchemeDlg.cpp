@@ -1,5 +1,7 @@
 #include "ColorSchemeDlg.h"
 
+#include "HestralAdjustDlg.h"
+
 #include <AfxTestScript.h>
 #include <cmath>
 
@@ -308,6 +310,15 @@ void CColorSchemeDlg::ApplyRow(Recordset& row) {
         p.red = (int)AsFloat(row, L"gamma");
         p.green = (int)AsFloat(row, L"red");
         p.blue = (int)AsFloat(row, L"green");
+        // The adjust dialog sends what it holds: the preset goes into it first.
+        if (auto* adjust = dynamic_cast<CHestralAdjustDlg*>(m_pOpener)) {
+            adjust->m_nSaturation = p.saturation;
+            adjust->m_nGamma = p.gamma;
+            adjust->m_nContrast = p.contrast;
+            adjust->m_nRed = p.red;
+            adjust->m_nGreen = p.green;
+            adjust->m_nBlue = p.blue;
+        }
         if (m_pOpener && m_pOpener->GetSafeHwnd()) m_pOpener->PostMessage(WM_HESTRAL_APPLY_PRESET);
         return;
     }

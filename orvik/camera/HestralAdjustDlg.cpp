@@ -60,7 +60,7 @@ BEGIN_MESSAGE_MAP(CHestralAdjustDlg, CBCGPDialog)
     ON_WM_HSCROLL()
     ON_WM_CTLCOLOR()
     ON_WM_DESTROY()
-    ON_MESSAGE(WM_HESTRAL_SCHEME_APPLIED, OnSchemeApplied)
+    ON_MESSAGE(WM_HESTRAL_APPLY_PRESET, OnSchemeApplied)
 END_MESSAGE_MAP()
 
 CHestralAdjustDlg::CHestralAdjustDlg(CWnd* pParent)
@@ -382,9 +382,15 @@ void CHestralAdjustDlg::LockControls(BOOL bLock)
 
 void CHestralAdjustDlg::OnColorScheme() { OpenColorSchemeDialog(); }
 
-// The colour-scheme dialog comes with the presets; it opens here, modal, with
-// saturation, contrast, gamma and the three gains.
-void CHestralAdjustDlg::OpenColorSchemeDialog() {}
+// The colour-scheme dialog, modal, with saturation, contrast, gamma and the
+// three gains.
+void CHestralAdjustDlg::OpenColorSchemeDialog()
+{
+    CColorSchemeDlg dlg(this);
+    dlg.SetCurrentValues((float)m_nSaturation, (float)m_nContrast, (float)m_nGamma, (float)m_nRed, (float)m_nGreen,
+                         (float)m_nBlue);
+    dlg.DoModal();
+}
 
 HBRUSH CHestralAdjustDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
 {

@@ -6,9 +6,10 @@
 
 #include <ToolkitControls.h>
 
+#include "ColorSchemeDlg.h"
+
 // Posted by the colour-scheme dialog once it stored a scheme's values in the
 // members: send them to the camera and show them.
-constexpr UINT WM_HESTRAL_SCHEME_APPLIED = 0x502;
 
 class CHestralAdjustDlg : public CBCGPDialog {
     DECLARE_MESSAGE_MAP()

@@ -434,10 +434,17 @@ void CUvcCameraPanel::LockControls(BOOL bLock)
 
 void CUvcCameraPanel::OnColorScheme() { OpenColorSchemeDialog(); }
 
-// The UVC colour-scheme dialog comes with the presets; it opens here, modal,
-// with brightness, saturation, contrast, gamma, sharpness, the gains, slider
-// 1021 and the two modes.
-void CUvcCameraPanel::OpenColorSchemeDialog() {}
+// The UVC colour-scheme dialog, modal, with the eleven current values: the
+// last two are the white-balance state and the exposure mode on P8Z cameras,
+// the white-balance mode and 0 on R5V cameras.
+void CUvcCameraPanel::OpenColorSchemeDialog() {
+    CUvcColorSchemeDlg dlg(this, this);
+    const bool p8z = IsP8Z();
+    const int awb = p8z ? (IsDlgButtonChecked(IDC_UVC_AUTO_WB) == BST_CHECKED ? 1 : 0) : m_nWbMode;
+    dlg.SetCurrentValues(m_nBrightness, m_nSaturation, m_nContrast, m_nGamma, m_nSharpness, m_nRed, m_nGreen, m_nBlue,
+                         m_nValue1021, awb, p8z ? m_nExposureMode : 0);
+    dlg.DoModal();
+}
 
 HBRUSH CUvcCameraPanel::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
 {

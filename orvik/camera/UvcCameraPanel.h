@@ -8,10 +8,12 @@
 
 #include <ToolkitControls.h>
 
+#include "ColorSchemeDlg.h"
+
 class CVideoWnd;
 class CXGraphDll;
 
-class CUvcCameraPanel : public CBCGPDialog {
+class CUvcCameraPanel : public CBCGPDialog, public CUvcPresetTarget {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CUvcCameraPanel(CWnd* pParent = nullptr);
@@ -27,9 +29,9 @@ public:
     // value of slider 1021 and its mode (1 automatic, 2 manual); the second
     // form also switches the camera's automatic white balance (P8Z).
     void ApplyPreset(int brightness, int saturation, int contrast, int gamma, int sharpness, int red, int green,
-                     int blue, int value1021, int mode);
+                     int blue, int value1021, int mode) override;
     void ApplyPreset(int brightness, int saturation, int contrast, int gamma, int sharpness, int red, int green,
-                     int blue, int value1021, int mode, int autoWhiteBalance);
+                     int blue, int value1021, int mode, int autoWhiteBalance) override;
     void LockControls(BOOL bLock);
 
     afx_msg void OnAutoWhiteBalance();

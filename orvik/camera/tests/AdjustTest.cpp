@@ -499,7 +499,7 @@ TEST_F(HestralAdjust, FirstStartSchemeAndColourPairReachTheCamera)
     dlg.m_nGreen = 60;
     dlg.m_nBlue = 80;
     dlg.m_nContrast = 33;
-    dlg.SendMessage(WM_HESTRAL_SCHEME_APPLIED);
+    dlg.SendMessage(WM_HESTRAL_APPLY_PRESET);
     const std::vector<std::string> scheme = {"Saturation=90", "Gamma=140", "Gain=70,60,80", "Contrast=33"};
     EXPECT_EQ(m_calls, scheme);
     EXPECT_EQ(Pos(dlg.m_hWnd, IDC_SLD_CONTRAST), 33);
