@@ -162,9 +162,9 @@ TEST(AppCommands, DirectShowCaptureToViewOpenAboutAndStates) {
                             r.folder.Path(viewed) + L"\nopen " + r.folder.Path(viewed) + L"\nopen cancel\n"));
     HWND frame = r.frame;
 
-    // The pane: the capture dialog in its collapsed group, and the UVC camera
-    // panel of an R5V model shown in the Adjust group.
-    EXPECT_EQ(HostedDialogs(frame), 2);
+    // The pane: the video and capture dialogs in their collapsed groups, and
+    // the UVC camera panel of an R5V model shown in the Adjust group.
+    EXPECT_EQ(HostedDialogs(frame), 3);
     EXPECT_TRUE(WaitFor([&] { return HostedHeights(frame) == std::vector<int>{425}; }));
 
     // With the live view active the camera commands are on, auto focus off (bTolmira 0).
@@ -269,10 +269,11 @@ TEST(AppCommands, MarrowinCaptureToViewIsFullSizeAndAFailedGrabOpensNothing) {
     ASSERT_TRUE(r.Start(Settings(L"bTolmira=0\r\nCamType=0\r\n"), L"save " + r.folder.Path(L"full.bmp") + L" filter 1\n"));
     HWND frame = r.frame;
 
-    // The pane: the adjust dialog open at its height, the capture dialog collapsed.
+    // The pane: the adjust dialog open at its height, the video and capture
+    // dialogs collapsed.
     ASSERT_TRUE(WaitFor([&] { return HostedHeights(r.frame).size() == 1; }));
     EXPECT_EQ(HostedHeights(frame)[0], 380);
-    EXPECT_EQ(HostedDialogs(frame), 2);
+    EXPECT_EQ(HostedDialogs(frame), 3);
 
     Bmp still;
     ASSERT_TRUE(r.CaptureToView(L"full.bmp", still)) << Narrow(r.Record());
