@@ -79,9 +79,10 @@ inline void Store4Pixels(uint8_t* dst, __m128i px)
     std::memcpy(dst + 8, &tail, 4);
 }
 
-// Sixteen inner pixels from column j (odd) on: every candidate value is
-// computed for every lane, and the colour site of each lane picks its own.
-inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o, int j, bool blueRow)
+// Sixteen inner pixels from column j (odd) on as blue, green and red planes:
+// every candidate value is computed for every lane, and the colour site of
+// each lane picks its own.
+inline void DemosaicPlanes(const uint8_t* u, const uint8_t* c, const uint8_t* d, int j, bool blueRow, __m128i plane[3])
 {
     auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
     const __m128i L = load(c + j - 1), C = load(c + j), Rt = load(c + j + 1);
@@ -91,16 +92,23 @@ inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d
     const __m128i four = Mean4(L, Rt, U, D), x = Mean4(UL, UR, DL, DR);
     const __m128i odd = _mm_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
     auto pick = [&](__m128i a, __m128i b) { return _mm_or_si128(_mm_and_si128(odd, a), _mm_andnot_si128(odd, b)); };
-    __m128i B, G, R;
     if (blueRow) {
-        B = pick(h2, C);
-        G = pick(g2, four);
-        R = pick(v2, x);
+        plane[0] = pick(h2, C);
+        plane[1] = pick(g2, four);
+        plane[2] = pick(v2, x);
     } else {
-        B = pick(x, v2);
-        G = pick(four, g2);
-        R = pick(C, h2);
+        plane[0] = pick(x, v2);
+        plane[1] = pick(four, g2);
+        plane[2] = pick(C, h2);
     }
+}
+
+// The sixteen pixels written as 24-bit pixels with SSE2 alone.
+inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o, int j, bool blueRow)
+{
+    __m128i plane[3];
+    DemosaicPlanes(u, c, d, j, blueRow, plane);
+    const __m128i B = plane[0], G = plane[1], R = plane[2];
     const __m128i z = _mm_setzero_si128();
     __m128i bgLo = _mm_unpacklo_epi8(B, G), bgHi = _mm_unpackhi_epi8(B, G);
     __m128i rLo = _mm_unpacklo_epi8(R, z), rHi = _mm_unpackhi_epi8(R, z);
@@ -109,6 +117,19 @@ inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d
     Store4Pixels(p + 12, _mm_unpackhi_epi16(bgLo, rLo));
     Store4Pixels(p + 24, _mm_unpacklo_epi16(bgHi, rHi));
     Store4Pixels(p + 36, _mm_unpackhi_epi16(bgHi, rHi));
+}
+
+// The same sixteen at a time from column j while they fit before jEnd, with
+// byte shuffles for the interleaving; returns the column reached.
+__attribute__((target("ssse3"))) int DemosaicRowShuffled(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o,
+                                                         int j, int jEnd, bool blueRow)
+{
+    for (; j + 16 < jEnd; j += 16) {
+        __m128i plane[3];
+        DemosaicPlanes(u, c, d, j, blueRow, plane);
+        VeltraneMergePlanes(plane, o + (size_t)j * 3);
+    }
+    return j;
 }
 #endif
 
@@ -128,7 +149,9 @@ void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, i
     o[0] = o[1] = o[2] = 0;
     int j = jBegin;
 #if defined(__SSE2__)
-    if (g_fastPaths)
+    if (g_fastPaths && VeltraneHasShuffles())
+        j = DemosaicRowShuffled(u, c, d, o, j, jEnd, (i & 1) != 0);
+    else if (g_fastPaths)
         for (; j + 16 < jEnd; j += 16) DemosaicSixteen(u, c, d, o, j, (i & 1) != 0);
 #endif
     if (i & 1) {
@@ -662,29 +685,40 @@ struct VectorColour {
             }
             k[o] = matrix[12 + outCol[o]];
         }
+        for (int o = 0; o < 3; o++) {
+            factors[o][0] = Pair(lo[o][0], lo[o][1]);
+            factors[o][1] = Pair(lo[o][2], 0);
+            factors[o][2] = Pair(hi[o][0], hi[o][1]);
+            factors[o][3] = Pair(hi[o][2], 0);
+            constant[o] = _mm_set1_epi32(k[o]);
+        }
         return true;
     }
+
+    // madd factors for the pairs (r, g) and (b, 0) of 32-bit lanes.
+    static __m128i Pair(int32_t a, int32_t b)
+    {
+        return _mm_set1_epi32((int32_t)((uint32_t)(a & 0xFFFF) | ((uint32_t)b << 16)));
+    }
+
+    // [output][low (r, g), low (b, 0), high (r, g), high (b, 0)], made once a frame
+    __m128i factors[3][4];
+    __m128i constant[3];
 };
 
-// madd factors for the pairs (r, g) and (b, 0) of 32-bit lanes.
-inline __m128i Pair(int32_t a, int32_t b) { return _mm_set1_epi32((int32_t)((uint32_t)(a & 0xFFFF) | ((uint32_t)b << 16))); }
-
-// One output channel of four pixels: the matrix rule of MatrixPixel.
+// One output channel of four pixels: the matrix rule of MatrixPixel, shifted
+// but not yet limited. The packs to 16 and then 8 bits that follow saturate,
+// which limits exactly as MatrixPixel::Clip does: below 0 to 0, from
+// 0x400000 (256 after the shift) to 255.
 inline __m128i MatrixLanes(__m128i rg, __m128i b0, const VectorColour& vc, int o)
 {
-    __m128i v = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, Pair(vc.lo[o][0], vc.lo[o][1])),
-                                            _mm_madd_epi16(b0, Pair(vc.lo[o][2], 0))),
-                              _mm_set1_epi32(vc.k[o]));
+    const __m128i* f = vc.factors[o];
+    __m128i v = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, f[0]), _mm_madd_epi16(b0, f[1])), vc.constant[o]);
     if (vc.wide) {
-        const __m128i high = _mm_add_epi32(_mm_madd_epi16(rg, Pair(vc.hi[o][0], vc.hi[o][1])),
-                                           _mm_madd_epi16(b0, Pair(vc.hi[o][2], 0)));
+        const __m128i high = _mm_add_epi32(_mm_madd_epi16(rg, f[2]), _mm_madd_epi16(b0, f[3]));
         v = _mm_add_epi32(v, _mm_slli_epi32(high, 8));
     }
-    v = _mm_andnot_si128(_mm_srai_epi32(v, 31), v); // below 0: 0
-    const __m128i top = _mm_set1_epi32(0x3FFFFF);
-    const __m128i over = _mm_cmpgt_epi32(v, top);
-    v = _mm_or_si128(_mm_and_si128(over, top), _mm_andnot_si128(over, v));
-    return _mm_srli_epi32(v, 14);
+    return _mm_srai_epi32(v, 14);
 }
 
 // Sixteen pixels from in to out (reversed for the mirror), before the tone.
