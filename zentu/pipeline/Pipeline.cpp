@@ -437,8 +437,19 @@ void RunWhiteBalanceOnce(const uint8_t* image, int height, ZentuOwner& owner, in
     }
 }
 
+namespace {
+enum class ColourStep { Gray, Tables, Matrix };
+// The whole sixteen-pixel blocks of one colour step done in place on the
+// vector path where it gives the same bytes; returns the pixels done.
+int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int32_t* matrix, uint8_t* image,
+                        int pixels);
+} // namespace
+
 void ConvertToGray(uint8_t* image, int pixels)
 {
+    const int done = ColourBlocksInPlace(ColourStep::Gray, ZentuPipelineState(), nullptr, image, pixels);
+    image += (size_t)done * 3;
+    pixels -= done;
     for (int i = 0; i < pixels; i++, image += 3) {
         uint8_t y = (uint8_t)((11 * image[0] + 30 * image[2] + 59 * image[1]) / 100);
         image[0] = image[1] = image[2] = y;
@@ -483,6 +494,9 @@ void ApplyColorMatrix(const int32_t m[16], const ZentuOwner& owner, uint8_t* ima
     auto out = [](int32_t v) -> uint8_t {
         return v < 0 ? 0 : v >= 0x400000 ? 255 : (uint8_t)(v >> 14);
     };
+    const int done = ColourBlocksInPlace(ColourStep::Matrix, owner.pipe, m, image, pixels);
+    image += (size_t)done * 3;
+    pixels -= done;
     for (int i = 0; i < pixels; i++, image += 3) {
         int32_t R = tr[image[2]], G = tg[image[1]], B = tb[image[0]];
         image[0] = out(R * rb + G * gb + B * bb + kb);
@@ -504,6 +518,9 @@ void ApplyChannelTables(const ZentuOwner& owner, uint8_t* image, int pixels)
     const uint8_t* tr = owner.pipe.channel[0];
     const uint8_t* tg = owner.pipe.channel[1];
     const uint8_t* tb = owner.pipe.channel[2];
+    const int done = ColourBlocksInPlace(ColourStep::Tables, owner.pipe, nullptr, image, pixels);
+    image += (size_t)done * 3;
+    pixels -= done;
     for (int i = 0; i < pixels; i++, image += 3) {
         image[0] = tb[image[0]];
         image[1] = tg[image[1]];
@@ -793,6 +810,25 @@ bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* imag
     return true;
 }
 #endif
+
+int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int32_t* matrix, uint8_t* image,
+                        int pixels)
+{
+#if defined(__SSE2__)
+    VectorColour vc;
+    const VectorColour::Mode mode = step == ColourStep::Gray     ? VectorColour::Gray
+                                    : step == ColourStep::Tables ? VectorColour::Tables
+                                                                 : VectorColour::Matrix;
+    if (!g_fastPaths || !VeltraneHasShuffles() || !vc.Prepare(mode, st, matrix)) return 0;
+    int done = 0;
+    // In place: each block is read whole before it is written.
+    for (; done + 16 <= pixels; done += 16) ColourSixteen(vc, image + (size_t)done * 3, image + (size_t)done * 3, false);
+    return done;
+#else
+    (void)step, (void)st, (void)matrix, (void)image, (void)pixels;
+    return 0;
+#endif
+}
 
 template <class Pixel>
 void FinishRows(const Pixel& px, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)

@@ -486,3 +486,38 @@ TEST(Pipeline, FusedPassesMatchTheStepsForUnusualTables)
         EXPECT_TRUE(outA == outB) << c.what;
     }
 }
+
+// Each colour step on its own, in place: whole blocks on the vector path and
+// the pixels after the last block in the loop, for counts on either side of
+// a block and values at both ends of the range.
+TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
+{
+    const int counts[] = {1, 15, 16, 17, 33, 4099};
+    const int saturations[] = {0, 100, 128, 255};
+    const int gains[] = {0, 64, 105, 255};
+    for (int pixels : counts)
+        for (int saturation : saturations)
+            for (int gain : gains) {
+                std::vector<uint8_t> img((size_t)pixels * 3);
+                for (size_t i = 0; i < img.size(); i++)
+                    img[i] = i % 5 == 0 ? 255 : i % 7 == 0 ? 0 : (uint8_t)((i * 2654435761u) >> 24);
+                ZentuOwner owner;
+                owner.settings.saturation = (uint32_t)saturation;
+                owner.settings.gainR = (uint32_t)gain;
+                owner.settings.gainB = (uint32_t)(255 - gain);
+                UpdateChannelTables(owner);
+                for (int step = 0; step < 3; step++) {
+                    std::vector<uint8_t> out[2];
+                    for (int fast = 0; fast < 2; fast++) {
+                        SetPipelineFastPaths(fast != 0);
+                        out[fast] = img;
+                        if (step == 0) ConvertToGray(out[fast].data(), pixels);
+                        else if (step == 1) ApplyChannelTables(owner, out[fast].data(), pixels);
+                        else ApplySaturation(owner, out[fast].data(), pixels);
+                    }
+                    EXPECT_TRUE(out[0] == out[1]) << "step " << step << ", " << pixels << " pixels, saturation "
+                                                  << saturation << ", red gain " << gain;
+                }
+            }
+    SetPipelineFastPaths(true);
+}
