@@ -555,11 +555,33 @@ void FlipVertical(uint8_t* image, int width, int height)
     }
 }
 
+namespace {
+
+// Sixteen pixels from each end of the row trade places, reversed, while two
+// whole blocks fit; returns the pixels done at each end.
+__attribute__((target("ssse3"))) int MirrorRowShuffled(uint8_t* row, int width)
+{
+    int k = 0;
+    for (; 2 * (k + 16) <= width; k += 16) {
+        uint8_t* a = row + (size_t)k * 3;
+        uint8_t* b = row + (size_t)(width - k - 16) * 3;
+        __m128i left[3], right[3];
+        VeltraneSplitPlanes(a, left);
+        VeltraneSplitPlanes(b, right);
+        VeltraneMergePlanes(right, a, true);
+        VeltraneMergePlanes(left, b, true);
+    }
+    return k;
+}
+
+} // namespace
+
 void MirrorHorizontal(uint8_t* image, int width, int height)
 {
+    const bool shuffled = g_fastPaths && VeltraneHasShuffles();
     for (int y = 0; y < height; y++) {
         uint8_t* row = image + (size_t)y * width * 3;
-        for (int k = 0; k < width / 2; k++) {
+        for (int k = shuffled ? MirrorRowShuffled(row, width) : 0; k < width / 2; k++) {
             uint8_t* a = row + k * 3;
             uint8_t* b = row + (width - 1 - k) * 3;
             std::swap(a[0], b[0]);

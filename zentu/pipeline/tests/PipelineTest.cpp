@@ -521,3 +521,20 @@ TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
             }
     SetPipelineFastPaths(true);
 }
+
+// Blocks of sixteen from both ends on the vector path, the middle in the
+// loop: widths around one and two blocks and an odd middle pixel.
+TEST(Orientation, MirrorOnTheVectorPathMatchesTheLoop)
+{
+    for (int w : {1, 2, 15, 16, 31, 32, 33, 47, 48, 63, 64, 65, 100, 1280}) {
+        std::vector<uint8_t> img((size_t)w * 3 * 3);
+        for (size_t i = 0; i < img.size(); i++) img[i] = (uint8_t)((i * 2654435761u) >> 24);
+        std::vector<uint8_t> out[2] = {img, img};
+        for (int fast = 0; fast < 2; fast++) {
+            SetPipelineFastPaths(fast != 0);
+            MirrorHorizontal(out[fast].data(), w, 3);
+        }
+        EXPECT_TRUE(out[0] == out[1]) << "width " << w;
+    }
+    SetPipelineFastPaths(true);
+}
