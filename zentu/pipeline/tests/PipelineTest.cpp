@@ -487,9 +487,9 @@ TEST(Pipeline, FusedPassesMatchTheStepsForUnusualTables)
     }
 }
 
-// Each colour step on its own, in place: whole blocks on the vector path and
-// the pixels after the last block in the loop, for counts on either side of
-// a block and values at both ends of the range.
+// Each colour step and the tone table on its own, in place: whole blocks on
+// the vector path and the pixels after the last block in the loop, for counts
+// on either side of a block and values at both ends of the range.
 TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
 {
     const int counts[] = {1, 15, 16, 17, 33, 4099};
@@ -506,14 +506,16 @@ TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
                 owner.settings.gainR = (uint32_t)gain;
                 owner.settings.gainB = (uint32_t)(255 - gain);
                 UpdateChannelTables(owner);
-                for (int step = 0; step < 3; step++) {
+                BuildToneTable(40 + (uint32_t)gain, owner, (uint32_t)saturation / 4);
+                for (int step = 0; step < 4; step++) {
                     std::vector<uint8_t> out[2];
                     for (int fast = 0; fast < 2; fast++) {
                         SetPipelineFastPaths(fast != 0);
                         out[fast] = img;
                         if (step == 0) ConvertToGray(out[fast].data(), pixels);
                         else if (step == 1) ApplyChannelTables(owner, out[fast].data(), pixels);
-                        else ApplySaturation(owner, out[fast].data(), pixels);
+                        else if (step == 2) ApplySaturation(owner, out[fast].data(), pixels);
+                        else ApplyToneTable(owner, out[fast].data(), pixels);
                     }
                     EXPECT_TRUE(out[0] == out[1]) << "step " << step << ", " << pixels << " pixels, saturation "
                                                   << saturation << ", red gain " << gain;
