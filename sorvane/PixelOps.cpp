@@ -201,14 +201,19 @@ void RedoOddPixels(const LumaTables& luma, BYTE* p, const BYTE* original, unsign
     }
 }
 
+// luma >= threshold as luma > the value returned, in 16-bit lanes.
+short ThresholdBelow(long threshold)
+{
+    const long t = threshold < 0 ? 0 : (threshold > 256 ? 256 : threshold);
+    return static_cast<short>(t - 1);
+}
+
 // Sixteen pixels a step; returns where the tables must go on.
 __attribute__((target("ssse3"))) BYTE* LumaBlocks(BYTE* p, BYTE* end, bool binary, long threshold)
 {
     const LumaTables& luma = Luma();
     const ShuffleMasks& m = Masks();
-    // luma >= threshold as luma > threshold - 1
-    const long t = threshold < 0 ? 0 : (threshold > 256 ? 256 : threshold);
-    const __m128i below = _mm_set1_epi16(static_cast<short>(t - 1));
+    const __m128i below = _mm_set1_epi16(ThresholdBelow(threshold));
     for (; end - p >= 48; p += 48) {
         __m128i* q = reinterpret_cast<__m128i*>(p);
         const __m128i a[3] = {_mm_loadu_si128(q), _mm_loadu_si128(q + 1), _mm_loadu_si128(q + 2)};
@@ -264,13 +269,13 @@ __attribute__((target("avx2"))) BYTE* LumaBlocks2(BYTE* p, BYTE* end, bool binar
 {
     const LumaTables& luma = Luma();
     const ShuffleMasks& m = Masks();
-    const long t = threshold < 0 ? 0 : (threshold > 256 ? 256 : threshold);
-    const __m256i below = _mm256_set1_epi16(static_cast<short>(t - 1));
+    const __m256i below = _mm256_set1_epi16(ThresholdBelow(threshold));
     for (; end - p >= 96; p += 96) {
         __m128i* q = reinterpret_cast<__m128i*>(p);
         __m256i a[3];
         for (int v = 0; v < 3; ++v)
-            a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(q + v)), _mm_loadu_si128(q + 3 + v), 1);
+            a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(q + v)), _mm_loadu_si128(q + 3 + v),
+                                           1);
         __m256i lanes[2], odd[2];
         for (int half = 0; half < 2; ++half) {
             __m256i pair[2];

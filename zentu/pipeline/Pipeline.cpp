@@ -121,8 +121,8 @@ inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d
 
 // The same sixteen at a time from column j while they fit before jEnd, with
 // byte shuffles for the interleaving; returns the column reached.
-__attribute__((target("ssse3"))) int DemosaicRowShuffled(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o,
-                                                         int j, int jEnd, bool blueRow)
+__attribute__((target("ssse3"))) int DemosaicRowShuffled(const uint8_t* u, const uint8_t* c, const uint8_t* d,
+                                                         uint8_t* o, int j, int jEnd, bool blueRow)
 {
     for (; j + 16 < jEnd; j += 16) {
         __m128i plane[3];
@@ -854,7 +854,10 @@ int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int
     if (!g_fastPaths || !VeltraneHasShuffles() || !vc.Prepare(mode, st, matrix)) return 0;
     int done = 0;
     // In place: each block is read whole before it is written.
-    for (; done + 16 <= pixels; done += 16) ColourSixteen(vc, image + (size_t)done * 3, image + (size_t)done * 3, false);
+    for (; done + 16 <= pixels; done += 16) {
+        uint8_t* p = image + (size_t)done * 3;
+        ColourSixteen(vc, p, p, false);
+    }
     return done;
 #else
     (void)step, (void)st, (void)matrix, (void)image, (void)pixels;
