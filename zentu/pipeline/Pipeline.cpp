@@ -819,6 +819,87 @@ __attribute__((target("ssse3"))) void ColourSixteen(const VectorColour& vc, cons
     VeltraneMergePlanes(plane, out, reversed);
 }
 
+// The same rules thirty-two pixels at a time, sixteen in each 128-bit lane.
+__attribute__((target("avx2"))) inline __m256i Wide(const uint8_t* mask)
+{
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(mask)));
+}
+
+__attribute__((target("avx2"))) inline __m256i Wide(__m128i v) { return _mm256_broadcastsi128_si256(v); }
+
+// (N x 5243) >> 19 == N / 100 for N up to 43698
+__attribute__((target("avx2"))) inline __m256i WideLuma(const __m256i* ch)
+{
+    const __m256i n = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(ch[0], _mm256_set1_epi16(11)),
+                                                        _mm256_mullo_epi16(ch[1], _mm256_set1_epi16(59))),
+                                       _mm256_mullo_epi16(ch[2], _mm256_set1_epi16(30)));
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(5243)), 3);
+}
+
+__attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, const uint8_t* in, uint8_t* out,
+                                                     bool reversed)
+{
+    const VeltranePlaneMasks& masks = VeltraneMasks();
+    const __m128i* src = reinterpret_cast<const __m128i*>(in);
+    __m256i a[3], plane[3]; // plane: b, g, r
+    for (int v = 0; v < 3; v++)
+        a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(src + v)), _mm_loadu_si128(src + 3 + v),
+                                       1);
+    for (int c = 0; c < 3; c++)
+        plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(a[0], Wide(masks.split[c][0])),
+                                                   _mm256_shuffle_epi8(a[1], Wide(masks.split[c][1]))),
+                                   _mm256_shuffle_epi8(a[2], Wide(masks.split[c][2])));
+    const __m256i z = _mm256_setzero_si256();
+    __m256i lo[3], hi[3];
+    for (int c = 0; c < 3; c++) {
+        lo[c] = _mm256_unpacklo_epi8(plane[c], z);
+        hi[c] = _mm256_unpackhi_epi8(plane[c], z);
+    }
+    if (vc.mode == VectorColour::Gray) {
+        plane[0] = plane[1] = plane[2] = _mm256_packus_epi16(WideLuma(lo), WideLuma(hi));
+    } else {
+        const __m256i limit = _mm256_set1_epi16(255);
+        for (int c = 0; c < 3; c++) {
+            const __m256i g = _mm256_set1_epi16(vc.gain[2 - c]);
+            lo[c] = _mm256_min_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(lo[c], g), 6), limit);
+            hi[c] = _mm256_min_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(hi[c], g), 6), limit);
+        }
+        if (vc.mode == VectorColour::Matrix) {
+            __m256i* half[2] = {lo, hi};
+            for (__m256i* ch : half) {
+                const __m256i rg[2] = {_mm256_unpacklo_epi16(ch[2], ch[1]), _mm256_unpackhi_epi16(ch[2], ch[1])};
+                const __m256i b0[2] = {_mm256_unpacklo_epi16(ch[0], z), _mm256_unpackhi_epi16(ch[0], z)};
+                __m256i res[3][2];
+                for (int q = 0; q < 2; q++)
+                    for (int o = 0; o < 3; o++) {
+                        const __m128i* f = vc.factors[o];
+                        __m256i v = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(rg[q], Wide(f[0])),
+                                                                      _mm256_madd_epi16(b0[q], Wide(f[1]))),
+                                                     Wide(vc.constant[o]));
+                        if (vc.wide) {
+                            const __m256i high = _mm256_add_epi32(_mm256_madd_epi16(rg[q], Wide(f[2])),
+                                                                  _mm256_madd_epi16(b0[q], Wide(f[3])));
+                            v = _mm256_add_epi32(v, _mm256_slli_epi32(high, 8));
+                        }
+                        res[o][q] = _mm256_srai_epi32(v, 14); // limited by the packs, as in MatrixLanes
+                    }
+                for (int o = 0; o < 3; o++) ch[o] = _mm256_packs_epi32(res[o][0], res[o][1]);
+            }
+        }
+        for (int c = 0; c < 3; c++) plane[c] = _mm256_packus_epi16(lo[c], hi[c]);
+    }
+    if (reversed)
+        for (__m256i& q : plane) q = _mm256_permute2x128_si256(_mm256_shuffle_epi8(q, Wide(masks.reverse)), q, 0x01);
+    __m128i* dst = reinterpret_cast<__m128i*>(out);
+    for (int v = 0; v < 3; v++) {
+        const __m256i o = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(plane[0], Wide(masks.merge[v][0])),
+                                                          _mm256_shuffle_epi8(plane[1], Wide(masks.merge[v][1]))),
+                                          _mm256_shuffle_epi8(plane[2], Wide(masks.merge[v][2])));
+        _mm_storeu_si128(dst + v, _mm256_castsi256_si128(o));
+        _mm_storeu_si128(dst + 3 + v, _mm256_extracti128_si256(o, 1));
+    }
+}
+
 // FinishRows on the vector path: each row's colour into a row of scratch,
 // mirrored on the way, then through the tone table back into the row.
 bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
@@ -826,10 +907,15 @@ bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* imag
     uint8_t colour[2048 * 3];
     if (!g_fastPaths || !VeltraneHasShuffles() || w % 16 != 0 || w > 2048) return false;
     const size_t stride = (size_t)w * 3;
+    const bool wide = VeltraneHasWideVectors() && w % 32 == 0;
     for (int y = 0; y < h; y++) {
         uint8_t* row = image + (size_t)y * stride;
-        for (int x = 0; x < w; x += 16)
-            ColourSixteen(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 16 - x : x) * 3, mirror);
+        if (wide)
+            for (int x = 0; x < w; x += 32)
+                ColourThirtyTwo(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 32 - x : x) * 3, mirror);
+        else
+            for (int x = 0; x < w; x += 16)
+                ColourSixteen(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 16 - x : x) * 3, mirror);
         // Four bytes a word: the stores cannot alias the loads this way.
         for (size_t i = ToneBlocksIfFast(tone, colour, row, stride); i + 4 <= stride; i += 4) {
             uint32_t c;
@@ -854,6 +940,11 @@ int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int
     if (!g_fastPaths || !VeltraneHasShuffles() || !vc.Prepare(mode, st, matrix)) return 0;
     int done = 0;
     // In place: each block is read whole before it is written.
+    if (VeltraneHasWideVectors())
+        for (; done + 32 <= pixels; done += 32) {
+            uint8_t* p = image + (size_t)done * 3;
+            ColourThirtyTwo(vc, p, p, false);
+        }
     for (; done + 16 <= pixels; done += 16) {
         uint8_t* p = image + (size_t)done * 3;
         ColourSixteen(vc, p, p, false);
