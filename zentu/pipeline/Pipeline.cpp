@@ -9,6 +9,9 @@ namespace {
 // Cleared by the tests to get the plain loops as the reference, and from the
 // start by VELTRANE_PLAIN_PATHS=1.
 bool g_fastPaths = !VeltranePlainByEnvironment();
+bool g_wideVectors = true; // cleared by the tests for the 128-bit blocks
+
+bool WideVectors() { return g_wideVectors && VeltraneHasWideVectors(); }
 
 // Camera colour correction in 1/128: rows input red, green, blue, constant.
 const int32_t kBaseMatrix[16] = {
@@ -265,6 +268,11 @@ void ResampleBlock(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint
 void SetPipelineFastPaths(bool on)
 {
     g_fastPaths = on;
+}
+
+void SetPipelineWideVectors(bool on)
+{
+    g_wideVectors = on;
 }
 
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height)
@@ -533,7 +541,7 @@ namespace {
 // The bytes VeltraneLookupBlocks may take on this processor and path.
 size_t ToneBlocksIfFast(const uint8_t* table, const uint8_t* in, uint8_t* out, size_t n)
 {
-    return g_fastPaths && VeltraneHasWideVectors() ? VeltraneLookupBlocks(table, in, out, n) : 0;
+    return g_fastPaths && WideVectors() ? VeltraneLookupBlocks(table, in, out, n) : 0;
 }
 
 } // namespace
@@ -907,7 +915,7 @@ bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* imag
     uint8_t colour[2048 * 3];
     if (!g_fastPaths || !VeltraneHasShuffles() || w % 16 != 0 || w > 2048) return false;
     const size_t stride = (size_t)w * 3;
-    const bool wide = VeltraneHasWideVectors() && w % 32 == 0;
+    const bool wide = WideVectors() && w % 32 == 0;
     for (int y = 0; y < h; y++) {
         uint8_t* row = image + (size_t)y * stride;
         if (wide)
@@ -940,7 +948,7 @@ int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int
     if (!g_fastPaths || !VeltraneHasShuffles() || !vc.Prepare(mode, st, matrix)) return 0;
     int done = 0;
     // In place: each block is read whole before it is written.
-    if (VeltraneHasWideVectors())
+    if (WideVectors())
         for (; done + 32 <= pixels; done += 32) {
             uint8_t* p = image + (size_t)done * 3;
             ColourThirtyTwo(vc, p, p, false);

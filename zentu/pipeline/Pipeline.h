@@ -47,9 +47,12 @@ struct ZentuOwner {
 
 void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList& defects);
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height);
-// The vector paths of the demosaic and the down-scaling, on unless a test
+// The vector paths of every stage, on unless a test or VELTRANE_PLAIN_PATHS=1
 // turns them off to compare.
 void SetPipelineFastPaths(bool on);
+// Tests: false keeps the fast paths to 128-bit vectors on processors with
+// wider ones, so that both vector widths run on such a machine.
+void SetPipelineWideVectors(bool on);
 void ResampleToOutput(uint8_t* out, const uint8_t* work);
 int MeasureCenterLuma(int width, const uint8_t* image, int height);
 void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int height);
