@@ -134,6 +134,83 @@ __attribute__((target("ssse3"))) int DemosaicRowShuffled(const uint8_t* u, const
     }
     return j;
 }
+
+// 16-byte lane masks of VeltranePlaneMasks in both lanes.
+__attribute__((target("avx2"))) inline __m256i Wide(const uint8_t* mask)
+{
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(mask)));
+}
+
+__attribute__((target("avx2"))) inline __m256i Wide(__m128i v) { return _mm256_broadcastsi128_si256(v); }
+
+// Thirty-two pixels from their planes, sixteen in each lane, as 96 bytes;
+// reversed puts them in reverse order.
+__attribute__((target("avx2"))) inline void WideMergePlanes(const __m256i planes[3], uint8_t* out, bool reversed)
+{
+    const VeltranePlaneMasks& masks = VeltraneMasks();
+    __m256i plane[3] = {planes[0], planes[1], planes[2]};
+    if (reversed)
+        for (__m256i& q : plane) q = _mm256_permute2x128_si256(_mm256_shuffle_epi8(q, Wide(masks.reverse)), q, 0x01);
+    __m128i* dst = reinterpret_cast<__m128i*>(out);
+    for (int v = 0; v < 3; v++) {
+        const __m256i o = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(plane[0], Wide(masks.merge[v][0])),
+                                                          _mm256_shuffle_epi8(plane[1], Wide(masks.merge[v][1]))),
+                                          _mm256_shuffle_epi8(plane[2], Wide(masks.merge[v][2])));
+        _mm_storeu_si128(dst + v, _mm256_castsi256_si128(o));
+        _mm_storeu_si128(dst + 3 + v, _mm256_extracti128_si256(o, 1));
+    }
+}
+
+__attribute__((target("avx2"))) inline __m256i WideAvgFloor(__m256i a, __m256i b)
+{
+    return _mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
+}
+
+__attribute__((target("avx2"))) inline __m256i WideMean4(__m256i a, __m256i b, __m256i c, __m256i d)
+{
+    const __m256i z = _mm256_setzero_si256();
+    __m256i lo = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi8(a, z), _mm256_unpacklo_epi8(b, z)),
+                                  _mm256_add_epi16(_mm256_unpacklo_epi8(c, z), _mm256_unpacklo_epi8(d, z)));
+    __m256i hi = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpackhi_epi8(a, z), _mm256_unpackhi_epi8(b, z)),
+                                  _mm256_add_epi16(_mm256_unpackhi_epi8(c, z), _mm256_unpackhi_epi8(d, z)));
+    return _mm256_packus_epi16(_mm256_srli_epi16(lo, 2), _mm256_srli_epi16(hi, 2));
+}
+
+__attribute__((target("avx2"))) inline __m256i WideLoad(const uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+__attribute__((target("avx2"))) inline __m256i WidePick(__m256i odd, __m256i a, __m256i b)
+{
+    return _mm256_or_si256(_mm256_and_si256(odd, a), _mm256_andnot_si256(odd, b));
+}
+
+// DemosaicRowShuffled thirty-two pixels a step, the rule of DemosaicPlanes.
+__attribute__((target("avx2"))) int DemosaicRowWide(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o,
+                                                    int j, int jEnd, bool blueRow)
+{
+    const __m256i odd = _mm256_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
+    for (; j + 32 < jEnd; j += 32) {
+        const __m256i L = WideLoad(c + j - 1), C = WideLoad(c + j), Rt = WideLoad(c + j + 1);
+        const __m256i UL = WideLoad(u + j - 1), U = WideLoad(u + j), UR = WideLoad(u + j + 1);
+        const __m256i DL = WideLoad(d + j - 1), D = WideLoad(d + j), DR = WideLoad(d + j + 1);
+        const __m256i h2 = WideAvgFloor(L, Rt), v2 = WideAvgFloor(U, D), g2 = WideAvgFloor(C, UR);
+        const __m256i four = WideMean4(L, Rt, U, D), x = WideMean4(UL, UR, DL, DR);
+        __m256i plane[3];
+        if (blueRow) {
+            plane[0] = WidePick(odd, h2, C);
+            plane[1] = WidePick(odd, g2, four);
+            plane[2] = WidePick(odd, v2, x);
+        } else {
+            plane[0] = WidePick(odd, x, v2);
+            plane[1] = WidePick(odd, four, g2);
+            plane[2] = WidePick(odd, C, h2);
+        }
+        WideMergePlanes(plane, o + (size_t)j * 3, false);
+    }
+    return j;
+}
 #endif
 
 // One output row of the demosaic (rows 0 and height - 1 are black), over the
@@ -152,8 +229,10 @@ void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, i
     o[0] = o[1] = o[2] = 0;
     int j = jBegin;
 #if defined(__SSE2__)
-    if (g_fastPaths && VeltraneHasShuffles())
+    if (g_fastPaths && VeltraneHasShuffles()) {
+        if (WideVectors()) j = DemosaicRowWide(u, c, d, o, j, jEnd, (i & 1) != 0);
         j = DemosaicRowShuffled(u, c, d, o, j, jEnd, (i & 1) != 0);
+    }
     else if (g_fastPaths)
         for (; j + 16 < jEnd; j += 16) DemosaicSixteen(u, c, d, o, j, (i & 1) != 0);
 #endif
@@ -827,13 +906,6 @@ __attribute__((target("ssse3"))) void ColourSixteen(const VectorColour& vc, cons
     VeltraneMergePlanes(plane, out, reversed);
 }
 
-// The same rules thirty-two pixels at a time, sixteen in each 128-bit lane.
-__attribute__((target("avx2"))) inline __m256i Wide(const uint8_t* mask)
-{
-    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(mask)));
-}
-
-__attribute__((target("avx2"))) inline __m256i Wide(__m128i v) { return _mm256_broadcastsi128_si256(v); }
 
 // (N x 5243) >> 19 == N / 100 for N up to 43698
 __attribute__((target("avx2"))) inline __m256i WideLuma(const __m256i* ch)
@@ -844,6 +916,8 @@ __attribute__((target("avx2"))) inline __m256i WideLuma(const __m256i* ch)
     return _mm256_srli_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(5243)), 3);
 }
 
+// The rules of ColourSixteen thirty-two pixels at a time, sixteen in each
+// 128-bit lane.
 __attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, const uint8_t* in, uint8_t* out,
                                                      bool reversed)
 {
@@ -896,16 +970,7 @@ __attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, con
         }
         for (int c = 0; c < 3; c++) plane[c] = _mm256_packus_epi16(lo[c], hi[c]);
     }
-    if (reversed)
-        for (__m256i& q : plane) q = _mm256_permute2x128_si256(_mm256_shuffle_epi8(q, Wide(masks.reverse)), q, 0x01);
-    __m128i* dst = reinterpret_cast<__m128i*>(out);
-    for (int v = 0; v < 3; v++) {
-        const __m256i o = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(plane[0], Wide(masks.merge[v][0])),
-                                                          _mm256_shuffle_epi8(plane[1], Wide(masks.merge[v][1]))),
-                                          _mm256_shuffle_epi8(plane[2], Wide(masks.merge[v][2])));
-        _mm_storeu_si128(dst + v, _mm256_castsi256_si128(o));
-        _mm_storeu_si128(dst + 3 + v, _mm256_extracti128_si256(o, 1));
-    }
+    WideMergePlanes(plane, out, reversed);
 }
 
 // FinishRows on the vector path: each row's colour into a row of scratch,

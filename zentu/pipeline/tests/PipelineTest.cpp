@@ -443,19 +443,25 @@ TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
 
 TEST(Demosaic, VectorPathMatchesTheRowLoop)
 {
-    const int sizes[][2] = {{6, 6}, {18, 5}, {20, 4}, {34, 9}, {36, 3}, {50, 7}, {640, 480}, {2048, 12}};
+    const int sizes[][2] = {{6, 6},  {18, 5}, {20, 4}, {34, 9},    {36, 3},
+                            {50, 7}, {66, 4}, {67, 3}, {640, 480}, {2048, 12}};
     for (auto& sz : sizes) {
         const int w = sz[0], h = sz[1];
         std::vector<uint8_t> raw((size_t)w * h);
         for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
         raw[0] = 255;
         raw[raw.size() - 1] = 255;
-        std::vector<uint8_t> fast((size_t)w * h * 3 + 16, 0xA5), plain(fast.size(), 0xA5);
+        std::vector<uint8_t> plain((size_t)w * h * 3 + 16, 0xA5);
         SetPipelineFastPaths(false);
         DemosaicBilinear(raw.data(), plain.data(), w, h);
         SetPipelineFastPaths(true);
-        DemosaicBilinear(raw.data(), fast.data(), w, h);
-        EXPECT_TRUE(fast == plain) << w << " x " << h;
+        for (bool wide : {true, false}) {
+            SetPipelineWideVectors(wide);
+            std::vector<uint8_t> fast(plain.size(), 0xA5);
+            DemosaicBilinear(raw.data(), fast.data(), w, h);
+            EXPECT_TRUE(fast == plain) << w << " x " << h << (wide ? "" : ", 128-bit vectors");
+        }
+        SetPipelineWideVectors(true);
     }
 }
 
