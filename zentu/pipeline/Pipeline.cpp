@@ -9,9 +9,12 @@ namespace {
 // Cleared by the tests to get the plain loops as the reference, and from the
 // start by VELTRANE_PLAIN_PATHS=1.
 bool g_fastPaths = !VeltranePlainByEnvironment();
-bool g_wideVectors = true; // cleared by the tests for the 128-bit blocks
+// Lowered by the tests to run the narrower paths: 2 the widest vectors the
+// processor has, 1 128-bit ones with byte shuffles, 0 SSE2 alone.
+int g_vectorLevel = 2;
 
-bool WideVectors() { return g_wideVectors && VeltraneHasWideVectors(); }
+bool WideVectors() { return g_vectorLevel >= 2 && VeltraneHasWideVectors(); }
+bool Shuffles() { return g_vectorLevel >= 1 && VeltraneHasShuffles(); }
 
 // Camera colour correction in 1/128: rows input red, green, blue, constant.
 const int32_t kBaseMatrix[16] = {
@@ -229,7 +232,7 @@ void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, i
     o[0] = o[1] = o[2] = 0;
     int j = jBegin;
 #if defined(__SSE2__)
-    if (g_fastPaths && VeltraneHasShuffles()) {
+    if (g_fastPaths && Shuffles()) {
         if (WideVectors()) j = DemosaicRowWide(u, c, d, o, j, jEnd, (i & 1) != 0);
         j = DemosaicRowShuffled(u, c, d, o, j, jEnd, (i & 1) != 0);
     }
@@ -349,9 +352,9 @@ void SetPipelineFastPaths(bool on)
     g_fastPaths = on;
 }
 
-void SetPipelineWideVectors(bool on)
+void SetPipelineVectorLevel(int level)
 {
-    g_wideVectors = on;
+    g_vectorLevel = level;
 }
 
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height)
@@ -675,7 +678,7 @@ __attribute__((target("ssse3"))) int MirrorRowShuffled(uint8_t* row, int width)
 
 void MirrorHorizontal(uint8_t* image, int width, int height)
 {
-    const bool shuffled = g_fastPaths && VeltraneHasShuffles();
+    const bool shuffled = g_fastPaths && Shuffles();
     for (int y = 0; y < height; y++) {
         uint8_t* row = image + (size_t)y * width * 3;
         for (int k = shuffled ? MirrorRowShuffled(row, width) : 0; k < width / 2; k++) {
@@ -978,7 +981,7 @@ __attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, con
 bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
 {
     uint8_t colour[2048 * 3];
-    if (!g_fastPaths || !VeltraneHasShuffles() || w % 16 != 0 || w > 2048) return false;
+    if (!g_fastPaths || !Shuffles() || w % 16 != 0 || w > 2048) return false;
     const size_t stride = (size_t)w * 3;
     const bool wide = WideVectors() && w % 32 == 0;
     for (int y = 0; y < h; y++) {
@@ -1010,7 +1013,7 @@ int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int
     const VectorColour::Mode mode = step == ColourStep::Gray     ? VectorColour::Gray
                                     : step == ColourStep::Tables ? VectorColour::Tables
                                                                  : VectorColour::Matrix;
-    if (!g_fastPaths || !VeltraneHasShuffles() || !vc.Prepare(mode, st, matrix)) return 0;
+    if (!g_fastPaths || !Shuffles() || !vc.Prepare(mode, st, matrix)) return 0;
     int done = 0;
     // In place: each block is read whole before it is written.
     if (WideVectors())

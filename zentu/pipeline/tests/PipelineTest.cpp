@@ -395,10 +395,11 @@ TEST(Pipeline, WhiteBalanceRequestMeasuresOnceAndRebuildsTables)
 // frame, in every colour mode and orientation, at every size.
 TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
 {
-    // The widest vectors the processor has, then 128-bit ones.
-    for (bool wide : {true, false})
+    // The widest vectors the processor has, 128-bit ones with and without
+    // byte shuffles.
+    for (int level : {2, 1, 0})
         for (uint32_t size = 0; size < 3; size++) {
-            SetPipelineWideVectors(wide);
+            SetPipelineVectorLevel(level);
             ZentuFrameSize fs = ZentuSizeOf(size);
             std::vector<uint8_t> raw((size_t)fs.rawWidth * fs.rawHeight);
             for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
@@ -432,13 +433,13 @@ TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
                 SetPipelineFastPaths(false);
                 RunPipelineByStages(b, rawB.data(), outB.data());
                 SetPipelineFastPaths(true);
-                EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat << " wide "
-                                          << wide;
+                EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat << " level "
+                                          << level;
                 EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
                 EXPECT_EQ(a.settings.gain, b.settings.gain);
             }
         }
-    SetPipelineWideVectors(true);
+    SetPipelineVectorLevel(2);
 }
 
 TEST(Demosaic, VectorPathMatchesTheRowLoop)
@@ -455,13 +456,13 @@ TEST(Demosaic, VectorPathMatchesTheRowLoop)
         SetPipelineFastPaths(false);
         DemosaicBilinear(raw.data(), plain.data(), w, h);
         SetPipelineFastPaths(true);
-        for (bool wide : {true, false}) {
-            SetPipelineWideVectors(wide);
+        for (int level : {2, 1, 0}) {
+            SetPipelineVectorLevel(level);
             std::vector<uint8_t> fast(plain.size(), 0xA5);
             DemosaicBilinear(raw.data(), fast.data(), w, h);
-            EXPECT_TRUE(fast == plain) << w << " x " << h << (wide ? "" : ", 128-bit vectors");
+            EXPECT_TRUE(fast == plain) << w << " x " << h << ", vector level " << level;
         }
-        SetPipelineWideVectors(true);
+        SetPipelineVectorLevel(2);
     }
 }
 
@@ -506,7 +507,7 @@ TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
     const int counts[] = {1, 15, 16, 17, 33, 4099};
     const int saturations[] = {0, 100, 128, 255};
     const int gains[] = {0, 64, 105, 255};
-    for (bool wide : {true, false})
+    for (int level : {2, 1, 0})
         for (int pixels : counts)
             for (int saturation : saturations)
                 for (int gain : gains) {
@@ -521,7 +522,7 @@ TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
                     BuildToneTable(40 + (uint32_t)gain, owner, (uint32_t)saturation / 4);
                     for (int step = 0; step < 4; step++) {
                         std::vector<uint8_t> out[2];
-                        SetPipelineWideVectors(wide);
+                        SetPipelineVectorLevel(level);
                         for (int fast = 0; fast < 2; fast++) {
                             SetPipelineFastPaths(fast != 0);
                             out[fast] = img;
@@ -531,10 +532,10 @@ TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
                             else ApplyToneTable(owner, out[fast].data(), pixels);
                         }
                         EXPECT_TRUE(out[0] == out[1]) << "step " << step << ", " << pixels << " pixels, saturation "
-                                                      << saturation << ", red gain " << gain << ", wide " << wide;
+                                                      << saturation << ", red gain " << gain << ", level " << level;
                     }
                 }
-    SetPipelineWideVectors(true);
+    SetPipelineVectorLevel(2);
     SetPipelineFastPaths(true);
 }
 
