@@ -248,7 +248,7 @@ void PellixMapBytes(BYTE *raw, size_t bytes, const int *table)
         BYTE narrow[256];
         for (int v = 0; v < 256; ++v)
             narrow[v] = Clamp255(table[v]);
-        size_t i = 0;
+        size_t i = VeltraneHasWideVectors() ? VeltraneLookupBlocks(narrow, raw, raw, bytes) : 0;
         for (; i + 4 <= bytes; i += 4) {
             raw[i] = narrow[raw[i]];
             raw[i + 1] = narrow[raw[i + 1]];

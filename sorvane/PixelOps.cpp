@@ -1,6 +1,7 @@
 #include "PixelOps.h"
 
 #include <emmintrin.h>
+#include <immintrin.h>
 #include <tmmintrin.h>
 
 #include <atomic>
@@ -110,17 +111,23 @@ struct MirrorBlock {
 // N = 30 R + 59 G + 11 B unless N is a multiple of 100, where they may give
 // one less; for greys v that is so for v = 6, 7 and from 82 up. Any other
 // colour with such an N leaves the block to the tables (returns false).
+// Bytes are gathered as (blue, green) and (red, 0) pairs, so that one
+// multiply-add of bytes gives each pixel's terms.
 struct ShuffleMasks {
-    alignas(16) BYTE plane[3][3][16];  // [channel][source vector][pixel]
-    alignas(16) BYTE spread[3][16];    // [output vector][byte]: which pixel
+    alignas(16) BYTE pairs[2][2][2][16];  // [pixels 0-7, 8-15][bg, r0][source vector][byte]
+    alignas(16) BYTE spread[3][16];       // [output vector][byte]: which pixel
     ShuffleMasks()
     {
-        for (int c = 0; c < 3; ++c)
-            for (int v = 0; v < 3; ++v)
-                for (int j = 0; j < 16; ++j) {
-                    const int i = 3 * j + c;
-                    plane[c][v][j] = i / 16 == v ? BYTE(i % 16) : 0x80;
-                }
+        for (int half = 0; half < 2; ++half)
+            for (int kind = 0; kind < 2; ++kind)
+                for (int v = 0; v < 2; ++v)
+                    for (int k = 0; k < 16; ++k) {
+                        const int pixel = 8 * half + k / 2;
+                        const bool red = kind == 1;
+                        const int i = 3 * pixel + (red ? 2 : k % 2);
+                        const bool zero = red && k % 2 == 1;
+                        pairs[half][kind][v][k] = !zero && i / 16 == half + v ? BYTE(i % 16) : 0x80;
+                    }
         for (int v = 0; v < 3; ++v)
             for (int k = 0; k < 16; ++k)
                 spread[v][k] = BYTE((16 * v + k) / 3);
@@ -159,21 +166,22 @@ __attribute__((target("ssse3"))) __m128i LoadMask(const BYTE* m)
     return _mm_load_si128(reinterpret_cast<const __m128i*>(m));
 }
 
-// 16-bit luma of eight pixels from their planes; *odd gathers lanes the
-// tables must settle.
-__attribute__((target("ssse3"))) inline __m128i LumaLanes(__m128i b, __m128i g, __m128i r, __m128i* odd)
+// 16-bit luma of eight pixels from their (blue, green) and (red, 0) byte
+// pairs; *odd gathers lanes the tables must settle.
+__attribute__((target("ssse3"))) inline __m128i LumaLanes(__m128i bg, __m128i r0, __m128i* odd)
 {
-    const __m128i n = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(b, _mm_set1_epi16(11)),
-                                                  _mm_mullo_epi16(g, _mm_set1_epi16(59))),
-                                    _mm_mullo_epi16(r, _mm_set1_epi16(30)));
+    const __m128i n = _mm_add_epi16(_mm_maddubs_epi16(bg, _mm_set1_epi16(59 << 8 | 11)),
+                                    _mm_maddubs_epi16(r0, _mm_set1_epi16(30)));
     // (N * 5243) >> 19 == N / 100 for N <= 43698
-    __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(5243)), 3);
+    const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(5243)), 3);
     const __m128i whole = _mm_cmpeq_epi16(n, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
-    const __m128i grey = _mm_and_si128(_mm_cmpeq_epi16(b, g), _mm_cmpeq_epi16(g, r));
-    *odd = _mm_or_si128(*odd, _mm_andnot_si128(grey, whole));
+    // With N = 100 q, blue == green and q == blue leave red == blue too.
+    const __m128i blue = _mm_and_si128(bg, _mm_set1_epi16(0xFF));
+    const __m128i grey = _mm_and_si128(_mm_cmpeq_epi16(blue, _mm_srli_epi16(bg, 8)), _mm_cmpeq_epi16(blue, q));
+    *odd = _mm_andnot_si128(grey, whole);
+    // q > 81, or q 6 or 7
     const __m128i low = _mm_or_si128(_mm_cmpgt_epi16(q, _mm_set1_epi16(81)),
-                                     _mm_or_si128(_mm_cmpeq_epi16(q, _mm_set1_epi16(6)),
-                                                  _mm_cmpeq_epi16(q, _mm_set1_epi16(7))));
+                                     _mm_cmpeq_epi16(_mm_andnot_si128(_mm_set1_epi16(1), q), _mm_set1_epi16(6)));
     return _mm_add_epi16(q, _mm_and_si128(_mm_and_si128(whole, grey), low));  // adds -1
 }
 
@@ -183,68 +191,141 @@ inline BYTE LumaResult(const LumaTables& luma, const BYTE* pixel, bool binary, l
     return binary ? (l >= threshold ? 255 : 0) : static_cast<BYTE>(l);
 }
 
+// The pixels whose bits are set, from their original bytes, by the tables.
+void RedoOddPixels(const LumaTables& luma, BYTE* p, const BYTE* original, unsigned bits, bool binary, long threshold)
+{
+    for (; bits != 0; bits &= bits - 1) {
+        const int j = __builtin_ctz(bits);
+        BYTE* px = p + 3 * j;
+        px[0] = px[1] = px[2] = LumaResult(luma, original + 3 * j, binary, threshold);
+    }
+}
+
+// luma >= threshold as luma > the value returned, in 16-bit lanes.
+short ThresholdBelow(long threshold)
+{
+    const long t = threshold < 0 ? 0 : (threshold > 256 ? 256 : threshold);
+    return static_cast<short>(t - 1);
+}
+
 // Sixteen pixels a step; returns where the tables must go on.
 __attribute__((target("ssse3"))) BYTE* LumaBlocks(BYTE* p, BYTE* end, bool binary, long threshold)
 {
     const LumaTables& luma = Luma();
     const ShuffleMasks& m = Masks();
-    __m128i plane[3][3], spread[3];
-    for (int c = 0; c < 3; ++c)
-        for (int v = 0; v < 3; ++v)
-            plane[c][v] = LoadMask(m.plane[c][v]);
-    for (int v = 0; v < 3; ++v)
-        spread[v] = LoadMask(m.spread[v]);
-    // luma >= threshold as luma > threshold - 1
-    const long t = threshold < 0 ? 0 : (threshold > 256 ? 256 : threshold);
-    const __m128i below = _mm_set1_epi16(static_cast<short>(t - 1));
-    const __m128i zero = _mm_setzero_si128();
+    const __m128i below = _mm_set1_epi16(ThresholdBelow(threshold));
     for (; end - p >= 48; p += 48) {
         __m128i* q = reinterpret_cast<__m128i*>(p);
-        const __m128i a0 = _mm_loadu_si128(q), a1 = _mm_loadu_si128(q + 1), a2 = _mm_loadu_si128(q + 2);
-        __m128i ch[3];
-        for (int c = 0; c < 3; ++c)
-            ch[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a0, plane[c][0]), _mm_shuffle_epi8(a1, plane[c][1])),
-                                 _mm_shuffle_epi8(a2, plane[c][2]));
-        __m128i oddLo = zero, oddHi = zero;
-        __m128i lo = LumaLanes(_mm_unpacklo_epi8(ch[0], zero), _mm_unpacklo_epi8(ch[1], zero),
-                               _mm_unpacklo_epi8(ch[2], zero), &oddLo);
-        __m128i hi = LumaLanes(_mm_unpackhi_epi8(ch[0], zero), _mm_unpackhi_epi8(ch[1], zero),
-                               _mm_unpackhi_epi8(ch[2], zero), &oddHi);
-        if (binary) {
-            lo = _mm_srli_epi16(_mm_cmpgt_epi16(lo, below), 8);  // 255 or 0
-            hi = _mm_srli_epi16(_mm_cmpgt_epi16(hi, below), 8);
+        const __m128i a[3] = {_mm_loadu_si128(q), _mm_loadu_si128(q + 1), _mm_loadu_si128(q + 2)};
+        __m128i lanes[2], odd[2];
+        for (int half = 0; half < 2; ++half) {
+            __m128i pair[2];
+            for (int kind = 0; kind < 2; ++kind)
+                pair[kind] = _mm_or_si128(_mm_shuffle_epi8(a[half], LoadMask(m.pairs[half][kind][0])),
+                                          _mm_shuffle_epi8(a[half + 1], LoadMask(m.pairs[half][kind][1])));
+            lanes[half] = LumaLanes(pair[0], pair[1], &odd[half]);
+            if (binary)
+                lanes[half] = _mm_srli_epi16(_mm_cmpgt_epi16(lanes[half], below), 8);  // 255 or 0
         }
-        const __m128i result = _mm_packus_epi16(lo, hi);
+        const __m128i result = _mm_packus_epi16(lanes[0], lanes[1]);
         // Pixels the shortcut cannot settle, one bit each: the tables redo
         // them from the original bytes once the block is written.
-        const int oddPixels = _mm_movemask_epi8(_mm_packs_epi16(oddLo, oddHi));
+        const int oddPixels = _mm_movemask_epi8(_mm_packs_epi16(odd[0], odd[1]));
         alignas(16) BYTE original[48];
-        if (oddPixels != 0) {
-            _mm_store_si128(reinterpret_cast<__m128i*>(original), a0);
-            _mm_store_si128(reinterpret_cast<__m128i*>(original + 16), a1);
-            _mm_store_si128(reinterpret_cast<__m128i*>(original + 32), a2);
-        }
+        if (oddPixels != 0)
+            for (int v = 0; v < 3; ++v)
+                _mm_store_si128(reinterpret_cast<__m128i*>(original + 16 * v), a[v]);
         for (int v = 0; v < 3; ++v)
-            _mm_storeu_si128(q + v, _mm_shuffle_epi8(result, spread[v]));
-        for (int j = 0; oddPixels >> j != 0; ++j) {
-            if ((oddPixels >> j & 1) == 0)
-                continue;
-            BYTE* px = p + 3 * j;
-            px[0] = px[1] = px[2] = LumaResult(luma, original + 3 * j, binary, threshold);
-        }
+            _mm_storeu_si128(q + v, _mm_shuffle_epi8(result, LoadMask(m.spread[v])));
+        RedoOddPixels(luma, p, original, static_cast<unsigned>(oddPixels), binary, threshold);
     }
     return p;
+}
+
+// The same, thirty-two pixels a step: each 128-bit lane holds sixteen
+// pixels and runs the steps of LumaBlocks.
+__attribute__((target("avx2"))) __m256i LoadMask2(const BYTE* m)
+{
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m)));
+}
+
+__attribute__((target("avx2"))) inline __m256i LumaLanes2(__m256i bg, __m256i r0, __m256i* odd)
+{
+    const __m256i n = _mm256_add_epi16(_mm256_maddubs_epi16(bg, _mm256_set1_epi16(59 << 8 | 11)),
+                                       _mm256_maddubs_epi16(r0, _mm256_set1_epi16(30)));
+    const __m256i q = _mm256_srli_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(5243)), 3);
+    const __m256i whole = _mm256_cmpeq_epi16(n, _mm256_mullo_epi16(q, _mm256_set1_epi16(100)));
+    const __m256i blue = _mm256_and_si256(bg, _mm256_set1_epi16(0xFF));
+    const __m256i grey =
+        _mm256_and_si256(_mm256_cmpeq_epi16(blue, _mm256_srli_epi16(bg, 8)), _mm256_cmpeq_epi16(blue, q));
+    *odd = _mm256_andnot_si256(grey, whole);
+    const __m256i low =
+        _mm256_or_si256(_mm256_cmpgt_epi16(q, _mm256_set1_epi16(81)),
+                        _mm256_cmpeq_epi16(_mm256_andnot_si256(_mm256_set1_epi16(1), q), _mm256_set1_epi16(6)));
+    return _mm256_add_epi16(q, _mm256_and_si256(_mm256_and_si256(whole, grey), low));
+}
+
+__attribute__((target("avx2"))) BYTE* LumaBlocks2(BYTE* p, BYTE* end, bool binary, long threshold)
+{
+    const LumaTables& luma = Luma();
+    const ShuffleMasks& m = Masks();
+    const __m256i below = _mm256_set1_epi16(ThresholdBelow(threshold));
+    for (; end - p >= 96; p += 96) {
+        __m128i* q = reinterpret_cast<__m128i*>(p);
+        __m256i a[3];
+        for (int v = 0; v < 3; ++v)
+            a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(q + v)), _mm_loadu_si128(q + 3 + v),
+                                           1);
+        __m256i lanes[2], odd[2];
+        for (int half = 0; half < 2; ++half) {
+            __m256i pair[2];
+            for (int kind = 0; kind < 2; ++kind)
+                pair[kind] = _mm256_or_si256(_mm256_shuffle_epi8(a[half], LoadMask2(m.pairs[half][kind][0])),
+                                             _mm256_shuffle_epi8(a[half + 1], LoadMask2(m.pairs[half][kind][1])));
+            lanes[half] = LumaLanes2(pair[0], pair[1], &odd[half]);
+            if (binary)
+                lanes[half] = _mm256_srli_epi16(_mm256_cmpgt_epi16(lanes[half], below), 8);
+        }
+        const __m256i result = _mm256_packus_epi16(lanes[0], lanes[1]);
+        const unsigned oddPixels = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_packs_epi16(odd[0], odd[1])));
+        alignas(32) BYTE original[96];
+        if (oddPixels != 0)
+            std::memcpy(original, p, sizeof original);
+        for (int v = 0; v < 3; ++v) {
+            const __m256i out = _mm256_shuffle_epi8(result, LoadMask2(m.spread[v]));
+            _mm_storeu_si128(q + v, _mm256_castsi256_si128(out));
+            _mm_storeu_si128(q + 3 + v, _mm256_extracti128_si256(out, 1));
+        }
+        RedoOddPixels(luma, p, original, static_cast<unsigned>(oddPixels), binary, threshold);
+    }
+    return p;
+}
+
+bool HasWideVectors()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+std::atomic<bool>& NarrowForced()
+{
+    static std::atomic<bool> narrow{false};
+    return narrow;
 }
 
 // ImgGray and ImgBinary over one row.
 void LumaRow(BYTE* row, int width, bool binary, long threshold)
 {
     static const bool shuffles = HasByteShuffles();
+    static const bool wide = HasWideVectors();
     const LumaTables& luma = Luma();
     BYTE* p = row;
     BYTE* end = row + static_cast<size_t>(width) * 3;
-    if (shuffles && !PlainForced().load(std::memory_order_relaxed))
+    if (shuffles && !PlainForced().load(std::memory_order_relaxed)) {
+        if (wide && !NarrowForced().load(std::memory_order_relaxed))
+            p = LumaBlocks2(p, end, binary, threshold);
         p = LumaBlocks(p, end, binary, threshold);
+    }
     for (; p < end; p += 3)
         p[0] = p[1] = p[2] = LumaResult(luma, p, binary, threshold);
 }
@@ -259,6 +340,11 @@ void ImgForcePlain(bool plain)
 bool ImgPlainForced()
 {
     return PlainForced().load();
+}
+
+void ImgForceNarrowVectors(bool narrow)
+{
+    NarrowForced().store(narrow);
 }
 
 int ImgFlip(BYTE* frame, int width, int height)

@@ -31,6 +31,9 @@ int ImgRgbGain(BYTE* frame, int width, int height, long r, long g, long b);
 // variable VELTRANE_PLAIN_PATHS=1 forces them from the start.
 void ImgForcePlain(bool plain);
 bool ImgPlainForced();
+// Tests: true keeps the fast paths to 128-bit vectors where the processor
+// has wider ones, so that both vector paths run on such a machine.
+void ImgForceNarrowVectors(bool narrow);
 int ImgInvertRows(BYTE* frame, int width, int height, int stride);
 int ImgEmbossRows(BYTE* frame, int width, int height, int stride);
 int ImgMultiplyRows(BYTE* frame, int width, int height, int stride, float factor);

@@ -116,7 +116,7 @@ TEST(ImagingPaths, OutputTableMatchesThePlainLoops)
     int table[256];
     for (int i = 0; i < 256; ++i)
         table[i] = 3 * i - 200; // below 0 and above 255 both
-    for (size_t n : {size_t(0), size_t(3), size_t(4), size_t(1027)})
+    for (size_t n : {size_t(0), size_t(3), size_t(4), size_t(31), size_t(32), size_t(33), size_t(1027)})
         ExpectSamePaths(Noise(n, uint32_t(n)), [&](std::vector<BYTE> &raw) {
             PellixMapBytes(raw.data(), raw.size(), table);
         }, "output table");

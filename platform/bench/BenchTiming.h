@@ -49,9 +49,27 @@ inline double BenchTimeMs(const std::function<void()>& prepare, const std::funct
 // so that beating a cache-hot copy is not asked of a frame that streams from
 // memory in the pipeline, nor a cold copy taken as the mark for one that
 // stays in the cache.
+// The largest data cache the system reports, or 0 when it reports none.
+inline size_t BenchLargestCacheBytes()
+{
+    DWORD length = 0;
+    GetLogicalProcessorInformation(nullptr, &length);
+    std::vector<SYSTEM_LOGICAL_PROCESSOR_INFORMATION> info(length / sizeof(SYSTEM_LOGICAL_PROCESSOR_INFORMATION) + 1);
+    length = DWORD(info.size() * sizeof info[0]);
+    if (!GetLogicalProcessorInformation(info.data(), &length))
+        return 0;
+    size_t largest = 0;
+    for (size_t i = 0; i < length / sizeof info[0]; ++i)
+        if (info[i].Relationship == RelationCache && info[i].Cache.Type != CacheInstruction)
+            largest = std::max(largest, size_t(info[i].Cache.Size));
+    return largest;
+}
+
 inline double BenchMemoryCopyMs(size_t bytes, int repeats = 5)
 {
-    static const size_t big = size_t(64) << 20;
+    // Each of the two buffers four times the largest cache, from 64 MB to
+    // 256 MB, which a 32-bit process can still hold.
+    static const size_t big = std::min(size_t(256) << 20, std::max(size_t(64) << 20, 4 * BenchLargestCacheBytes()));
     static std::vector<unsigned char> from(big, 1), to(big, 2);
     static double msPerByte = 0.0;
     if (msPerByte == 0.0) {

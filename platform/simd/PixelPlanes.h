@@ -4,6 +4,7 @@
 #pragma once
 
 #include <emmintrin.h>
+#include <immintrin.h>
 #include <tmmintrin.h>
 
 #include <cstdint>
@@ -89,4 +90,39 @@ __attribute__((target("ssse3"))) inline void VeltraneMergePlanes(const __m128i p
                                          _mm_shuffle_epi8(plane[2], VeltraneMask(m.merge[v][2])));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(p + 16 * v), out);
     }
+}
+
+inline bool VeltraneHasWideVectors()
+{
+    static const bool wide = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return wide;
+}
+
+// in[i] through the table to out[i], 32 bytes a step while they fit: the
+// table as sixteen rows of sixteen, each byte's low half looking up all rows
+// at once and its high half choosing the row. Returns the bytes done; in
+// and out may be the same. Callers choose it at run time
+// (VeltraneHasWideVectors).
+__attribute__((target("avx2"))) inline size_t VeltraneLookupBlocks(const uint8_t *table, const uint8_t *in,
+                                                                   uint8_t *out, size_t n)
+{
+    __m256i rows[16];
+    for (int k = 0; k < 16; k++)
+        rows[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(table + 16 * k)));
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
+        const __m256i lo = _mm256_and_si256(x, nibble);
+        const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
+        __m256i r = _mm256_setzero_si256();
+        for (int k = 0; k < 16; k++)
+            r = _mm256_blendv_epi8(r, _mm256_shuffle_epi8(rows[k], lo),
+                                   _mm256_cmpeq_epi8(hi, _mm256_set1_epi8(static_cast<char>(k))));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), r);
+    }
+    return i;
 }

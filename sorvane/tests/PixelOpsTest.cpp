@@ -486,18 +486,21 @@ TEST(PixelOps, FastPathsMatchThePlainRules)
                        [g](BYTE* f, int w, int h) { ref::RgbGain(f, w, h, g[0], g[1], g[2]); }});
 
     const int widths[] = {1, 2, 3, 4, 5, 7, 15, 16, 17, 21, 22, 31, 33, 47, 48, 49, 64, 65, 100};
-    for (int w : widths)
-        for (int h : {1, 2, 3, 5}) {
-            const std::vector<BYTE> input = noise(w, h);
-            for (size_t k = 0; k < ops.size(); ++k) {
-                SCOPED_TRACE("op " + std::to_string(k) + " at " + std::to_string(w) + " x " +
-                             std::to_string(h));
-                std::vector<BYTE> fast = input, plain = input;
-                ASSERT_EQ(ops[k].first(fast.data(), w, h), 0);
-                ops[k].second(plain.data(), w, h);
-                ASSERT_EQ(fast, plain);
+    for (bool narrow : {false, true})
+        for (int w : widths)
+            for (int h : {1, 2, 3, 5}) {
+                ImgForceNarrowVectors(narrow);
+                const std::vector<BYTE> input = noise(w, h);
+                for (size_t k = 0; k < ops.size(); ++k) {
+                    SCOPED_TRACE("op " + std::to_string(k) + " at " + std::to_string(w) + " x " +
+                                 std::to_string(h) + (narrow ? ", 128-bit vectors" : ""));
+                    std::vector<BYTE> fast = input, plain = input;
+                    ASSERT_EQ(ops[k].first(fast.data(), w, h), 0);
+                    ops[k].second(plain.data(), w, h);
+                    ASSERT_EQ(fast, plain);
+                }
             }
-        }
+    ImgForceNarrowVectors(false);
 }
 
 // Every colour once: the luma shortcut must agree with the float tables for all.
@@ -515,9 +518,11 @@ TEST(PixelOps, GrayAndBinaryMatchThePlainRuleForEveryColour)
     std::vector<BYTE> plainBinary = all;
     ref::Binary(plainBinary.data(), w, h, 100);
     const bool wasPlain = ImgPlainForced();
-    for (bool forcePlain : {false, true}) {
-        SCOPED_TRACE(forcePlain ? "plain loops" : "fast path");
-        ImgForcePlain(forcePlain);
+    // The widest vectors the processor has, 128-bit ones, the plain loops.
+    for (int path = 0; path < 3; ++path) {
+        SCOPED_TRACE(path == 2 ? "plain loops" : path == 1 ? "128-bit path" : "widest path");
+        ImgForcePlain(path == 2);
+        ImgForceNarrowVectors(path == 1);
         std::vector<BYTE> fast = all;
         ASSERT_EQ(ImgGray(fast.data(), w, h), 0);
         EXPECT_TRUE(fast == plain);
@@ -525,6 +530,7 @@ TEST(PixelOps, GrayAndBinaryMatchThePlainRuleForEveryColour)
         ASSERT_EQ(ImgBinary(fast.data(), w, h, 100), 0);
         EXPECT_TRUE(fast == plainBinary);
     }
+    ImgForceNarrowVectors(false);
     ImgForcePlain(wasPlain);
 }
 

@@ -9,6 +9,12 @@ namespace {
 // Cleared by the tests to get the plain loops as the reference, and from the
 // start by VELTRANE_PLAIN_PATHS=1.
 bool g_fastPaths = !VeltranePlainByEnvironment();
+// Lowered by the tests to run the narrower paths: 2 the widest vectors the
+// processor has, 1 128-bit ones with byte shuffles, 0 SSE2 alone.
+int g_vectorLevel = 2;
+
+bool WideVectors() { return g_vectorLevel >= 2 && VeltraneHasWideVectors(); }
+bool Shuffles() { return g_vectorLevel >= 1 && VeltraneHasShuffles(); }
 
 // Camera colour correction in 1/128: rows input red, green, blue, constant.
 const int32_t kBaseMatrix[16] = {
@@ -79,9 +85,10 @@ inline void Store4Pixels(uint8_t* dst, __m128i px)
     std::memcpy(dst + 8, &tail, 4);
 }
 
-// Sixteen inner pixels from column j (odd) on: every candidate value is
-// computed for every lane, and the colour site of each lane picks its own.
-inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o, int j, bool blueRow)
+// Sixteen inner pixels from column j (odd) on as blue, green and red planes:
+// every candidate value is computed for every lane, and the colour site of
+// each lane picks its own.
+inline void DemosaicPlanes(const uint8_t* u, const uint8_t* c, const uint8_t* d, int j, bool blueRow, __m128i plane[3])
 {
     auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
     const __m128i L = load(c + j - 1), C = load(c + j), Rt = load(c + j + 1);
@@ -91,16 +98,23 @@ inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d
     const __m128i four = Mean4(L, Rt, U, D), x = Mean4(UL, UR, DL, DR);
     const __m128i odd = _mm_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
     auto pick = [&](__m128i a, __m128i b) { return _mm_or_si128(_mm_and_si128(odd, a), _mm_andnot_si128(odd, b)); };
-    __m128i B, G, R;
     if (blueRow) {
-        B = pick(h2, C);
-        G = pick(g2, four);
-        R = pick(v2, x);
+        plane[0] = pick(h2, C);
+        plane[1] = pick(g2, four);
+        plane[2] = pick(v2, x);
     } else {
-        B = pick(x, v2);
-        G = pick(four, g2);
-        R = pick(C, h2);
+        plane[0] = pick(x, v2);
+        plane[1] = pick(four, g2);
+        plane[2] = pick(C, h2);
     }
+}
+
+// The sixteen pixels written as 24-bit pixels with SSE2 alone.
+inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o, int j, bool blueRow)
+{
+    __m128i plane[3];
+    DemosaicPlanes(u, c, d, j, blueRow, plane);
+    const __m128i B = plane[0], G = plane[1], R = plane[2];
     const __m128i z = _mm_setzero_si128();
     __m128i bgLo = _mm_unpacklo_epi8(B, G), bgHi = _mm_unpackhi_epi8(B, G);
     __m128i rLo = _mm_unpacklo_epi8(R, z), rHi = _mm_unpackhi_epi8(R, z);
@@ -109,6 +123,96 @@ inline void DemosaicSixteen(const uint8_t* u, const uint8_t* c, const uint8_t* d
     Store4Pixels(p + 12, _mm_unpackhi_epi16(bgLo, rLo));
     Store4Pixels(p + 24, _mm_unpacklo_epi16(bgHi, rHi));
     Store4Pixels(p + 36, _mm_unpackhi_epi16(bgHi, rHi));
+}
+
+// The same sixteen at a time from column j while they fit before jEnd, with
+// byte shuffles for the interleaving; returns the column reached.
+__attribute__((target("ssse3"))) int DemosaicRowShuffled(const uint8_t* u, const uint8_t* c, const uint8_t* d,
+                                                         uint8_t* o, int j, int jEnd, bool blueRow)
+{
+    for (; j + 16 < jEnd; j += 16) {
+        __m128i plane[3];
+        DemosaicPlanes(u, c, d, j, blueRow, plane);
+        VeltraneMergePlanes(plane, o + (size_t)j * 3);
+    }
+    return j;
+}
+
+// 16-byte lane masks of VeltranePlaneMasks in both lanes.
+__attribute__((target("avx2"))) inline __m256i Wide(const uint8_t* mask)
+{
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(mask)));
+}
+
+__attribute__((target("avx2"))) inline __m256i Wide(__m128i v) { return _mm256_broadcastsi128_si256(v); }
+
+// Thirty-two pixels from their planes, sixteen in each lane, as 96 bytes;
+// reversed puts them in reverse order.
+__attribute__((target("avx2"))) inline void WideMergePlanes(const __m256i planes[3], uint8_t* out, bool reversed)
+{
+    const VeltranePlaneMasks& masks = VeltraneMasks();
+    __m256i plane[3] = {planes[0], planes[1], planes[2]};
+    if (reversed)
+        for (__m256i& q : plane) q = _mm256_permute2x128_si256(_mm256_shuffle_epi8(q, Wide(masks.reverse)), q, 0x01);
+    __m128i* dst = reinterpret_cast<__m128i*>(out);
+    for (int v = 0; v < 3; v++) {
+        const __m256i o = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(plane[0], Wide(masks.merge[v][0])),
+                                                          _mm256_shuffle_epi8(plane[1], Wide(masks.merge[v][1]))),
+                                          _mm256_shuffle_epi8(plane[2], Wide(masks.merge[v][2])));
+        _mm_storeu_si128(dst + v, _mm256_castsi256_si128(o));
+        _mm_storeu_si128(dst + 3 + v, _mm256_extracti128_si256(o, 1));
+    }
+}
+
+__attribute__((target("avx2"))) inline __m256i WideAvgFloor(__m256i a, __m256i b)
+{
+    return _mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
+}
+
+__attribute__((target("avx2"))) inline __m256i WideMean4(__m256i a, __m256i b, __m256i c, __m256i d)
+{
+    const __m256i z = _mm256_setzero_si256();
+    __m256i lo = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi8(a, z), _mm256_unpacklo_epi8(b, z)),
+                                  _mm256_add_epi16(_mm256_unpacklo_epi8(c, z), _mm256_unpacklo_epi8(d, z)));
+    __m256i hi = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpackhi_epi8(a, z), _mm256_unpackhi_epi8(b, z)),
+                                  _mm256_add_epi16(_mm256_unpackhi_epi8(c, z), _mm256_unpackhi_epi8(d, z)));
+    return _mm256_packus_epi16(_mm256_srli_epi16(lo, 2), _mm256_srli_epi16(hi, 2));
+}
+
+__attribute__((target("avx2"))) inline __m256i WideLoad(const uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+__attribute__((target("avx2"))) inline __m256i WidePick(__m256i odd, __m256i a, __m256i b)
+{
+    return _mm256_or_si256(_mm256_and_si256(odd, a), _mm256_andnot_si256(odd, b));
+}
+
+// DemosaicRowShuffled thirty-two pixels a step, the rule of DemosaicPlanes.
+__attribute__((target("avx2"))) int DemosaicRowWide(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o,
+                                                    int j, int jEnd, bool blueRow)
+{
+    const __m256i odd = _mm256_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
+    for (; j + 32 < jEnd; j += 32) {
+        const __m256i L = WideLoad(c + j - 1), C = WideLoad(c + j), Rt = WideLoad(c + j + 1);
+        const __m256i UL = WideLoad(u + j - 1), U = WideLoad(u + j), UR = WideLoad(u + j + 1);
+        const __m256i DL = WideLoad(d + j - 1), D = WideLoad(d + j), DR = WideLoad(d + j + 1);
+        const __m256i h2 = WideAvgFloor(L, Rt), v2 = WideAvgFloor(U, D), g2 = WideAvgFloor(C, UR);
+        const __m256i four = WideMean4(L, Rt, U, D), x = WideMean4(UL, UR, DL, DR);
+        __m256i plane[3];
+        if (blueRow) {
+            plane[0] = WidePick(odd, h2, C);
+            plane[1] = WidePick(odd, g2, four);
+            plane[2] = WidePick(odd, v2, x);
+        } else {
+            plane[0] = WidePick(odd, x, v2);
+            plane[1] = WidePick(odd, four, g2);
+            plane[2] = WidePick(odd, C, h2);
+        }
+        WideMergePlanes(plane, o + (size_t)j * 3, false);
+    }
+    return j;
 }
 #endif
 
@@ -128,7 +232,11 @@ void DemosaicRow(const uint8_t* raw, uint8_t* o, int width, int height, int i, i
     o[0] = o[1] = o[2] = 0;
     int j = jBegin;
 #if defined(__SSE2__)
-    if (g_fastPaths)
+    if (g_fastPaths && Shuffles()) {
+        if (WideVectors()) j = DemosaicRowWide(u, c, d, o, j, jEnd, (i & 1) != 0);
+        j = DemosaicRowShuffled(u, c, d, o, j, jEnd, (i & 1) != 0);
+    }
+    else if (g_fastPaths)
         for (; j + 16 < jEnd; j += 16) DemosaicSixteen(u, c, d, o, j, (i & 1) != 0);
 #endif
     if (i & 1) {
@@ -242,6 +350,11 @@ void ResampleBlock(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint
 void SetPipelineFastPaths(bool on)
 {
     g_fastPaths = on;
+}
+
+void SetPipelineVectorLevel(int level)
+{
+    g_vectorLevel = level;
 }
 
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height)
@@ -414,8 +527,19 @@ void RunWhiteBalanceOnce(const uint8_t* image, int height, ZentuOwner& owner, in
     }
 }
 
+namespace {
+enum class ColourStep { Gray, Tables, Matrix };
+// The whole sixteen-pixel blocks of one colour step done in place on the
+// vector path where it gives the same bytes; returns the pixels done.
+int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int32_t* matrix, uint8_t* image,
+                        int pixels);
+} // namespace
+
 void ConvertToGray(uint8_t* image, int pixels)
 {
+    const int done = ColourBlocksInPlace(ColourStep::Gray, ZentuPipelineState(), nullptr, image, pixels);
+    image += (size_t)done * 3;
+    pixels -= done;
     for (int i = 0; i < pixels; i++, image += 3) {
         uint8_t y = (uint8_t)((11 * image[0] + 30 * image[2] + 59 * image[1]) / 100);
         image[0] = image[1] = image[2] = y;
@@ -460,6 +584,9 @@ void ApplyColorMatrix(const int32_t m[16], const ZentuOwner& owner, uint8_t* ima
     auto out = [](int32_t v) -> uint8_t {
         return v < 0 ? 0 : v >= 0x400000 ? 255 : (uint8_t)(v >> 14);
     };
+    const int done = ColourBlocksInPlace(ColourStep::Matrix, owner.pipe, m, image, pixels);
+    image += (size_t)done * 3;
+    pixels -= done;
     for (int i = 0; i < pixels; i++, image += 3) {
         int32_t R = tr[image[2]], G = tg[image[1]], B = tb[image[0]];
         image[0] = out(R * rb + G * gb + B * bb + kb);
@@ -481,12 +608,25 @@ void ApplyChannelTables(const ZentuOwner& owner, uint8_t* image, int pixels)
     const uint8_t* tr = owner.pipe.channel[0];
     const uint8_t* tg = owner.pipe.channel[1];
     const uint8_t* tb = owner.pipe.channel[2];
+    const int done = ColourBlocksInPlace(ColourStep::Tables, owner.pipe, nullptr, image, pixels);
+    image += (size_t)done * 3;
+    pixels -= done;
     for (int i = 0; i < pixels; i++, image += 3) {
         image[0] = tb[image[0]];
         image[1] = tg[image[1]];
         image[2] = tr[image[2]];
     }
 }
+
+namespace {
+
+// The bytes VeltraneLookupBlocks may take on this processor and path.
+size_t ToneBlocksIfFast(const uint8_t* table, const uint8_t* in, uint8_t* out, size_t n)
+{
+    return g_fastPaths && WideVectors() ? VeltraneLookupBlocks(table, in, out, n) : 0;
+}
+
+} // namespace
 
 void ApplyToneTable(ZentuOwner& owner, uint8_t* image, int pixels)
 {
@@ -496,7 +636,7 @@ void ApplyToneTable(ZentuOwner& owner, uint8_t* image, int pixels)
     std::memcpy(t, owner.pipe.tone, sizeof t);
     if (owner.sensor) owner.sensor->UnlockDevice();
     const size_t n = (size_t)pixels * 3;
-    for (size_t i = 0; i < n; i++) image[i] = t[image[i]];
+    for (size_t i = ToneBlocksIfFast(t, image, image, n); i < n; i++) image[i] = t[image[i]];
 }
 
 void FlipVertical(uint8_t* image, int width, int height)
@@ -515,11 +655,33 @@ void FlipVertical(uint8_t* image, int width, int height)
     }
 }
 
+namespace {
+
+// Sixteen pixels from each end of the row trade places, reversed, while two
+// whole blocks fit; returns the pixels done at each end.
+__attribute__((target("ssse3"))) int MirrorRowShuffled(uint8_t* row, int width)
+{
+    int k = 0;
+    for (; 2 * (k + 16) <= width; k += 16) {
+        uint8_t* a = row + (size_t)k * 3;
+        uint8_t* b = row + (size_t)(width - k - 16) * 3;
+        __m128i left[3], right[3];
+        VeltraneSplitPlanes(a, left);
+        VeltraneSplitPlanes(b, right);
+        VeltraneMergePlanes(right, a, true);
+        VeltraneMergePlanes(left, b, true);
+    }
+    return k;
+}
+
+} // namespace
+
 void MirrorHorizontal(uint8_t* image, int width, int height)
 {
+    const bool shuffled = g_fastPaths && Shuffles();
     for (int y = 0; y < height; y++) {
         uint8_t* row = image + (size_t)y * width * 3;
-        for (int k = 0; k < width / 2; k++) {
+        for (int k = shuffled ? MirrorRowShuffled(row, width) : 0; k < width / 2; k++) {
             uint8_t* a = row + k * 3;
             uint8_t* b = row + (width - 1 - k) * 3;
             std::swap(a[0], b[0]);
@@ -662,29 +824,40 @@ struct VectorColour {
             }
             k[o] = matrix[12 + outCol[o]];
         }
+        for (int o = 0; o < 3; o++) {
+            factors[o][0] = Pair(lo[o][0], lo[o][1]);
+            factors[o][1] = Pair(lo[o][2], 0);
+            factors[o][2] = Pair(hi[o][0], hi[o][1]);
+            factors[o][3] = Pair(hi[o][2], 0);
+            constant[o] = _mm_set1_epi32(k[o]);
+        }
         return true;
     }
+
+    // madd factors for the pairs (r, g) and (b, 0) of 32-bit lanes.
+    static __m128i Pair(int32_t a, int32_t b)
+    {
+        return _mm_set1_epi32((int32_t)((uint32_t)(a & 0xFFFF) | ((uint32_t)b << 16)));
+    }
+
+    // [output][low (r, g), low (b, 0), high (r, g), high (b, 0)], made once a frame
+    __m128i factors[3][4];
+    __m128i constant[3];
 };
 
-// madd factors for the pairs (r, g) and (b, 0) of 32-bit lanes.
-inline __m128i Pair(int32_t a, int32_t b) { return _mm_set1_epi32((int32_t)((uint32_t)(a & 0xFFFF) | ((uint32_t)b << 16))); }
-
-// One output channel of four pixels: the matrix rule of MatrixPixel.
+// One output channel of four pixels: the matrix rule of MatrixPixel, shifted
+// but not yet limited. The packs to 16 and then 8 bits that follow saturate,
+// which limits exactly as MatrixPixel::Clip does: below 0 to 0, from
+// 0x400000 (256 after the shift) to 255.
 inline __m128i MatrixLanes(__m128i rg, __m128i b0, const VectorColour& vc, int o)
 {
-    __m128i v = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, Pair(vc.lo[o][0], vc.lo[o][1])),
-                                            _mm_madd_epi16(b0, Pair(vc.lo[o][2], 0))),
-                              _mm_set1_epi32(vc.k[o]));
+    const __m128i* f = vc.factors[o];
+    __m128i v = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, f[0]), _mm_madd_epi16(b0, f[1])), vc.constant[o]);
     if (vc.wide) {
-        const __m128i high = _mm_add_epi32(_mm_madd_epi16(rg, Pair(vc.hi[o][0], vc.hi[o][1])),
-                                           _mm_madd_epi16(b0, Pair(vc.hi[o][2], 0)));
+        const __m128i high = _mm_add_epi32(_mm_madd_epi16(rg, f[2]), _mm_madd_epi16(b0, f[3]));
         v = _mm_add_epi32(v, _mm_slli_epi32(high, 8));
     }
-    v = _mm_andnot_si128(_mm_srai_epi32(v, 31), v); // below 0: 0
-    const __m128i top = _mm_set1_epi32(0x3FFFFF);
-    const __m128i over = _mm_cmpgt_epi32(v, top);
-    v = _mm_or_si128(_mm_and_si128(over, top), _mm_andnot_si128(over, v));
-    return _mm_srli_epi32(v, 14);
+    return _mm_srai_epi32(v, 14);
 }
 
 // Sixteen pixels from in to out (reversed for the mirror), before the tone.
@@ -736,19 +909,91 @@ __attribute__((target("ssse3"))) void ColourSixteen(const VectorColour& vc, cons
     VeltraneMergePlanes(plane, out, reversed);
 }
 
+
+// (N x 5243) >> 19 == N / 100 for N up to 43698
+__attribute__((target("avx2"))) inline __m256i WideLuma(const __m256i* ch)
+{
+    const __m256i n = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(ch[0], _mm256_set1_epi16(11)),
+                                                        _mm256_mullo_epi16(ch[1], _mm256_set1_epi16(59))),
+                                       _mm256_mullo_epi16(ch[2], _mm256_set1_epi16(30)));
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(5243)), 3);
+}
+
+// The rules of ColourSixteen thirty-two pixels at a time, sixteen in each
+// 128-bit lane.
+__attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, const uint8_t* in, uint8_t* out,
+                                                     bool reversed)
+{
+    const VeltranePlaneMasks& masks = VeltraneMasks();
+    const __m128i* src = reinterpret_cast<const __m128i*>(in);
+    __m256i a[3], plane[3]; // plane: b, g, r
+    for (int v = 0; v < 3; v++)
+        a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(src + v)), _mm_loadu_si128(src + 3 + v),
+                                       1);
+    for (int c = 0; c < 3; c++)
+        plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(a[0], Wide(masks.split[c][0])),
+                                                   _mm256_shuffle_epi8(a[1], Wide(masks.split[c][1]))),
+                                   _mm256_shuffle_epi8(a[2], Wide(masks.split[c][2])));
+    const __m256i z = _mm256_setzero_si256();
+    __m256i lo[3], hi[3];
+    for (int c = 0; c < 3; c++) {
+        lo[c] = _mm256_unpacklo_epi8(plane[c], z);
+        hi[c] = _mm256_unpackhi_epi8(plane[c], z);
+    }
+    if (vc.mode == VectorColour::Gray) {
+        plane[0] = plane[1] = plane[2] = _mm256_packus_epi16(WideLuma(lo), WideLuma(hi));
+    } else {
+        const __m256i limit = _mm256_set1_epi16(255);
+        for (int c = 0; c < 3; c++) {
+            const __m256i g = _mm256_set1_epi16(vc.gain[2 - c]);
+            lo[c] = _mm256_min_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(lo[c], g), 6), limit);
+            hi[c] = _mm256_min_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(hi[c], g), 6), limit);
+        }
+        if (vc.mode == VectorColour::Matrix) {
+            __m256i* half[2] = {lo, hi};
+            for (__m256i* ch : half) {
+                const __m256i rg[2] = {_mm256_unpacklo_epi16(ch[2], ch[1]), _mm256_unpackhi_epi16(ch[2], ch[1])};
+                const __m256i b0[2] = {_mm256_unpacklo_epi16(ch[0], z), _mm256_unpackhi_epi16(ch[0], z)};
+                __m256i res[3][2];
+                for (int q = 0; q < 2; q++)
+                    for (int o = 0; o < 3; o++) {
+                        const __m128i* f = vc.factors[o];
+                        __m256i v = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(rg[q], Wide(f[0])),
+                                                                      _mm256_madd_epi16(b0[q], Wide(f[1]))),
+                                                     Wide(vc.constant[o]));
+                        if (vc.wide) {
+                            const __m256i high = _mm256_add_epi32(_mm256_madd_epi16(rg[q], Wide(f[2])),
+                                                                  _mm256_madd_epi16(b0[q], Wide(f[3])));
+                            v = _mm256_add_epi32(v, _mm256_slli_epi32(high, 8));
+                        }
+                        res[o][q] = _mm256_srai_epi32(v, 14); // limited by the packs, as in MatrixLanes
+                    }
+                for (int o = 0; o < 3; o++) ch[o] = _mm256_packs_epi32(res[o][0], res[o][1]);
+            }
+        }
+        for (int c = 0; c < 3; c++) plane[c] = _mm256_packus_epi16(lo[c], hi[c]);
+    }
+    WideMergePlanes(plane, out, reversed);
+}
+
 // FinishRows on the vector path: each row's colour into a row of scratch,
 // mirrored on the way, then through the tone table back into the row.
 bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
 {
     uint8_t colour[2048 * 3];
-    if (!g_fastPaths || !VeltraneHasShuffles() || w % 16 != 0 || w > 2048) return false;
+    if (!g_fastPaths || !Shuffles() || w % 16 != 0 || w > 2048) return false;
     const size_t stride = (size_t)w * 3;
+    const bool wide = WideVectors() && w % 32 == 0;
     for (int y = 0; y < h; y++) {
         uint8_t* row = image + (size_t)y * stride;
-        for (int x = 0; x < w; x += 16)
-            ColourSixteen(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 16 - x : x) * 3, mirror);
+        if (wide)
+            for (int x = 0; x < w; x += 32)
+                ColourThirtyTwo(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 32 - x : x) * 3, mirror);
+        else
+            for (int x = 0; x < w; x += 16)
+                ColourSixteen(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 16 - x : x) * 3, mirror);
         // Four bytes a word: the stores cannot alias the loads this way.
-        for (size_t i = 0; i < stride; i += 4) {
+        for (size_t i = ToneBlocksIfFast(tone, colour, row, stride); i + 4 <= stride; i += 4) {
             uint32_t c;
             std::memcpy(&c, colour + i, 4);
             const uint32_t t = (uint32_t)tone[c & 0xFF] | (uint32_t)tone[(c >> 8) & 0xFF] << 8 |
@@ -759,6 +1004,33 @@ bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* imag
     return true;
 }
 #endif
+
+int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int32_t* matrix, uint8_t* image,
+                        int pixels)
+{
+#if defined(__SSE2__)
+    VectorColour vc;
+    const VectorColour::Mode mode = step == ColourStep::Gray     ? VectorColour::Gray
+                                    : step == ColourStep::Tables ? VectorColour::Tables
+                                                                 : VectorColour::Matrix;
+    if (!g_fastPaths || !Shuffles() || !vc.Prepare(mode, st, matrix)) return 0;
+    int done = 0;
+    // In place: each block is read whole before it is written.
+    if (WideVectors())
+        for (; done + 32 <= pixels; done += 32) {
+            uint8_t* p = image + (size_t)done * 3;
+            ColourThirtyTwo(vc, p, p, false);
+        }
+    for (; done + 16 <= pixels; done += 16) {
+        uint8_t* p = image + (size_t)done * 3;
+        ColourSixteen(vc, p, p, false);
+    }
+    return done;
+#else
+    (void)step, (void)st, (void)matrix, (void)image, (void)pixels;
+    return 0;
+#endif
+}
 
 template <class Pixel>
 void FinishRows(const Pixel& px, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)

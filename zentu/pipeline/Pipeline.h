@@ -47,9 +47,13 @@ struct ZentuOwner {
 
 void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList& defects);
 void DemosaicBilinear(const uint8_t* raw, uint8_t* out, int width, int height);
-// The vector paths of the demosaic and the down-scaling, on unless a test
+// The vector paths of every stage, on unless a test or VELTRANE_PLAIN_PATHS=1
 // turns them off to compare.
 void SetPipelineFastPaths(bool on);
+// Tests: the widest vectors the fast paths may use, so that each path runs
+// on a machine that has the widest: 2 all the processor has, 1 128-bit ones
+// with byte shuffles (SSSE3), 0 SSE2 alone.
+void SetPipelineVectorLevel(int level);
 void ResampleToOutput(uint8_t* out, const uint8_t* work);
 int MeasureCenterLuma(int width, const uint8_t* image, int height);
 void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int height);

@@ -395,62 +395,74 @@ TEST(Pipeline, WhiteBalanceRequestMeasuresOnceAndRebuildsTables)
 // frame, in every colour mode and orientation, at every size.
 TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
 {
-    for (uint32_t size = 0; size < 3; size++) {
-        ZentuFrameSize fs = ZentuSizeOf(size);
-        std::vector<uint8_t> raw((size_t)fs.rawWidth * fs.rawHeight);
-        for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
-        const struct { uint32_t mono, sat, saturation, vFlip, hFlip, gamma, contrast; } modes[] = {
-            {0, 1, 100, 1, 1, 100, 30}, {0, 1, 255, 0, 0, 180, 80}, {0, 1, 0, 0, 1, 40, 0},
-            {0, 0, 128, 1, 0, 100, 30}, {1, 0, 128, 0, 1, 70, 100},
-        };
-        for (auto& m : modes) {
-            ZentuOwner a, b;
-            for (ZentuOwner* o : {&a, &b}) {
-                o->settings.sizeIndex = size;
-                o->settings.mono = m.mono;
-                o->settings.enableSaturation = m.sat;
-                o->settings.saturation = m.saturation;
-                o->settings.vFlip = m.vFlip;
-                o->settings.hFlip = m.hFlip;
-                o->settings.gainR = 90;
-                o->settings.gainB = 140;
-                o->pipe.aeStep = 100;
-                o->pipe.defects.count = 2;
-                o->pipe.defects.column[0] = 5;
-                o->pipe.defects.row[0] = 7;
-                o->pipe.defects.column[1] = 300;
-                o->pipe.defects.row[1] = 200;
-                BuildToneTable(m.gamma, *o, m.contrast);
-                UpdateChannelTables(*o);
+    // The widest vectors the processor has, 128-bit ones with and without
+    // byte shuffles.
+    for (int level : {2, 1, 0})
+        for (uint32_t size = 0; size < 3; size++) {
+            SetPipelineVectorLevel(level);
+            ZentuFrameSize fs = ZentuSizeOf(size);
+            std::vector<uint8_t> raw((size_t)fs.rawWidth * fs.rawHeight);
+            for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
+            const struct { uint32_t mono, sat, saturation, vFlip, hFlip, gamma, contrast; } modes[] = {
+                {0, 1, 100, 1, 1, 100, 30}, {0, 1, 255, 0, 0, 180, 80}, {0, 1, 0, 0, 1, 40, 0},
+                {0, 0, 128, 1, 0, 100, 30}, {1, 0, 128, 0, 1, 70, 100},
+            };
+            for (auto& m : modes) {
+                ZentuOwner a, b;
+                for (ZentuOwner* o : {&a, &b}) {
+                    o->settings.sizeIndex = size;
+                    o->settings.mono = m.mono;
+                    o->settings.enableSaturation = m.sat;
+                    o->settings.saturation = m.saturation;
+                    o->settings.vFlip = m.vFlip;
+                    o->settings.hFlip = m.hFlip;
+                    o->settings.gainR = 90;
+                    o->settings.gainB = 140;
+                    o->pipe.aeStep = 100;
+                    o->pipe.defects.count = 2;
+                    o->pipe.defects.column[0] = 5;
+                    o->pipe.defects.row[0] = 7;
+                    o->pipe.defects.column[1] = 300;
+                    o->pipe.defects.row[1] = 200;
+                    BuildToneTable(m.gamma, *o, m.contrast);
+                    UpdateChannelTables(*o);
+                }
+                std::vector<uint8_t> rawA = raw, rawB = raw;
+                std::vector<uint8_t> outA((size_t)fs.outWidth * fs.outHeight * 3), outB(outA.size());
+                RunPipeline(a, rawA.data(), outA.data());
+                SetPipelineFastPaths(false);
+                RunPipelineByStages(b, rawB.data(), outB.data());
+                SetPipelineFastPaths(true);
+                EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat << " level "
+                                          << level;
+                EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
+                EXPECT_EQ(a.settings.gain, b.settings.gain);
             }
-            std::vector<uint8_t> rawA = raw, rawB = raw;
-            std::vector<uint8_t> outA((size_t)fs.outWidth * fs.outHeight * 3), outB(outA.size());
-            RunPipeline(a, rawA.data(), outA.data());
-            SetPipelineFastPaths(false);
-            RunPipelineByStages(b, rawB.data(), outB.data());
-            SetPipelineFastPaths(true);
-            EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat;
-            EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
-            EXPECT_EQ(a.settings.gain, b.settings.gain);
         }
-    }
+    SetPipelineVectorLevel(2);
 }
 
 TEST(Demosaic, VectorPathMatchesTheRowLoop)
 {
-    const int sizes[][2] = {{6, 6}, {18, 5}, {20, 4}, {34, 9}, {36, 3}, {50, 7}, {640, 480}, {2048, 12}};
+    const int sizes[][2] = {{6, 6},  {18, 5}, {20, 4}, {34, 9},    {36, 3},
+                            {50, 7}, {66, 4}, {67, 3}, {640, 480}, {2048, 12}};
     for (auto& sz : sizes) {
         const int w = sz[0], h = sz[1];
         std::vector<uint8_t> raw((size_t)w * h);
         for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
         raw[0] = 255;
         raw[raw.size() - 1] = 255;
-        std::vector<uint8_t> fast((size_t)w * h * 3 + 16, 0xA5), plain(fast.size(), 0xA5);
+        std::vector<uint8_t> plain((size_t)w * h * 3 + 16, 0xA5);
         SetPipelineFastPaths(false);
         DemosaicBilinear(raw.data(), plain.data(), w, h);
         SetPipelineFastPaths(true);
-        DemosaicBilinear(raw.data(), fast.data(), w, h);
-        EXPECT_TRUE(fast == plain) << w << " x " << h;
+        for (int level : {2, 1, 0}) {
+            SetPipelineVectorLevel(level);
+            std::vector<uint8_t> fast(plain.size(), 0xA5);
+            DemosaicBilinear(raw.data(), fast.data(), w, h);
+            EXPECT_TRUE(fast == plain) << w << " x " << h << ", vector level " << level;
+        }
+        SetPipelineVectorLevel(2);
     }
 }
 
@@ -485,4 +497,61 @@ TEST(Pipeline, FusedPassesMatchTheStepsForUnusualTables)
         SetPipelineFastPaths(true);
         EXPECT_TRUE(outA == outB) << c.what;
     }
+}
+
+// Each colour step and the tone table on its own, in place: whole blocks on
+// the vector path and the pixels after the last block in the loop, for counts
+// on either side of a block and values at both ends of the range.
+TEST(Colour, StepsOnTheVectorPathMatchTheirLoops)
+{
+    const int counts[] = {1, 15, 16, 17, 33, 4099};
+    const int saturations[] = {0, 100, 128, 255};
+    const int gains[] = {0, 64, 105, 255};
+    for (int level : {2, 1, 0})
+        for (int pixels : counts)
+            for (int saturation : saturations)
+                for (int gain : gains) {
+                    std::vector<uint8_t> img((size_t)pixels * 3);
+                    for (size_t i = 0; i < img.size(); i++)
+                        img[i] = i % 5 == 0 ? 255 : i % 7 == 0 ? 0 : (uint8_t)((i * 2654435761u) >> 24);
+                    ZentuOwner owner;
+                    owner.settings.saturation = (uint32_t)saturation;
+                    owner.settings.gainR = (uint32_t)gain;
+                    owner.settings.gainB = (uint32_t)(255 - gain);
+                    UpdateChannelTables(owner);
+                    BuildToneTable(40 + (uint32_t)gain, owner, (uint32_t)saturation / 4);
+                    for (int step = 0; step < 4; step++) {
+                        std::vector<uint8_t> out[2];
+                        SetPipelineVectorLevel(level);
+                        for (int fast = 0; fast < 2; fast++) {
+                            SetPipelineFastPaths(fast != 0);
+                            out[fast] = img;
+                            if (step == 0) ConvertToGray(out[fast].data(), pixels);
+                            else if (step == 1) ApplyChannelTables(owner, out[fast].data(), pixels);
+                            else if (step == 2) ApplySaturation(owner, out[fast].data(), pixels);
+                            else ApplyToneTable(owner, out[fast].data(), pixels);
+                        }
+                        EXPECT_TRUE(out[0] == out[1]) << "step " << step << ", " << pixels << " pixels, saturation "
+                                                      << saturation << ", red gain " << gain << ", level " << level;
+                    }
+                }
+    SetPipelineVectorLevel(2);
+    SetPipelineFastPaths(true);
+}
+
+// Blocks of sixteen from both ends on the vector path, the middle in the
+// loop: widths around one and two blocks and an odd middle pixel.
+TEST(Orientation, MirrorOnTheVectorPathMatchesTheLoop)
+{
+    for (int w : {1, 2, 15, 16, 31, 32, 33, 47, 48, 63, 64, 65, 100, 1280}) {
+        std::vector<uint8_t> img((size_t)w * 3 * 3);
+        for (size_t i = 0; i < img.size(); i++) img[i] = (uint8_t)((i * 2654435761u) >> 24);
+        std::vector<uint8_t> out[2] = {img, img};
+        for (int fast = 0; fast < 2; fast++) {
+            SetPipelineFastPaths(fast != 0);
+            MirrorHorizontal(out[fast].data(), w, 3);
+        }
+        EXPECT_TRUE(out[0] == out[1]) << "width " << w;
+    }
+    SetPipelineFastPaths(true);
 }
