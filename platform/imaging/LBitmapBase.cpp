@@ -45,8 +45,17 @@ L_INT LBitmapBase::Copy(const LBitmapBase& source)
         return SUCCESS;
     if (source.m_frame.Empty())
         return Fail(LERR_NO_BITMAP);
+    const Frame& from = source.m_frame;
+    if (m_frame.width == from.width && m_frame.height == from.height && m_frame.bpp == from.bpp) {
+        // The rows already held are reused: no fresh pages to fault in.
+        std::memcpy(m_frame.bits, from.bits, from.Bytes());
+        std::memcpy(m_frame.palette, from.palette, sizeof from.palette);
+        m_frame.colors = from.colors;
+        Changed();
+        return SUCCESS;
+    }
     Frame copy;
-    const L_INT rc = copy.CopyFrom(source.m_frame);
+    const L_INT rc = copy.CopyFrom(from);
     if (rc != SUCCESS)
         return Fail(rc);
     Replace(static_cast<Frame&&>(copy));
