@@ -224,10 +224,32 @@ L_INT Median3(Frame& f)
 
 }  // namespace
 
+namespace {
+
+// Adds (or with sign -1 subtracts) 16 byte counts to 16 word counts.
+inline void AddCounts(unsigned short* to, const BYTE* counts, bool subtract)
+{
+    const __m128i zero = _mm_setzero_si128(), c = Load(counts);
+    __m128i* t = reinterpret_cast<__m128i*>(to);
+    const __m128i lo = _mm_unpacklo_epi8(c, zero), hi = _mm_unpackhi_epi8(c, zero);
+    if (subtract) {
+        _mm_storeu_si128(t, _mm_sub_epi16(_mm_loadu_si128(t), lo));
+        _mm_storeu_si128(t + 1, _mm_sub_epi16(_mm_loadu_si128(t + 1), hi));
+    } else {
+        _mm_storeu_si128(t, _mm_add_epi16(_mm_loadu_si128(t), lo));
+        _mm_storeu_si128(t + 1, _mm_add_epi16(_mm_loadu_si128(t + 1), hi));
+    }
+}
+
+}  // namespace
+
 // Median of the dim x dim box around each pixel, per channel, edges repeated;
-// for an even count the lower of the two middle values. One histogram per
-// channel slides along each row (Huang's method), keeping the count of
-// values below the current median.
+// for an even count the lower of the two middle values.
+// Every column keeps the histogram of its dim values (Perreault and Hébert):
+// a step down a row changes two counts a column, a step along the row adds
+// one column's histogram and takes off another. Histograms are in two levels,
+// sixteen coarse bins of sixteen values; a fine bin range of the box is only
+// brought up to date when the median falls in it.
 // A 3 x 3 box, the common case, goes through an exchange network instead.
 L_INT Median(Frame& f, int dim)
 {
@@ -237,55 +259,84 @@ L_INT Median(Frame& f, int dim)
         return Median3(f);
     const int w = f.width, lo = (dim - 1) / 2, hi = dim / 2;
     const int rank = (dim * dim + 1) / 2;  // 1-based rank of the median
-    return FilterInPlace(f, lo, hi, kWindowRows, size_t(dim) * sizeof(const BYTE*), [&](BandRows& band, int y0, int y1) {
-        const BYTE** rows = reinterpret_cast<const BYTE**>(band.Scratch());
-        for (int y = y0; y < y1; ++y) {
-            for (int i = 0; i < dim; ++i)
-                rows[i] = band.Src(y - lo + i);
-            int hist[3][256];
-            std::memset(hist, 0, sizeof hist);
-            for (int i = 0; i < dim; ++i)
-                for (int dx = -lo; dx <= hi; ++dx) {
-                    const BYTE* p = rows[i] + std::clamp(dx, 0, w - 1) * 3;
-                    ++hist[0][p[0]]; ++hist[1][p[1]]; ++hist[2][p[2]];
-                }
-            int med[3], below[3];
-            for (int k = 0; k < 3; ++k) {
-                int m = 0, cum = 0;
-                while (cum + hist[k][m] < rank)
-                    cum += hist[k][m++];
-                med[k] = m;
-                below[k] = cum;
-            }
-            BYTE* d = band.Out(y);
-            for (int x = 0;; ++x) {
-                d[x * 3] = BYTE(med[0]); d[x * 3 + 1] = BYTE(med[1]); d[x * 3 + 2] = BYTE(med[2]);
-                if (x + 1 >= w)
-                    break;
-                const int xo = std::max(x - lo, 0) * 3, xi = std::min(x + 1 + hi, w - 1) * 3;
-                if (xo == xi)
-                    continue;  // the same edge column leaves and comes in
+    // Per channel and column: 256 fine counts, and apart, so that a row's
+    // stay in the cache, 16 coarse; at most 20 each.
+    const size_t fineBytes = size_t(w) * 3 * 256, coarseBytes = size_t(w) * 3 * 16;
+    return FilterInPlace(f, lo, hi, kWindowRows, fineBytes + coarseBytes, [&](BandRows& rows, int y0, int y1) {
+        BYTE* cols = rows.Scratch();
+        auto fine = [&](int k, int x) { return cols + (size_t(k) * w + x) * 256; };
+        auto rough = [&](int k, int x) { return cols + fineBytes + (size_t(k) * w + x) * 16; };
+        auto count = [&](const BYTE* row, int sign) {
+            for (int x = 0; x < w; ++x)
                 for (int k = 0; k < 3; ++k) {
-                    int* hk = hist[k];
-                    int m = med[k], b = below[k];
-                    for (int i = 0; i < dim; ++i) {
-                        const int vo = rows[i][xo + k], vi = rows[i][xi + k];
-                        --hk[vo]; b -= vo < m;
-                        ++hk[vi]; b += vi < m;
+                    const int v = row[x * 3 + k];
+                    BYTE* c = fine(k, x);
+                    BYTE* r = rough(k, x);
+                    c[v] = BYTE(c[v] + sign);
+                    r[v >> 4] = BYTE(r[v >> 4] + sign);
+                }
+        };
+        std::memset(cols, 0, fineBytes + coarseBytes);
+        for (int dy = -lo; dy <= hi; ++dy)
+            count(rows.Src(y0 + dy), 1);
+        alignas(16) unsigned short coarse[16], hist[256];
+        int updated[16];
+        for (int y = y0; y < y1; ++y) {
+            BYTE* d = rows.Out(y);
+            for (int k = 0; k < 3; ++k) {
+                std::memset(coarse, 0, sizeof coarse);
+                std::memset(hist, 0, sizeof hist);
+                for (int dx = -lo; dx <= hi; ++dx) {
+                    const BYTE* c = fine(k, std::clamp(dx, 0, w - 1));
+                    for (int seg = 0; seg < 16; ++seg)
+                        AddCounts(hist + seg * 16, c + seg * 16, false);
+                    AddCounts(coarse, rough(k, std::clamp(dx, 0, w - 1)), false);
+                }
+                for (int& u : updated)
+                    u = 0;
+                for (int x = 0; x < w; ++x) {
+                    if (x > 0) {
+                        const int in = std::min(x + hi, w - 1), out = std::max(x - 1 - lo, 0);
+                        if (in != out) {
+                            AddCounts(coarse, rough(k, in), false);
+                            AddCounts(coarse, rough(k, out), true);
+                        }
                     }
-                    while (b >= rank)
-                        b -= hk[--m];
-                    while (b + hk[m] < rank)
-                        b += hk[m++];
-                    med[k] = m;
-                    below[k] = b;
+                    int seg = 0, below = 0;
+                    while (below + coarse[seg] < rank)
+                        below += coarse[seg++];
+                    unsigned short* h = hist + seg * 16;
+                    if (updated[seg] != x) {
+                        if (2 * (x - updated[seg]) > dim) {
+                            std::memset(h, 0, 16 * sizeof *h);
+                            for (int dx = -lo; dx <= hi; ++dx)
+                                AddCounts(h, fine(k, std::clamp(x + dx, 0, w - 1)) + seg * 16, false);
+                        } else {
+                            for (int xx = updated[seg] + 1; xx <= x; ++xx) {
+                                const int in = std::min(xx + hi, w - 1), out = std::max(xx - 1 - lo, 0);
+                                if (in != out) {
+                                    AddCounts(h, fine(k, in) + seg * 16, false);
+                                    AddCounts(h, fine(k, out) + seg * 16, true);
+                                }
+                            }
+                        }
+                        updated[seg] = x;
+                    }
+                    int v = 0;
+                    while (below + h[v] < rank)
+                        below += h[v++];
+                    d[x * 3 + k] = BYTE(seg * 16 + v);
                 }
             }
-            band.Done(y);
+            // Before Done, which puts back over source row y - lo.
+            if (y + 1 < y1) {
+                count(rows.Src(y - lo), -1);
+                count(rows.Src(y + 1 + hi), 1);
+            }
+            rows.Done(y);
         }
     });
 }
-
 
 // Unsharp masking against the 3 x 3 mean: out = in + amount/1000 x (in - mean).
 // A negative amount moves the picture towards the mean (softens); -1000 gives
