@@ -374,19 +374,29 @@ L_INT Emboss(Frame& f, int direction, int depth)
     BYTE relief[511];
     for (int diff = -255; diff <= 255; ++diff)
         relief[diff + 255] = Clamp255(128 + DivRound(diff * gain, 100));
-    // Lumas of the two rows, each with one pixel repeated past its ends.
-    return FilterInPlace(f, 1, 1, kWindowRows, size_t(w + 2) * 2 * sizeof(int), [&](BandRows& rows, int y0, int y1) {
-        int* lit = reinterpret_cast<int*>(rows.Scratch()) + 1;
-        int* dark = lit + w + 2;
-        auto lumas = [w](const BYTE* p, int* l) {
-            for (int x = 0; x < w; ++x, p += 3)
-                l[x] = Luma(p);
-            l[-1] = l[0];
-            l[w] = l[w - 1];
+    // The lumas of the last three source rows, each with one pixel repeated
+    // past its ends, so that each row's are worked out once.
+    const size_t slot = size_t(w + 2);
+    return FilterInPlace(f, 1, 1, kWindowRows, (slot * 3) * sizeof(int) + 3 * sizeof(int), [&](BandRows& rows, int y0, int y1) {
+        int* tags = reinterpret_cast<int*>(rows.Scratch());
+        int* lumas = tags + 3;
+        tags[0] = tags[1] = tags[2] = -1;
+        auto lumaRow = [&](int y) {
+            y = std::clamp(y, 0, f.height - 1);
+            int* l = lumas + size_t(y % 3) * slot + 1;
+            if (tags[y % 3] != y) {
+                tags[y % 3] = y;
+                const BYTE* p = rows.Src(y);
+                for (int x = 0; x < w; ++x, p += 3)
+                    l[x] = Luma(p);
+                l[-1] = l[0];
+                l[w] = l[w - 1];
+            }
+            return l;
         };
         for (int y = y0; y < y1; ++y) {
-            lumas(rows.Src(y + oy), lit);
-            lumas(rows.Src(y - oy), dark);
+            const int* lit = lumaRow(y + oy);
+            const int* dark = lumaRow(y - oy);
             BYTE* d = rows.Out(y);
             for (int x = 0; x < w; ++x, d += 3)
                 d[0] = d[1] = d[2] = relief[lit[x + ox] - dark[x - ox] + 255];
