@@ -279,6 +279,54 @@ L_INT Mirror(Frame& f)
 
 namespace {
 
+// Pixel x of row a changes places with pixel w-1-x of row b.
+template <int kBytes>
+void SwapTurned(BYTE* a, BYTE* b, int width)
+{
+    BYTE* r = b + (width - 1) * kBytes;
+    for (int x = 0; x < width; ++x, a += kBytes, r -= kBytes)
+        for (int k = 0; k < kBytes; ++k) {
+            const BYTE t = a[k];
+            a[k] = r[k];
+            r[k] = t;
+        }
+}
+
+}  // namespace
+
+L_INT Turn180(Frame& f)
+{
+    if (f.Empty())
+        return LERR_NO_BITMAP;
+    if (f.bpp < 8)
+        return LERR_BITS_PER_PIXEL;
+    const int pairs = f.height / 2;
+    ForBands(pairs, BandCount(pairs, kBandRows), [&f](int, int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            BYTE* a = f.Row(y);
+            BYTE* b = f.Row(f.height - 1 - y);
+            switch (f.bpp) {
+            case 8: SwapTurned<1>(a, b, f.width); break;
+            case 16: SwapTurned<2>(a, b, f.width); break;
+            case 24: SwapTurned<3>(a, b, f.width); break;
+            default: SwapTurned<4>(a, b, f.width); break;
+            }
+        }
+    });
+    if (f.height % 2) {
+        BYTE* middle = f.Row(pairs);
+        switch (f.bpp) {
+        case 8: MirrorRow<1>(middle, f.width); break;
+        case 16: MirrorRow<2>(middle, f.width); break;
+        case 24: MirrorRow<3>(middle, f.width); break;
+        default: MirrorRow<4>(middle, f.width); break;
+        }
+    }
+    return SUCCESS;
+}
+
+namespace {
+
 // Output rows y0 to y1 of a quarter turn, whole-byte pixels. Source pixel
 // (x, y) lands at: 90: (h-1-y, x); 180: (w-1-x, h-1-y); 270: (y, w-1-x).
 // The quarter turns write a strip of output rows together, so that each

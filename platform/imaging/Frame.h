@@ -60,6 +60,8 @@ L_INT To24(Frame& f);
 void FlipRows(Frame& f);
 L_INT Mirror(Frame& f);               // left to right
 L_INT RotateRight(const Frame& src, int quarterTurns, Frame& dst);   // clockwise, exact
+// A half turn in place, whole-byte depths (LERR_BITS_PER_PIXEL for others).
+L_INT Turn180(Frame& f);
 // Free rotation, 24 bits, clockwise, angle in hundredths of a degree.
 L_INT RotateAny(const Frame& src, int hundredths, bool resize, COLORREF fill, Frame& dst);
 L_INT Resample(const Frame& src, int width, int height, bool smooth, Frame& dst);

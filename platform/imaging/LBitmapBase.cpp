@@ -292,6 +292,12 @@ L_INT LBitmapBase::Rotate(L_INT angle, UINT flags, COLORREF fill)
     if (a < 0)
         a += 36000;
     const bool resize = (flags & ROTATE_RESIZE) != 0;
+    // A half turn needs no second picture.
+    if (a == 18000 && m_frame.bpp >= 8) {
+        imaging::Turn180(m_frame);
+        Changed();
+        return SUCCESS;
+    }
     Frame out;
     L_INT rc;
     if (a % 9000 == 0 && (resize || a % 18000 == 0)) {
