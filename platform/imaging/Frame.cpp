@@ -445,21 +445,30 @@ L_INT RotateAny(const Frame& src, int hundredths, bool resize, COLORREF fill, Fr
             const double dy = y + 0.5 - oh / 2.0, dx = 0.5 - ow / 2.0;
             long long px = std::llround((dx * c + dy * s + w / 2.0 - 0.5) * kOne);
             long long py = std::llround((-dx * s + dy * c + h / 2.0 - 0.5) * kOne);
-            for (int x = 0; x < ow; ++x, d += 3, px += stepX, py += stepY) {
-                if (px < minPos || py < minPos || px > maxX || py > maxY) {
-                    d[0] = fb; d[1] = fg; d[2] = fr;
-                    continue;
-                }
-                const int x0 = int(px >> 32), y0 = int(py >> 32);
-                const int wx = int((px >> 24) & 0xFF), wy = int((py >> 24) & 0xFF);
+            auto inside = [&](int x) {
+                const long long qx = px + stepX * x, qy = py + stepY * x;
+                return qx >= minPos && qy >= minPos && qx <= maxX && qy <= maxY;
+            };
+            auto fillPixel = [&](int x) { d[x * 3] = fb; d[x * 3 + 1] = fg; d[x * 3 + 2] = fr; };
+            // The source points inside form one run: the fill on either
+            // side of it, then the run without a test per pixel.
+            int first = 0, last = ow - 1;
+            for (; first < ow && !inside(first); ++first)
+                fillPixel(first);
+            for (; last >= first && !inside(last); --last)
+                fillPixel(last);
+            long long qx = px + stepX * first, qy = py + stepY * first;
+            for (int x = first; x <= last; ++x, qx += stepX, qy += stepY) {
+                const int x0 = int(qx >> 32), y0 = int(qy >> 32);
+                const int wx = int((qx >> 24) & 0xFF), wy = int((qy >> 24) & 0xFF);
                 const int xa = std::max(x0, 0) * 3, xb = std::min(x0 + 1, w - 1) * 3;
                 const BYTE* r0 = src.Row(std::max(y0, 0));
                 const BYTE* r1 = src.Row(std::min(y0 + 1, h - 1));
-                for (int k = 0; k < 3; ++k) {
-                    const int top = r0[xa + k] * (256 - wx) + r0[xb + k] * wx;
-                    const int bot = r1[xa + k] * (256 - wx) + r1[xb + k] * wx;
-                    d[k] = BYTE((top * (256 - wy) + bot * wy + 32768) >> 16);
-                }
+                // The two-step interpolation expanded: the same exact sum.
+                const int w11 = wx * wy, w10 = (wx << 8) - w11, w01 = (wy << 8) - w11, w00 = 65536 - w10 - w01 - w11;
+                BYTE* o = d + x * 3;
+                for (int k = 0; k < 3; ++k)
+                    o[k] = BYTE((r0[xa + k] * w00 + r0[xb + k] * w10 + r1[xa + k] * w01 + r1[xb + k] * w11 + 32768) >> 16);
             }
         }
     });
