@@ -120,32 +120,46 @@ L_INT BoxMean(Frame& f, int dim)
             table[s] = BYTE(int(s * inv + 0.5));
     }
     const BYTE* round = table.empty() ? nullptr : table.data();
-    return FilterInPlace(f, lo, hi, kWindowRows, size_t(w) * 3 * sizeof(unsigned), [&](BandRows& rows, int y0, int y1) {
-        unsigned* col = reinterpret_cast<unsigned*>(rows.Scratch());
+    // Column sums with the edge columns repeated past each end, as far as the
+    // box reaches, so that the walk along a row needs no clamping.
+    const int padded = w + lo + hi + 1;
+    return FilterInPlace(f, lo, hi, kWindowRows, size_t(padded) * 3 * sizeof(unsigned), [&](BandRows& rows, int y0, int y1) {
+        unsigned* col = reinterpret_cast<unsigned*>(rows.Scratch()) + lo * 3;
+        auto repeatEdges = [&] {
+            for (int j = 1; j <= lo; ++j)
+                for (int k = 0; k < 3; ++k)
+                    col[-j * 3 + k] = col[k];
+            for (int j = 0; j <= hi; ++j)
+                for (int k = 0; k < 3; ++k)
+                    col[(w + j) * 3 + k] = col[(w - 1) * 3 + k];
+        };
         std::fill(col, col + w * 3, 0u);
         for (int dy = -lo; dy <= hi; ++dy) {
             const BYTE* s = rows.Src(y0 + dy);
             for (int i = 0; i < w * 3; ++i)
                 col[i] += s[i];
         }
+        repeatEdges();
         for (int y = y0; y < y1; ++y) {
             unsigned sum[3] = {0, 0, 0};
-            for (int dx = -lo; dx <= hi; ++dx) {
-                const unsigned* c = &col[size_t(std::clamp(dx, 0, w - 1)) * 3];
-                sum[0] += c[0]; sum[1] += c[1]; sum[2] += c[2];
-            }
-            BYTE* d = rows.Out(y);
-            for (int x = 0; x < w; ++x, d += 3) {
-                if (round) {
-                    d[0] = round[sum[0]]; d[1] = round[sum[1]]; d[2] = round[sum[2]];
-                } else {
-                    for (int k = 0; k < 3; ++k)
-                        d[k] = BYTE(int(sum[k] * inv + 0.5));
-                }
-                const unsigned* add = &col[size_t(std::min(x + 1 + hi, w - 1)) * 3];
-                const unsigned* sub = &col[size_t(std::max(x - lo, 0)) * 3];
+            for (int dx = -lo; dx <= hi; ++dx)
                 for (int k = 0; k < 3; ++k)
-                    sum[k] += add[k] - sub[k];
+                    sum[k] += col[dx * 3 + k];
+            BYTE* d = rows.Out(y);
+            const unsigned* add = col + (1 + hi) * 3;
+            const unsigned* sub = col - lo * 3;
+            if (round) {
+                for (int x = 0; x < w; ++x, d += 3, add += 3, sub += 3)
+                    for (int k = 0; k < 3; ++k) {
+                        d[k] = round[sum[k]];
+                        sum[k] += add[k] - sub[k];
+                    }
+            } else {
+                for (int x = 0; x < w; ++x, d += 3, add += 3, sub += 3)
+                    for (int k = 0; k < 3; ++k) {
+                        d[k] = BYTE(int(sum[k] * inv + 0.5));
+                        sum[k] += add[k] - sub[k];
+                    }
             }
             // Before Done, which puts back over source row y - lo.
             if (y + 1 < y1) {
@@ -153,6 +167,7 @@ L_INT BoxMean(Frame& f, int dim)
                 const BYTE* s = rows.Src(y - lo);
                 for (int i = 0; i < w * 3; ++i)
                     col[i] += a[i] - s[i];
+                repeatEdges();
             }
             rows.Done(y);
         }
