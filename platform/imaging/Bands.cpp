@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace imaging {
@@ -26,24 +28,99 @@ int BandCount(int rows, int minRows)
     return std::clamp(rows / std::max(minRows, 1), 1, processors);
 }
 
+namespace {
+
+// Workers started on first use and kept: starting threads costs more than
+// the work of a band. One job at a time; a caller that finds the workers
+// busy (another thread's job) does all its bands itself.
+class Workers {
+public:
+    static Workers& Get()
+    {
+        // Never destroyed: the workers wait to the end of the process.
+        static Workers* workers = new Workers;
+        return *workers;
+    }
+
+    void Run(int bands, const std::function<void(int)>& band)
+    {
+        std::unique_lock<std::mutex> busy(m_busy, std::try_to_lock);
+        if (!busy.owns_lock() || m_threads == 0) {
+            for (int b = 0; b < bands; ++b)
+                band(b);
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_band = &band;
+            m_bands = bands;
+            m_next = 0;
+            m_left = bands;
+        }
+        m_wake.notify_all();
+        Work();
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_done.wait(lock, [this] { return m_left == 0; });
+        m_band = nullptr;
+    }
+
+private:
+    Workers()
+    {
+        const int wanted = BandCount(1 << 30, 1) - 1;
+        for (int i = 0; i < wanted; ++i) {
+            try {
+                std::thread([this] { Loop(); }).detach();
+                ++m_threads;
+            } catch (...) {
+                break;
+            }
+        }
+    }
+
+    // Takes bands of the current job until none is left.
+    void Work()
+    {
+        std::unique_lock<std::mutex> lock(m_lock);
+        while (m_band && m_next < m_bands) {
+            const int b = m_next++;
+            const std::function<void(int)>& band = *m_band;
+            lock.unlock();
+            band(b);
+            lock.lock();
+            if (--m_left == 0)
+                m_done.notify_all();
+        }
+    }
+
+    void Loop()
+    {
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(m_lock);
+                m_wake.wait(lock, [this] { return m_band && m_next < m_bands; });
+            }
+            Work();
+        }
+    }
+
+    std::mutex m_busy, m_lock;
+    std::condition_variable m_wake, m_done;
+    const std::function<void(int)>* m_band = nullptr;
+    int m_bands = 0, m_next = 0, m_left = 0, m_threads = 0;
+};
+
+}  // namespace
+
 void ForBands(int rows, int bands, const std::function<void(int, int, int)>& body)
 {
     bands = std::clamp(bands, 1, std::max(rows, 1));
     auto start = [&](int b) { return int((long long)rows * b / bands); };
-    std::vector<std::thread> workers;
-    std::vector<int> left;
-    for (int b = 1; b < bands; ++b) {
-        try {
-            workers.emplace_back(body, b, start(b), start(b + 1));
-        } catch (...) {
-            left.push_back(b);
-        }
+    if (bands == 1) {
+        body(0, 0, rows);
+        return;
     }
-    body(0, 0, start(1));
-    for (int b : left)
-        body(b, start(b), start(b + 1));
-    for (std::thread& t : workers)
-        t.join();
+    Workers::Get().Run(bands, [&](int b) { body(b, start(b), start(b + 1)); });
 }
 
 L_INT BandRows::Init(Frame& f, int y0, int y1, int lo, int hi, size_t scratch)

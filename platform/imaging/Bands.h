@@ -12,9 +12,9 @@ namespace imaging {
 // none thinner than `minRows`.
 int BandCount(int rows, int minRows);
 
-// Runs body(band, y0, y1) for `bands` even bands of [0, rows): the first on
-// the calling thread, the others on workers joined before it returns. A
-// worker that cannot be started leaves its band to the calling thread.
+// Runs body(band, y0, y1) for `bands` even bands of [0, rows) on the calling
+// thread and a few workers kept for the purpose, and returns when all are
+// done. Where no worker can be had the calling thread does every band.
 void ForBands(int rows, int bands, const std::function<void(int, int, int)>& body);
 
 // One band's view of the source while the band overwrites its own rows.
