@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace imaging {
@@ -27,6 +28,68 @@ Frame& Frame::operator=(Frame&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// The rows of the last large picture let go, kept for the next picture of
+// the same size: a fresh block's pages cost far more to touch the first time
+// than to clear. Given back when memory runs short.
+constexpr size_t kKeptFrom = size_t(4) << 20;
+// Never destroyed: pictures may still be let go while statics are.
+std::mutex& KeptLock()
+{
+    static std::mutex* lock = new std::mutex;
+    return *lock;
+}
+BYTE* g_kept = nullptr;
+size_t g_keptBytes = 0;
+
+BYTE* TakeKept(size_t bytes)
+{
+    std::lock_guard<std::mutex> lock(KeptLock());
+    if (!g_kept || g_keptBytes != bytes)
+        return nullptr;
+    BYTE* p = g_kept;
+    g_kept = nullptr;
+    return p;
+}
+
+void DropKept()
+{
+    std::lock_guard<std::mutex> lock(KeptLock());
+    std::free(g_kept);
+    g_kept = nullptr;
+}
+
+BYTE* AllocateRows(size_t bytes)
+{
+    if (bytes >= kKeptFrom) {
+        if (BYTE* p = TakeKept(bytes)) {
+            ForBands(64, BandCount(64, 1), [&](int, int a, int b) {
+                std::memset(p + bytes * a / 64, 0, bytes * b / 64 - bytes * a / 64);
+            });
+            return p;
+        }
+    }
+    BYTE* p = static_cast<BYTE*>(std::calloc(bytes, 1));
+    if (!p) {
+        DropKept();
+        p = static_cast<BYTE*>(std::calloc(bytes, 1));
+    }
+    return p;
+}
+
+void FreeRows(BYTE* p, size_t bytes)
+{
+    if (p && bytes >= kKeptFrom) {
+        std::lock_guard<std::mutex> lock(KeptLock());
+        std::swap(p, g_kept);
+        g_keptBytes = bytes;
+    }
+    std::free(p);
+}
+
+}  // namespace
+
 bool SizeAllowed(long long width, long long height, int bpp)
 {
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
@@ -44,7 +107,7 @@ L_INT Frame::Allocate(int w, int h, int depth)
     if (!SizeAllowed(w, h, depth))
         return LERR_IMAGE_TOO_LARGE;
     const int s = Stride(w, depth);
-    BYTE* p = static_cast<BYTE*>(std::calloc(size_t(s) * h, 1));
+    BYTE* p = AllocateRows(size_t(s) * h);
     if (!p)
         return LERR_NO_MEMORY;
     Free();
@@ -60,7 +123,7 @@ L_INT Frame::Allocate(int w, int h, int depth)
 
 void Frame::Free()
 {
-    std::free(bits);
+    FreeRows(bits, Bytes());
     bits = nullptr;
     width = height = bpp = stride = colors = 0;
 }
