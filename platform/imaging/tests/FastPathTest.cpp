@@ -311,4 +311,28 @@ TEST(FastPaths, CopyOverAPictureOfTheSameSizeTakesPixelsAndPalette)
     EXPECT_EQ(Pixels(target), Pixels(source));
 }
 
+TEST(FastPaths, APictureMadeWhereALargeOneWasLetGoStartsClear)
+{
+    // Large enough for its rows to be kept when let go; a width whose rows
+    // carry padding, which nothing writes in a resized picture.
+    const int w = 1001, h = 1500, stride = ((w * 24 + 31) / 32) * 4;
+    std::vector<BYTE> full(size_t(stride) * h, 0xFF);
+    BITMAPINFO info = {};
+    info.bmiHeader = Header(w, -h, 24);
+    {
+        LBitmap large;
+        ASSERT_EQ(large.ConvertFromDIB(&info, full.data()), SUCCESS);
+    }
+    LBitmap small;
+    MakeFlat(small, 3, 2, 10, 20, 30);
+    ASSERT_EQ(small.Size(w, h, 0), SUCCESS);
+    std::vector<BYTE> row(stride);
+    bool clear = true;
+    for (int y = 0; clear && y < h; y += 7) {
+        small.GetRow(row.data(), y, DWORD(row.size()));
+        clear = row[w * 3] == 0 && row[stride - 1] == 0 && row[0] == 10 && row[w * 3 - 1] == 30;
+    }
+    EXPECT_TRUE(clear);
+}
+
 }  // namespace
