@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -104,35 +105,35 @@ std::vector<BYTE> Apply(const Plain& pic, const std::function<L_INT(LBitmap&)>& 
     return Pixels(bmp);
 }
 
-// Tall enough for several bands even where the box is taller than a band.
-const int kWidths[] = {1, 6, 37};
-constexpr int kHeight = 300;
+// Tall enough for several bands even where the box is taller than a band,
+// and pictures smaller than a box.
+const std::pair<int, int> kSizes[] = {{1, 300}, {6, 300}, {37, 300}, {37, 1}, {5, 2}, {40, 33}};
 
 TEST(FastPaths, AverageIsTheRoundedBoxMean)
 {
-    for (int w : kWidths)
+    for (const auto& [w, h] : kSizes)
         for (int dim : {2, 3, 5, 16, 17, 64, 255}) {
-            const Plain pic = Noise(w, kHeight, unsigned(w * 1000 + dim));
+            const Plain pic = Noise(w, h, unsigned(w * 1000 + dim));
             EXPECT_EQ(Apply(pic, [&](LBitmap& b) { return b.AverageFilter(dim); }), Average(pic, dim).p)
-                << "width " << w << ", box " << dim;
+                << w << " x " << h << ", box " << dim;
         }
 }
 
 TEST(FastPaths, MedianIsTheLowerMiddleValue)
 {
-    for (int w : kWidths)
+    for (const auto& [w, h] : kSizes)
         for (int dim : {2, 3, 4, 7, 20}) {
-            const Plain pic = Noise(w, kHeight, unsigned(w * 1000 + dim));
+            const Plain pic = Noise(w, h, unsigned(w * 1000 + dim));
             EXPECT_EQ(Apply(pic, [&](LBitmap& b) { return b.MedianFilter(dim); }), Median(pic, dim).p)
-                << "width " << w << ", box " << dim;
+                << w << " x " << h << ", box " << dim;
         }
 }
 
 TEST(FastPaths, SharpenIsUnsharpMaskingAgainstTheMean)
 {
-    for (int w : kWidths)
+    for (const auto& [w, h] : kSizes)
         for (int amount : {-1000, -999, -500, -1, 1, 333, 500, 1000}) {
-            const Plain pic = Noise(w, kHeight, unsigned(w + amount * 7));
+            const Plain pic = Noise(w, h, unsigned(w + amount * 7));
             const Plain want = Each(pic, [&](int x, int y, int k) {
                 int sum = 0;
                 for (int dy = -1; dy <= 1; ++dy)
@@ -142,44 +143,44 @@ TEST(FastPaths, SharpenIsUnsharpMaskingAgainstTheMean)
                 return Clamp(v + DivRound((9 * v - sum) * amount, 9000));
             });
             EXPECT_EQ(Apply(pic, [&](LBitmap& b) { return b.Sharpen(amount); }), want.p)
-                << "width " << w << ", amount " << amount;
+                << w << " x " << h << ", amount " << amount;
         }
 }
 
 TEST(FastPaths, EmbossIsTheScaledLumaDifference)
 {
     static const int kOffsets[8][2] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
-    for (int w : kWidths)
+    for (const auto& [w, h] : kSizes)
         for (int direction : {0, 22, 23, 90, 135, 180, 225, 270, 337, 359})
             for (int depth : {0, 37, 1000}) {
-                const Plain pic = Noise(w, kHeight, unsigned(w + direction * 13 + depth));
+                const Plain pic = Noise(w, h, unsigned(w + direction * 13 + depth));
                 const int* o = kOffsets[((direction + 22) / 45) % 8];
                 const Plain want = Each(pic, [&](int x, int y, int) {
                     const int diff = Luma(pic, x + o[0], y + o[1]) - Luma(pic, x - o[0], y - o[1]);
                     return Clamp(128 + DivRound(diff * (100 + depth), 100));
                 });
                 EXPECT_EQ(Apply(pic, [&](LBitmap& b) { return b.Emboss(direction, depth); }), want.p)
-                    << "width " << w << ", direction " << direction << ", depth " << depth;
+                    << w << " x " << h << ", direction " << direction << ", depth " << depth;
             }
 }
 
 TEST(FastPaths, PointOperationsFollowTheirFormulas)
 {
-    for (int w : kWidths)
+    for (const auto& [w, h] : kSizes)
         for (int amount : {-1000, -1, 1, 300, 1000}) {
-            const Plain pic = Noise(w, kHeight, unsigned(w * 31 + amount));
+            const Plain pic = Noise(w, h, unsigned(w * 31 + amount));
             const Plain saturated = Each(pic, [&](int x, int y, int k) {
                 const int grey = Luma(pic, x, y);
                 return Clamp(grey + DivRound((pic.At(x, y, k) - grey) * (1000 + amount), 1000));
             });
             EXPECT_EQ(Apply(pic, [&](LBitmap& b) { return b.ChangeSaturation(amount); }), saturated.p)
-                << "width " << w << ", saturation " << amount;
+                << w << " x " << h << ", saturation " << amount;
             const int shift = int(std::lround(amount * 255.0 / 1000.0));
             const Plain brighter = Each(pic, [&](int x, int y, int k) { return Clamp(pic.At(x, y, k) + shift); });
             EXPECT_EQ(Apply(pic, [&](LBitmap& b) { return b.ChangeIntensity(amount); }), brighter.p)
-                << "width " << w << ", intensity " << amount;
+                << w << " x " << h << ", intensity " << amount;
         }
-    const Plain pic = Noise(37, kHeight, 5);
+    const Plain pic = Noise(37, 300, 5);
     EXPECT_EQ(Apply(pic, [](LBitmap& b) { return b.Invert(); }),
               Each(pic, [&](int x, int y, int k) { return BYTE(255 - pic.At(x, y, k)); }).p);
 }
