@@ -1,9 +1,12 @@
 #include "Frame.h"
 
+#include "Bands.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace imaging {
@@ -25,6 +28,68 @@ Frame& Frame::operator=(Frame&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// The rows of the last large picture let go, kept for the next picture of
+// the same size: a fresh block's pages cost far more to touch the first time
+// than to clear. Given back when memory runs short.
+constexpr size_t kKeptFrom = size_t(4) << 20;
+// Never destroyed: pictures may still be let go while statics are.
+std::mutex& KeptLock()
+{
+    static std::mutex* lock = new std::mutex;
+    return *lock;
+}
+BYTE* g_kept = nullptr;
+size_t g_keptBytes = 0;
+
+BYTE* TakeKept(size_t bytes)
+{
+    std::lock_guard<std::mutex> lock(KeptLock());
+    if (!g_kept || g_keptBytes != bytes)
+        return nullptr;
+    BYTE* p = g_kept;
+    g_kept = nullptr;
+    return p;
+}
+
+void DropKept()
+{
+    std::lock_guard<std::mutex> lock(KeptLock());
+    std::free(g_kept);
+    g_kept = nullptr;
+}
+
+BYTE* AllocateRows(size_t bytes)
+{
+    if (bytes >= kKeptFrom) {
+        if (BYTE* p = TakeKept(bytes)) {
+            ForBands(64, BandCount(64, 1), [&](int, int a, int b) {
+                std::memset(p + bytes * a / 64, 0, bytes * b / 64 - bytes * a / 64);
+            });
+            return p;
+        }
+    }
+    BYTE* p = static_cast<BYTE*>(std::calloc(bytes, 1));
+    if (!p) {
+        DropKept();
+        p = static_cast<BYTE*>(std::calloc(bytes, 1));
+    }
+    return p;
+}
+
+void FreeRows(BYTE* p, size_t bytes)
+{
+    if (p && bytes >= kKeptFrom) {
+        std::lock_guard<std::mutex> lock(KeptLock());
+        std::swap(p, g_kept);
+        g_keptBytes = bytes;
+    }
+    std::free(p);
+}
+
+}  // namespace
+
 bool SizeAllowed(long long width, long long height, int bpp)
 {
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
@@ -42,7 +107,7 @@ L_INT Frame::Allocate(int w, int h, int depth)
     if (!SizeAllowed(w, h, depth))
         return LERR_IMAGE_TOO_LARGE;
     const int s = Stride(w, depth);
-    BYTE* p = static_cast<BYTE*>(std::calloc(size_t(s) * h, 1));
+    BYTE* p = AllocateRows(size_t(s) * h);
     if (!p)
         return LERR_NO_MEMORY;
     Free();
@@ -58,7 +123,7 @@ L_INT Frame::Allocate(int w, int h, int depth)
 
 void Frame::Free()
 {
-    std::free(bits);
+    FreeRows(bits, Bytes());
     bits = nullptr;
     width = height = bpp = stride = colors = 0;
 }
@@ -233,26 +298,134 @@ void FlipRows(Frame& f)
         std::swap_ranges(f.Row(top), f.Row(top) + f.stride, f.Row(bottom));
 }
 
+namespace {
+
+template <int kBytes>
+void MirrorRow(BYTE* row, int width)
+{
+    for (BYTE *l = row, *r = row + (width - 1) * kBytes; l < r; l += kBytes, r -= kBytes)
+        for (int b = 0; b < kBytes; ++b) {
+            const BYTE t = l[b];
+            l[b] = r[b];
+            r[b] = t;
+        }
+}
+
+// Rows per band below which a thread costs more than it saves.
+constexpr int kBandRows = 64;
+
+}  // namespace
+
 L_INT Mirror(Frame& f)
 {
     if (f.Empty())
         return LERR_NO_BITMAP;
-    const int bytes = f.bpp / 8;
-    for (int y = 0; y < f.height; ++y) {
-        BYTE* row = f.Row(y);
-        if (f.bpp < 8) {
-            for (int l = 0, r = f.width - 1; l < r; ++l, --r) {
-                const int a = Index(row, l, f.bpp), b = Index(row, r, f.bpp);
-                SetIndex(row, l, f.bpp, b);
-                SetIndex(row, r, f.bpp, a);
+    ForBands(f.height, BandCount(f.height, kBandRows), [&f](int, int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            BYTE* row = f.Row(y);
+            switch (f.bpp) {
+            case 8: MirrorRow<1>(row, f.width); break;
+            case 16: MirrorRow<2>(row, f.width); break;
+            case 24: MirrorRow<3>(row, f.width); break;
+            case 32: MirrorRow<4>(row, f.width); break;
+            default:
+                for (int l = 0, r = f.width - 1; l < r; ++l, --r) {
+                    const int a = Index(row, l, f.bpp), b = Index(row, r, f.bpp);
+                    SetIndex(row, l, f.bpp, b);
+                    SetIndex(row, r, f.bpp, a);
+                }
             }
-        } else {
-            for (int l = 0, r = f.width - 1; l < r; ++l, --r)
-                std::swap_ranges(row + l * bytes, row + l * bytes + bytes, row + r * bytes);
+        }
+    });
+    return SUCCESS;
+}
+
+namespace {
+
+// Pixel x of row a changes places with pixel w-1-x of row b.
+template <int kBytes>
+void SwapTurned(BYTE* a, BYTE* b, int width)
+{
+    BYTE* r = b + (width - 1) * kBytes;
+    for (int x = 0; x < width; ++x, a += kBytes, r -= kBytes)
+        for (int k = 0; k < kBytes; ++k) {
+            const BYTE t = a[k];
+            a[k] = r[k];
+            r[k] = t;
+        }
+}
+
+}  // namespace
+
+L_INT Turn180(Frame& f)
+{
+    if (f.Empty())
+        return LERR_NO_BITMAP;
+    if (f.bpp < 8)
+        return LERR_BITS_PER_PIXEL;
+    const int pairs = f.height / 2;
+    ForBands(pairs, BandCount(pairs, kBandRows), [&f](int, int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            BYTE* a = f.Row(y);
+            BYTE* b = f.Row(f.height - 1 - y);
+            switch (f.bpp) {
+            case 8: SwapTurned<1>(a, b, f.width); break;
+            case 16: SwapTurned<2>(a, b, f.width); break;
+            case 24: SwapTurned<3>(a, b, f.width); break;
+            default: SwapTurned<4>(a, b, f.width); break;
+            }
+        }
+    });
+    if (f.height % 2) {
+        BYTE* middle = f.Row(pairs);
+        switch (f.bpp) {
+        case 8: MirrorRow<1>(middle, f.width); break;
+        case 16: MirrorRow<2>(middle, f.width); break;
+        case 24: MirrorRow<3>(middle, f.width); break;
+        default: MirrorRow<4>(middle, f.width); break;
         }
     }
     return SUCCESS;
 }
+
+namespace {
+
+// Output rows y0 to y1 of a quarter turn, whole-byte pixels. Source pixel
+// (x, y) lands at: 90: (h-1-y, x); 180: (w-1-x, h-1-y); 270: (y, w-1-x).
+// The quarter turns write a strip of output rows together, so that each
+// source row is read a cache line at a time.
+template <int kBytes>
+void TurnRows(const Frame& src, int quarterTurns, Frame& out, int y0, int y1)
+{
+    const int w = src.width, h = src.height;
+    if (quarterTurns == 2) {
+        for (int y = y0; y < y1; ++y) {
+            const BYTE* s = src.Row(h - 1 - y) + (w - 1) * kBytes;
+            BYTE* d = out.Row(y);
+            for (int x = 0; x < w; ++x, d += kBytes, s -= kBytes)
+                for (int b = 0; b < kBytes; ++b)
+                    d[b] = s[b];
+        }
+        return;
+    }
+    constexpr int kStrip = 32;
+    for (int top = y0; top < y1; top += kStrip) {
+        const int n = std::min(kStrip, y1 - top);
+        BYTE* d[kStrip];
+        for (int t = 0; t < n; ++t)
+            d[t] = out.Row(top + t);
+        // Output row ny is source column ny (90) or w-1-ny (270).
+        for (int nx = 0; nx < out.width; ++nx) {
+            const BYTE* s = quarterTurns == 1 ? src.Row(h - 1 - nx) + top * kBytes : src.Row(nx) + (w - 1 - top) * kBytes;
+            const int step = quarterTurns == 1 ? kBytes : -kBytes;
+            for (int t = 0; t < n; ++t, s += step)
+                for (int b = 0; b < kBytes; ++b)
+                    d[t][nx * kBytes + b] = s[b];
+        }
+    }
+}
+
+}  // namespace
 
 L_INT RotateRight(const Frame& src, int quarterTurns, Frame& dst)
 {
@@ -268,30 +441,25 @@ L_INT RotateRight(const Frame& src, int quarterTurns, Frame& dst)
         return rc;
     std::memcpy(out.palette, src.palette, sizeof out.palette);
     out.colors = src.colors;
-    const int w = src.width, h = src.height, bytes = src.bpp / 8;
-    // Source pixel (x, y) lands at: 90: (h-1-y, x); 180: (w-1-x, h-1-y); 270: (y, w-1-x).
-    constexpr int kTile = 64;
-    for (int ty = 0; ty < h; ty += kTile) {
-        for (int tx = 0; tx < w; tx += kTile) {
-            const int yEnd = std::min(h, ty + kTile), xEnd = std::min(w, tx + kTile);
-            for (int y = ty; y < yEnd; ++y) {
-                const BYTE* s = src.Row(y);
-                for (int x = tx; x < xEnd; ++x) {
-                    int nx, ny;
-                    if (quarterTurns == 1) { nx = h - 1 - y; ny = x; }
-                    else if (quarterTurns == 2) { nx = w - 1 - x; ny = h - 1 - y; }
-                    else { nx = y; ny = w - 1 - x; }
-                    BYTE* d = out.Row(ny);
-                    if (bytes == 0) {
-                        SetIndex(d, nx, src.bpp, Index(s, x, src.bpp));
-                    } else {
-                        for (int b = 0; b < bytes; ++b)
-                            d[nx * bytes + b] = s[x * bytes + b];
-                    }
-                }
+    const int w = src.width, h = src.height;
+    ForBands(out.height, BandCount(out.height, kBandRows), [&](int, int y0, int y1) {
+        switch (src.bpp) {
+        case 8: TurnRows<1>(src, quarterTurns, out, y0, y1); return;
+        case 16: TurnRows<2>(src, quarterTurns, out, y0, y1); return;
+        case 24: TurnRows<3>(src, quarterTurns, out, y0, y1); return;
+        case 32: TurnRows<4>(src, quarterTurns, out, y0, y1); return;
+        }
+        for (int ny = y0; ny < y1; ++ny) {
+            BYTE* d = out.Row(ny);
+            for (int nx = 0; nx < out.width; ++nx) {
+                int x, y;
+                if (quarterTurns == 1) { x = ny; y = h - 1 - nx; }
+                else if (quarterTurns == 2) { x = w - 1 - nx; y = h - 1 - ny; }
+                else { x = w - 1 - ny; y = nx; }
+                SetIndex(d, nx, src.bpp, Index(src.Row(y), x, src.bpp));
             }
         }
-    }
+    });
     dst = static_cast<Frame&&>(out);
     return SUCCESS;
 }
@@ -334,28 +502,39 @@ L_INT RotateAny(const Frame& src, int hundredths, bool resize, COLORREF fill, Fr
     const long long stepX = std::llround(c * kOne), stepY = std::llround(-s * kOne);
     const long long minPos = -(1ll << 31);
     const long long maxX = (long long)((w - 0.5) * kOne), maxY = (long long)((h - 0.5) * kOne);
-    for (int y = 0; y < oh; ++y) {
-        BYTE* d = out.Row(y);
-        const double dy = y + 0.5 - oh / 2.0, dx = 0.5 - ow / 2.0;
-        long long px = std::llround((dx * c + dy * s + w / 2.0 - 0.5) * kOne);
-        long long py = std::llround((-dx * s + dy * c + h / 2.0 - 0.5) * kOne);
-        for (int x = 0; x < ow; ++x, d += 3, px += stepX, py += stepY) {
-            if (px < minPos || py < minPos || px > maxX || py > maxY) {
-                d[0] = fb; d[1] = fg; d[2] = fr;
-                continue;
-            }
-            const int x0 = int(px >> 32), y0 = int(py >> 32);
-            const int wx = int((px >> 24) & 0xFF), wy = int((py >> 24) & 0xFF);
-            const int xa = std::max(x0, 0) * 3, xb = std::min(x0 + 1, w - 1) * 3;
-            const BYTE* r0 = src.Row(std::max(y0, 0));
-            const BYTE* r1 = src.Row(std::min(y0 + 1, h - 1));
-            for (int k = 0; k < 3; ++k) {
-                const int top = r0[xa + k] * (256 - wx) + r0[xb + k] * wx;
-                const int bot = r1[xa + k] * (256 - wx) + r1[xb + k] * wx;
-                d[k] = BYTE((top * (256 - wy) + bot * wy + 32768) >> 16);
+    ForBands(oh, BandCount(oh, kBandRows), [&](int, int yBegin, int yEnd) {
+        for (int y = yBegin; y < yEnd; ++y) {
+            BYTE* d = out.Row(y);
+            const double dy = y + 0.5 - oh / 2.0, dx = 0.5 - ow / 2.0;
+            long long px = std::llround((dx * c + dy * s + w / 2.0 - 0.5) * kOne);
+            long long py = std::llround((-dx * s + dy * c + h / 2.0 - 0.5) * kOne);
+            auto inside = [&](int x) {
+                const long long qx = px + stepX * x, qy = py + stepY * x;
+                return qx >= minPos && qy >= minPos && qx <= maxX && qy <= maxY;
+            };
+            auto fillPixel = [&](int x) { d[x * 3] = fb; d[x * 3 + 1] = fg; d[x * 3 + 2] = fr; };
+            // The source points inside form one run: the fill on either
+            // side of it, then the run without a test per pixel.
+            int first = 0, last = ow - 1;
+            for (; first < ow && !inside(first); ++first)
+                fillPixel(first);
+            for (; last >= first && !inside(last); --last)
+                fillPixel(last);
+            long long qx = px + stepX * first, qy = py + stepY * first;
+            for (int x = first; x <= last; ++x, qx += stepX, qy += stepY) {
+                const int x0 = int(qx >> 32), y0 = int(qy >> 32);
+                const int wx = int((qx >> 24) & 0xFF), wy = int((qy >> 24) & 0xFF);
+                const int xa = std::max(x0, 0) * 3, xb = std::min(x0 + 1, w - 1) * 3;
+                const BYTE* r0 = src.Row(std::max(y0, 0));
+                const BYTE* r1 = src.Row(std::min(y0 + 1, h - 1));
+                // The two-step interpolation expanded: the same exact sum.
+                const int w11 = wx * wy, w10 = (wx << 8) - w11, w01 = (wy << 8) - w11, w00 = 65536 - w10 - w01 - w11;
+                BYTE* o = d + x * 3;
+                for (int k = 0; k < 3; ++k)
+                    o[k] = BYTE((r0[xa + k] * w00 + r0[xb + k] * w10 + r1[xa + k] * w01 + r1[xb + k] * w11 + 32768) >> 16);
             }
         }
-    }
+    });
     dst = static_cast<Frame&&>(out);
     return SUCCESS;
 }

@@ -60,16 +60,20 @@ L_INT To24(Frame& f);
 void FlipRows(Frame& f);
 L_INT Mirror(Frame& f);               // left to right
 L_INT RotateRight(const Frame& src, int quarterTurns, Frame& dst);   // clockwise, exact
+// A half turn in place, whole-byte depths (LERR_BITS_PER_PIXEL for others).
+L_INT Turn180(Frame& f);
 // Free rotation, 24 bits, clockwise, angle in hundredths of a degree.
 L_INT RotateAny(const Frame& src, int hundredths, bool resize, COLORREF fill, Frame& dst);
 L_INT Resample(const Frame& src, int width, int height, bool smooth, Frame& dst);
 
-// Processing on 24-bit frames, in place or into dst.
+// Processing on 24-bit frames, in place; large pictures are cut into bands
+// processed on a few threads, each pixel's result the same as without. A
+// failure (LERR_NO_MEMORY) leaves the picture as it was.
 void Invert(Frame& f);
-L_INT BoxMean(const Frame& src, int dim, Frame& dst);
-L_INT Median(const Frame& src, int dim, Frame& dst);
-L_INT Sharpen(const Frame& src, int amount, Frame& dst);
-L_INT Emboss(const Frame& src, int direction, int depth, Frame& dst);
+L_INT BoxMean(Frame& f, int dim);
+L_INT Median(Frame& f, int dim);
+L_INT Sharpen(Frame& f, int amount);
+L_INT Emboss(Frame& f, int direction, int depth);
 void ApplyTable(Frame& f, const BYTE table[256]);
 void Saturation(Frame& f, int amount);
 

@@ -23,8 +23,8 @@ L_INT LBitmap::AverageFilter(L_INT dim)
 {
     if (dim < 1 || dim > 255)
         return Fail(LERR_INV_PARAMETER);
-    return ApplyFilter([&](const Frame& src, Frame& dst) {
-        return imaging::BoxMean(src, dim, dst);
+    return ApplyFilter([&](Frame& f) {
+        return imaging::BoxMean(f, dim);
     });
 }
 
@@ -32,8 +32,8 @@ L_INT LBitmap::MedianFilter(L_INT dim)
 {
     if (dim < 1 || dim > 20)
         return Fail(LERR_INV_PARAMETER);
-    return ApplyFilter([&](const Frame& src, Frame& dst) {
-        return imaging::Median(src, dim, dst);
+    return ApplyFilter([&](Frame& f) {
+        return imaging::Median(f, dim);
     });
 }
 
@@ -41,8 +41,8 @@ L_INT LBitmap::Sharpen(L_INT amount)
 {
     if (amount < -1000 || amount > 1000)
         return Fail(LERR_INV_PARAMETER);
-    return ApplyFilter([&](const Frame& src, Frame& dst) {
-        return imaging::Sharpen(src, amount, dst);
+    return ApplyFilter([&](Frame& f) {
+        return imaging::Sharpen(f, amount);
     });
 }
 
@@ -50,8 +50,8 @@ L_INT LBitmap::Emboss(L_INT direction, L_INT depth)
 {
     if (direction < 0 || direction > 359 || depth < 0 || depth > 1000)
         return Fail(LERR_INV_PARAMETER);
-    return ApplyFilter([&](const Frame& src, Frame& dst) {
-        return imaging::Emboss(src, direction, depth, dst);
+    return ApplyFilter([&](Frame& f) {
+        return imaging::Emboss(f, direction, depth);
     });
 }
 

@@ -26,19 +26,18 @@ public:
     L_INT ChangeSaturation(L_INT change);
 
 private:
-    // Brings the picture to 24 bits and replaces it by what filter makes of
-    // it; on failure the picture stays as it was.
+    // Brings the picture to 24 bits and lets filter work on it in place; on
+    // failure the picture stays as it was.
     template <class Filter>
     L_INT ApplyFilter(Filter filter)
     {
         L_INT rc = Prepare24();
         if (rc != SUCCESS)
             return rc;
-        imaging::Frame out;
-        rc = filter(static_cast<const imaging::Frame&>(m_frame), out);
+        rc = filter(m_frame);
         if (rc != SUCCESS)
             return Fail(rc);
-        Replace(static_cast<imaging::Frame&&>(out));
+        Changed();
         return SUCCESS;
     }
 };

@@ -45,8 +45,17 @@ L_INT LBitmapBase::Copy(const LBitmapBase& source)
         return SUCCESS;
     if (source.m_frame.Empty())
         return Fail(LERR_NO_BITMAP);
+    const Frame& from = source.m_frame;
+    if (m_frame.width == from.width && m_frame.height == from.height && m_frame.bpp == from.bpp) {
+        // The rows already held are reused: no fresh pages to fault in.
+        std::memcpy(m_frame.bits, from.bits, from.Bytes());
+        std::memcpy(m_frame.palette, from.palette, sizeof from.palette);
+        m_frame.colors = from.colors;
+        Changed();
+        return SUCCESS;
+    }
     Frame copy;
-    const L_INT rc = copy.CopyFrom(source.m_frame);
+    const L_INT rc = copy.CopyFrom(from);
     if (rc != SUCCESS)
         return Fail(rc);
     Replace(static_cast<Frame&&>(copy));
@@ -283,6 +292,12 @@ L_INT LBitmapBase::Rotate(L_INT angle, UINT flags, COLORREF fill)
     if (a < 0)
         a += 36000;
     const bool resize = (flags & ROTATE_RESIZE) != 0;
+    // A half turn needs no second picture.
+    if (a == 18000 && m_frame.bpp >= 8) {
+        imaging::Turn180(m_frame);
+        Changed();
+        return SUCCESS;
+    }
     Frame out;
     L_INT rc;
     if (a % 9000 == 0 && (resize || a % 18000 == 0)) {

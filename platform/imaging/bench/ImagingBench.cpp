@@ -11,10 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     const int repeats = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
@@ -78,7 +74,11 @@ int main(int argc, char** argv)
     };
     std::printf("%d x %d, 24 bits: memcpy %.2f ms (median of 9)\n", w, h, base);
     std::printf("%-22s %10s %10s\n", "operation", "ms", "x memcpy");
+    // A second argument keeps only the operations whose names contain it.
+    const char* only = argc > 2 ? argv[2] : nullptr;
     for (const Op& op : ops) {
+        if (only && !std::strstr(op.name, only))
+            continue;
         const double ms = BenchTimeMs([&] { work.Copy(source); }, op.run, repeats);
         std::printf("%-22s %10.1f %10.1f\n", op.name, ms, ms / base);
         std::fflush(stdout);
