@@ -21,6 +21,8 @@ const std::wstring kBin = ORVIK_BIN_DIR;
 const UINT kVideoWndId = 12312;
 const WPARAM kCmdCapture = 32862, kCmdRecord = 32909, kCmdCaptureSetting = 33829, kCmdRuler = 32869;
 const int kRecPath = 1053, kRecBrowse = 1054, kRecStart = 1094;
+// [Camera] CamType as setting.ini holds it.
+enum { kCamMarrowin = 0, kCamDirectShow = 2, kCamHestralT2W = 5 };
 const int kSingleX = 1060, kSingleY = 1061, kSaveTime = 1073, kSaveMarker = 1074;
 
 std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
@@ -150,7 +152,7 @@ struct LiveRun {
 // The rate a clip declares: 8 for Marrowin and DirectShow, by the camera's
 // width on the Hestral library.
 DWORD RateFor(int camType, long width) {
-    if (camType == 0 || camType == 2) return 8;
+    if (camType == kCamMarrowin || camType == kCamDirectShow) return 8;
     switch (width) {
     case 1024: return 8;
     case 1280: return 7;
@@ -164,12 +166,14 @@ DWORD RateFor(int camType, long width) {
 
 // One clip through the Record dialog: Start without a path first (the
 // message, nothing recorded), then a path from the save answer, recording,
-// a pause longer than the recording, recording again, End. periodMs is the
-// dialog's grab timer (0: the camera's own frame thread feeds the clip).
-void RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const std::wstring& clipPath,
-                            const std::wstring& keepAs) {
+// a pause longer than the recording, recording again, End (or the title
+// bar's close). periodMs is the dialog's grab timer (0: the camera's own
+// frame thread feeds the clip). Returns what AVIFile read.
+Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const std::wstring& clipPath,
+                            const std::wstring& keepAs, bool endByClose = false) {
     HWND dlg = live.Open(kCmdRecord, kRecStart);
-    ASSERT_NE(dlg, nullptr) << "no Record dialog";
+    EXPECT_NE(dlg, nullptr) << "no Record dialog";
+    if (!dlg) return Clip();
     const std::wstring idle = TextOf(GetDlgItem(dlg, kRecStart));
     Click(dlg, kRecStart);
     EXPECT_TRUE(WaitFor([&] { return live.BoxesContain(L"Please select path first"); }));
@@ -190,12 +194,16 @@ void RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const st
     t0 = GetTickCount();
     Click(dlg, kRecStart);
     Sleep(active);
-    Send(dlg, WM_COMMAND, IDCANCEL, 0);
+    if (endByClose)
+        Send(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else
+        Send(dlg, WM_COMMAND, IDCANCEL, 0);
     recorded += GetTickCount() - t0;
-    ASSERT_TRUE(live.WaitClosed(dlg));
+    EXPECT_TRUE(live.WaitClosed(dlg));
 
-    ASSERT_TRUE(WaitFor([&] { return ReadClip(clipPath).ok; }, 30000)) << "no readable clip";
+    EXPECT_TRUE(WaitFor([&] { return ReadClip(clipPath).ok; }, 30000)) << "no readable clip";
     const Clip c = ReadClip(clipPath);
+    if (!c.ok) return c;
     printf("%s: %ld frames %ldx%ld at %lu/%lu in %lu ms recorded\n", Narrow(keepAs).c_str(), c.frames, c.width,
            c.height, c.rate, c.scale, recorded);
     EXPECT_EQ(c.handler, mmioFOURCC('W', 'M', 'V', '3'));
@@ -207,6 +215,7 @@ void RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const st
         EXPECT_LE(c.frames, long(recorded / periodMs) + 2);
     }
     KeepClip(clipPath, keepAs, c);
+    return c;
 }
 
 // Width and height of a 24-bit BMP, and its pixel (x, y) from the top.
@@ -262,7 +271,9 @@ TEST(Recording, MarrowinRecordsThroughTheDialogAndTheCaptureSettingsShapeItsStil
     ASSERT_TRUE(live.Start(Settings(L"CamType=0\r\n", L"[Save]\r\nSaveWithTime=1\r\nSaveWithMarker=1\r\n"),
                            L"msgbox IDOK\nsave " + clip + L"\nsave " + half + L"\nsave " + quarter + L"\nsave " +
                                bare + L"\n"));
-    RecordThroughTheDialog(live, 0, 0, clip, L"marrowin.avi");
+    const Clip c = RecordThroughTheDialog(live, kCamMarrowin, 0, clip, L"marrowin.avi");
+    EXPECT_EQ(c.width, 648);
+    EXPECT_EQ(c.height, 486);
 
     // Reduction: index 1 halves, index 2 (offered for the height only)
     // quarters; the switches as set.
@@ -305,7 +316,12 @@ TEST_P(HestralRecording, RecordsThroughTheDialogAtTheRateOfItsWidth) {
     const std::wstring clip = live.folder.Path(L"hestral.avi");
     ASSERT_TRUE(live.Start(Settings(L"CamType=" + std::to_wstring(GetParam().first) + L"\r\n"),
                            L"msgbox IDOK\nsave " + clip + L"\n"));
-    RecordThroughTheDialog(live, GetParam().first, 300, clip, L"hestral-" + std::to_wstring(GetParam().first) + L".avi");
+    // One type ends the clip by the title bar's close instead of End.
+    const Clip c = RecordThroughTheDialog(live, GetParam().first, 300, clip,
+                                          L"hestral-" + std::to_wstring(GetParam().first) + L".avi",
+                                          GetParam().first == kCamHestralT2W);
+    EXPECT_EQ(c.width, 1280);
+    EXPECT_EQ(c.height, 1024);
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
@@ -314,14 +330,28 @@ INSTANTIATE_TEST_SUITE_P(Types, HestralRecording,
                                            std::make_pair(5, L"Vantor-T2W"), std::make_pair(6, L"Vantor-T8M")));
 
 // ---------------------------------------------------------------- DirectShow
-TEST(Recording, DirectShowRecordsThroughTheDialog) {
-    ScopedCameras cameras(L"Camera-R5V");
+// The camera, its model number and the clip's size: a 1600 x 1200 picture
+// is recorded at half its size, smaller ones as they come.
+struct GraphCase { const wchar_t* camera; int subType; long width, height; };
+class GraphRecording : public ::testing::TestWithParam<GraphCase> {};
+
+TEST_P(GraphRecording, RecordsThroughTheDialog) {
+    ScopedCameras cameras(GetParam().camera);
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     LiveRun live;
     const std::wstring clip = live.folder.Path(L"graph.avi");
-    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=2\r\n"), L"msgbox IDOK\nsave " + clip + L"\n"));
-    RecordThroughTheDialog(live, 2, 200, clip, L"graph.avi");
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=" + std::to_wstring(GetParam().subType) + L"\r\n"),
+                           L"msgbox IDOK\nsave " + clip + L"\n"));
+    const Clip c = RecordThroughTheDialog(live, kCamDirectShow, 200, clip,
+                                          L"graph-" + std::to_wstring(GetParam().subType) + L".avi");
+    EXPECT_EQ(c.width, GetParam().width);
+    EXPECT_EQ(c.height, GetParam().height);
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
+
+INSTANTIATE_TEST_SUITE_P(Models, GraphRecording,
+                         ::testing::Values(GraphCase{L"Camera-R5V", 2, 800, 600},
+                                           GraphCase{L"Vantor-Q7L", 0, 1280, 1024},
+                                           GraphCase{L"Camera-J60", 7, 1024, 768}));
 
 }  // namespace
