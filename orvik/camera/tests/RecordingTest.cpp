@@ -19,10 +19,11 @@ namespace {
 
 const std::wstring kBin = ORVIK_BIN_DIR;
 const UINT kVideoWndId = 12312;
+const UINT kMsgHestralLowResolution = 0x480;
 const WPARAM kCmdCapture = 32862, kCmdRecord = 32909, kCmdCaptureSetting = 33829, kCmdRuler = 32869;
 const int kRecPath = 1053, kRecBrowse = 1054, kRecStart = 1094;
 // [Camera] CamType as setting.ini holds it.
-enum { kCamMarrowin = 0, kCamDirectShow = 2, kCamHestralT2W = 5 };
+enum { kCamMarrowin = 0, kCamDirectShow = 2, kCamHestralT6M = 3, kCamHestralT2W = 5, kCamHestralT8M = 6 };
 const int kSingleX = 1060, kSingleY = 1061, kSaveTime = 1073, kSaveMarker = 1074;
 
 std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
@@ -124,14 +125,16 @@ struct LiveRun {
         run.reset(new OrvikRun(folder, script));
         frame = run->WaitMainWindow(60000);
         if (!frame) return false;
-        return WaitFor([&] {
-            for (HWND h : ChildrenWithId(frame, kVideoWndId)) {
-                RECT r;
-                GetWindowRect(h, &r);
-                if (r.right - r.left > 20 || r.bottom - r.top > 20) return true;
-            }
-            return false;
-        }, 60000);
+        return WaitFor([&] { return Video() != nullptr; }, 60000);
+    }
+    // The live preview's video window (not a 20 x 20 placeholder).
+    HWND Video() const {
+        for (HWND h : ChildrenWithId(frame, kVideoWndId)) {
+            RECT r;
+            GetWindowRect(h, &r);
+            if (r.right - r.left > 20 || r.bottom - r.top > 20) return h;
+        }
+        return nullptr;
     }
     bool BoxesContain(const std::wstring& text) const {
         for (const std::wstring& b : run->Boxes())
@@ -150,8 +153,8 @@ struct LiveRun {
 };
 
 // The rate a clip declares: 8 for Marrowin and DirectShow, by the camera's
-// width on the Hestral library.
-DWORD RateFor(int camType, long width) {
+// width on the Hestral library (a width the table lacks keeps the rate before).
+DWORD RateFor(int camType, long width, DWORD previous) {
     if (camType == kCamMarrowin || camType == kCamDirectShow) return 8;
     switch (width) {
     case 1024: return 8;
@@ -161,7 +164,7 @@ DWORD RateFor(int camType, long width) {
     case 2592: return 2;
     case 3488: return 1;
     }
-    return 0;
+    return previous;
 }
 
 // One clip through the Record dialog: Start without a path first (the
@@ -170,7 +173,7 @@ DWORD RateFor(int camType, long width) {
 // bar's close). periodMs is the dialog's grab timer (0: the camera's own
 // frame thread feeds the clip). Returns what AVIFile read.
 Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const std::wstring& clipPath,
-                            const std::wstring& keepAs, bool endByClose = false) {
+                            const std::wstring& keepAs, bool endByClose = false, DWORD previousRate = 0) {
     HWND dlg = live.Open(kCmdRecord, kRecStart);
     EXPECT_NE(dlg, nullptr) << "no Record dialog";
     if (!dlg) return Clip();
@@ -208,7 +211,7 @@ Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const st
            c.height, c.rate, c.scale, recorded);
     EXPECT_EQ(c.handler, mmioFOURCC('W', 'M', 'V', '3'));
     EXPECT_EQ(c.scale, 1ul);
-    EXPECT_EQ(c.rate, RateFor(camType, c.width));
+    EXPECT_EQ(c.rate, RateFor(camType, c.width, previousRate));
     EXPECT_GE(c.frames, 2) << "both recorded stretches give frames";
     // At most one frame per tick of the recorded time: the paused seconds add none.
     if (periodMs) {
@@ -315,13 +318,25 @@ TEST_P(HestralRecording, RecordsThroughTheDialogAtTheRateOfItsWidth) {
     LiveRun live;
     const std::wstring clip = live.folder.Path(L"hestral.avi");
     ASSERT_TRUE(live.Start(Settings(L"CamType=" + std::to_wstring(GetParam().first) + L"\r\n"),
-                           L"msgbox IDOK\nsave " + clip + L"\n"));
+                           L"msgbox IDOK\nsave " + clip + L"\nmsgbox IDOK\nsave " + live.folder.Path(L"low.avi") + L"\n"));
     // One type ends the clip by the title bar's close instead of End.
     const Clip c = RecordThroughTheDialog(live, GetParam().first, 300, clip,
                                           L"hestral-" + std::to_wstring(GetParam().first) + L".avi",
                                           GetParam().first == kCamHestralT2W);
     EXPECT_EQ(c.width, 1280);
     EXPECT_EQ(c.height, 1024);
+
+    // The camera's other resolution (1024 x 768; 640 x 480 on type 6, a width
+    // the table lacks): the next clip takes the rate of its width.
+    if (GetParam().first == kCamHestralT6M || GetParam().first == kCamHestralT8M) {
+        HWND video = live.Video();
+        ASSERT_NE(video, nullptr);
+        Send(video, kMsgHestralLowResolution);
+        const Clip l = RecordThroughTheDialog(live, GetParam().first, 300, live.folder.Path(L"low.avi"),
+                                              L"hestral-" + std::to_wstring(GetParam().first) + L"-low.avi", false,
+                                              c.rate);
+        EXPECT_EQ(l.width, GetParam().first == kCamHestralT8M ? 640 : 1024);
+    }
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
