@@ -26,42 +26,58 @@ const int kRecPath = 1053, kRecBrowse = 1054, kRecStart = 1094;
 enum { kCamMarrowin = 0, kCamDirectShow = 2, kCamHestralT6M = 3, kCamHestralT2W = 5, kCamHestralT8M = 6 };
 const int kSingleX = 1060, kSingleY = 1061, kSaveTime = 1073, kSaveMarker = 1074;
 
-std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"") {
+std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"")
+{
     return L"[Camera]\r\nbTolmira=0\r\n" + camera + L"[Gerneral]\r\nLogoTitle=Orvik Test\r\n" + more;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000)
+{
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
-        if (done()) return true;
+        if (done())
+            return true;
     return done();
 }
 
-struct Found { UINT id; std::vector<HWND> hwnds; };
-BOOL CALLBACK FindById(HWND h, LPARAM lp) {
+struct Found {
+    UINT id;
+    std::vector<HWND> hwnds;
+};
+BOOL CALLBACK FindById(HWND h, LPARAM lp)
+{
     Found* f = reinterpret_cast<Found*>(lp);
-    if ((UINT)GetDlgCtrlID(h) == f->id) f->hwnds.push_back(h);
+    if ((UINT)GetDlgCtrlID(h) == f->id)
+        f->hwnds.push_back(h);
     return TRUE;
 }
-std::vector<HWND> ChildrenWithId(HWND top, UINT id) {
+std::vector<HWND> ChildrenWithId(HWND top, UINT id)
+{
     Found f{id, {}};
     EnumChildWindows(top, FindById, reinterpret_cast<LPARAM>(&f));
     return f.hwnds;
 }
 
 // The process's visible top-level dialog that holds a control of this id.
-HWND DialogWith(DWORD pid, int id) {
+HWND DialogWith(DWORD pid, int id)
+{
     for (HWND h : TopLevelWindows(pid))
-        if (IsWindowVisible(h) && GetDlgItem(h, id)) return h;
+        if (IsWindowVisible(h) && GetDlgItem(h, id))
+            return h;
     return nullptr;
 }
 
-LRESULT Send(HWND h, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+LRESULT Send(HWND h, UINT msg, WPARAM wp = 0, LPARAM lp = 0)
+{
     DWORD_PTR r = 0;
     SendMessageTimeoutW(h, msg, wp, lp, SMTO_NORMAL, 60000, &r);
     return (LRESULT)r;
 }
-void Click(HWND dlg, int id) { Send(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id)); }
-std::wstring TextOf(HWND h) {
+void Click(HWND dlg, int id)
+{
+    Send(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id));
+}
+std::wstring TextOf(HWND h)
+{
     wchar_t t[512] = {};
     Send(h, WM_GETTEXT, 512, (LPARAM)t);
     return t;
@@ -73,7 +89,8 @@ struct Clip {
     long frames = 0, width = 0, height = 0;
     DWORD rate = 0, scale = 0, handler = 0;
 };
-Clip ReadClip(const std::wstring& path) {
+Clip ReadClip(const std::wstring& path)
+{
     Clip c;
     AVIFileInit();
     PAVIFILE file = nullptr;
@@ -101,14 +118,17 @@ Clip ReadClip(const std::wstring& path) {
 }
 
 // The clips the ffmpeg check reads afterwards: "name width height rate frames".
-void KeepClip(const std::wstring& file, const std::wstring& name, const Clip& c) {
+void KeepClip(const std::wstring& file, const std::wstring& name, const Clip& c)
+{
     const char* dir = getenv("RECORD_OUTPUT");
-    if (!dir) return;
+    if (!dir)
+        return;
     const std::wstring out = Widen(dir);
     CreateDirectoryW(out.c_str(), nullptr);
     // Each run of the test lists its own clips.
     static bool cleared = false;
-    if (!cleared) DeleteFileW((out + L"\\clips.txt").c_str());
+    if (!cleared)
+        DeleteFileW((out + L"\\clips.txt").c_str());
     cleared = true;
     CopyFileW(file.c_str(), (out + L"\\" + name).c_str(), FALSE);
     std::ofstream list((out + L"\\clips.txt").c_str(), std::ios::app | std::ios::binary);
@@ -120,42 +140,54 @@ struct LiveRun {
     std::unique_ptr<OrvikRun> run;
     HWND frame = nullptr;
 
-    bool Start(const std::wstring& settings, const std::wstring& script) {
+    bool Start(const std::wstring& settings, const std::wstring& script)
+    {
         folder.WriteSettings(settings);
         run.reset(new OrvikRun(folder, script));
         frame = run->WaitMainWindow(60000);
-        if (!frame) return false;
+        if (!frame)
+            return false;
         return WaitFor([&] { return Video() != nullptr; }, 60000);
     }
     // The live preview's video window (not a 20 x 20 placeholder).
-    HWND Video() const {
+    HWND Video() const
+    {
         for (HWND h : ChildrenWithId(frame, kVideoWndId)) {
             RECT r;
             GetWindowRect(h, &r);
-            if (r.right - r.left > 20 || r.bottom - r.top > 20) return h;
+            if (r.right - r.left > 20 || r.bottom - r.top > 20)
+                return h;
         }
         return nullptr;
     }
-    bool BoxesContain(const std::wstring& text) const {
+    bool BoxesContain(const std::wstring& text) const
+    {
         for (const std::wstring& b : run->Boxes())
-            if (b.find(text) != std::wstring::npos) return true;
+            if (b.find(text) != std::wstring::npos)
+                return true;
         return false;
     }
     // A modal dialog opened by a command: posted, as the click on the menu
     // would leave the frame inside the dialog's loop.
-    HWND Open(WPARAM command, int controlId) {
+    HWND Open(WPARAM command, int controlId)
+    {
         PostMessageW(frame, WM_COMMAND, command, 0);
         HWND dlg = nullptr;
         WaitFor([&] { return (dlg = DialogWith(run->Pid(), controlId)) != nullptr; }, 30000);
         return dlg;
     }
-    bool WaitClosed(HWND dlg) { return WaitFor([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, 60000); }
+    bool WaitClosed(HWND dlg)
+    {
+        return WaitFor([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, 60000);
+    }
 };
 
 // The rate a clip declares: 8 for Marrowin and DirectShow, by the camera's
 // width on the Hestral library (a width the table lacks keeps the rate before).
-DWORD RateFor(int camType, long width, DWORD previous) {
-    if (camType == kCamMarrowin || camType == kCamDirectShow) return 8;
+DWORD RateFor(int camType, long width, DWORD previous)
+{
+    if (camType == kCamMarrowin || camType == kCamDirectShow)
+        return 8;
     switch (width) {
     case 1024: return 8;
     case 1280: return 7;
@@ -172,11 +204,18 @@ DWORD RateFor(int camType, long width, DWORD previous) {
 // a pause longer than the recording, recording again, End (or the title
 // bar's close). periodMs is the dialog's grab timer (0: the camera's own
 // frame thread feeds the clip). Returns what AVIFile read.
+struct RecordWay {
+    bool endByClose = false;
+    bool pause = true;       // or as long recorded without a pause
+    DWORD previousRate = 0;  // the rate of the clip before
+};
 Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const std::wstring& clipPath,
-                            const std::wstring& keepAs, bool endByClose = false, DWORD previousRate = 0) {
+                            const std::wstring& keepAs, RecordWay way = RecordWay())
+{
     HWND dlg = live.Open(kCmdRecord, kRecStart);
     EXPECT_NE(dlg, nullptr) << "no Record dialog";
-    if (!dlg) return Clip();
+    if (!dlg)
+        return Clip();
     const std::wstring idle = TextOf(GetDlgItem(dlg, kRecStart));
     Click(dlg, kRecStart);
     EXPECT_TRUE(WaitFor([&] { return live.BoxesContain(L"Please select path first"); }));
@@ -190,14 +229,17 @@ Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const st
     Click(dlg, kRecStart);
     EXPECT_NE(TextOf(GetDlgItem(dlg, kRecStart)), idle) << "the button does not offer the pause";
     Sleep(active);  // the time being recorded
-    Click(dlg, kRecStart);
-    DWORD recorded = GetTickCount() - t0;
-    EXPECT_EQ(TextOf(GetDlgItem(dlg, kRecStart)), idle) << "the button does not offer the resume";
-    Sleep(paused);
-    t0 = GetTickCount();
-    Click(dlg, kRecStart);
+    DWORD recorded = 0;
+    if (way.pause) {
+        Click(dlg, kRecStart);
+        recorded = GetTickCount() - t0;
+        EXPECT_EQ(TextOf(GetDlgItem(dlg, kRecStart)), idle) << "the button does not offer the resume";
+        Sleep(paused);
+        t0 = GetTickCount();
+        Click(dlg, kRecStart);
+    }
     Sleep(active);
-    if (endByClose)
+    if (way.endByClose)
         Send(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
     else
         Send(dlg, WM_COMMAND, IDCANCEL, 0);
@@ -206,12 +248,13 @@ Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const st
 
     EXPECT_TRUE(WaitFor([&] { return ReadClip(clipPath).ok; }, 30000)) << "no readable clip";
     const Clip c = ReadClip(clipPath);
-    if (!c.ok) return c;
+    if (!c.ok)
+        return c;
     printf("%s: %ld frames %ldx%ld at %lu/%lu in %lu ms recorded\n", Narrow(keepAs).c_str(), c.frames, c.width,
            c.height, c.rate, c.scale, recorded);
     EXPECT_EQ(c.handler, mmioFOURCC('W', 'M', 'V', '3'));
     EXPECT_EQ(c.scale, 1ul);
-    EXPECT_EQ(c.rate, RateFor(camType, c.width, previousRate));
+    EXPECT_EQ(c.rate, RateFor(camType, c.width, way.previousRate));
     EXPECT_GE(c.frames, 2) << "both recorded stretches give frames";
     // At most one frame per tick of the recorded time: the paused seconds add none.
     if (periodMs) {
@@ -222,10 +265,15 @@ Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const st
 }
 
 // Width and height of a 24-bit BMP, and its pixel (x, y) from the top.
-struct Bmp { int w = 0, h = 0; std::vector<BYTE> bytes; };
-bool ReadBmp(const std::wstring& path, Bmp& out) {
+struct Bmp {
+    int w = 0, h = 0;
+    std::vector<BYTE> bytes;
+};
+bool ReadBmp(const std::wstring& path, Bmp& out)
+{
     FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return false;
+    if (!f)
+        return false;
     BITMAPFILEHEADER fh;
     BITMAPINFOHEADER ih;
     bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && fh.bfType == 0x4D42 &&
@@ -241,47 +289,65 @@ bool ReadBmp(const std::wstring& path, Bmp& out) {
     fclose(f);
     return ok;
 }
-bool GreenAt(const Bmp& b, int x, int y) {
+bool GreenAt(const Bmp& b, int x, int y)
+{
     const size_t stride = ((size_t)b.w * 3 + 3) & ~(size_t)3;
     const BYTE* p = &b.bytes[(size_t)(b.h - 1 - y) * stride + (size_t)x * 3];
     return p[1] > 200 && p[2] < 60 && p[0] < 60;
 }
 // Marker-green pixels where the time is burned in (at the top left, in a
 // font of the same size at any reduction).
-int TimeTextPixels(const Bmp& b) {
+int TimeTextPixels(const Bmp& b)
+{
     int n = 0;
     for (int y = 20; y < std::min(62, b.h); ++y)
-        for (int x = 20; x < std::min(400, b.w); ++x) n += GreenAt(b, x, y);
+        for (int x = 20; x < std::min(400, b.w); ++x)
+            n += GreenAt(b, x, y);
     return n;
 }
 // Marker-green pixels down the ruler's middle column.
-int RulerPixels(const Bmp& b) {
+int RulerPixels(const Bmp& b)
+{
     int n = 0;
-    for (int y = 0; y < b.h; y += 7) n += GreenAt(b, b.w / 2, y) || GreenAt(b, b.w / 2 - 1, y);
+    for (int y = 0; y < b.h; y += 7)
+        n += GreenAt(b, b.w / 2, y) || GreenAt(b, b.w / 2 - 1, y);
     return n;
 }
 
 // ---------------------------------------------------------------- Marrowin
 // Also the capture settings: its stills are the ones the reduction reaches.
-TEST(Recording, MarrowinRecordsThroughTheDialogAndTheCaptureSettingsShapeItsStills) {
+TEST(Recording, MarrowinRecordsThroughTheDialogAndTheCaptureSettingsShapeItsStills)
+{
     PellixSim sim;
     ASSERT_TRUE(sim.Open());
     sim.Reset();
     ScopedCameras cameras(L"Camera-S3K");
     LiveRun live;
     const std::wstring clip = live.folder.Path(L"marrowin.avi"), half = live.folder.Path(L"half.bmp"),
-                       quarter = live.folder.Path(L"quarter.bmp"), bare = live.folder.Path(L"bare.bmp");
+                       quarter = live.folder.Path(L"quarter.bmp"), bare = live.folder.Path(L"bare.bmp"),
+                       straightClip = live.folder.Path(L"straight.avi");
     ASSERT_TRUE(live.Start(Settings(L"CamType=0\r\n", L"[Save]\r\nSaveWithTime=1\r\nSaveWithMarker=1\r\n"),
-                           L"msgbox IDOK\nsave " + clip + L"\nsave " + half + L"\nsave " + quarter + L"\nsave " +
-                               bare + L"\n"));
+                           L"msgbox IDOK\nsave " + clip + L"\nmsgbox IDOK\nsave " + straightClip + L"\nsave " + half +
+                               L"\nsave " + quarter + L"\nsave " + bare + L"\n"));
+    // The camera's own thread feeds the clip at the live rate: as long without
+    // a pause gives the measure the paused clip is held to.
     const Clip c = RecordThroughTheDialog(live, kCamMarrowin, 0, clip, L"marrowin.avi");
     EXPECT_EQ(c.width, 648);
     EXPECT_EQ(c.height, 486);
+    const Clip straight =
+        RecordThroughTheDialog(live, kCamMarrowin, 0, straightClip, L"marrowin-straight.avi", RecordWay{false, false});
+    EXPECT_LE(c.frames * 10, straight.frames * 17) << "frames came while paused";
 
     // Reduction: index 1 halves, index 2 (offered for the height only)
     // quarters; the switches as set.
-    struct Case { int x, y; bool time, marker; std::wstring file; int w, h; } cases[] = {
-        {1, 1, true, true, half, 1296, 972}, {0, 2, true, true, quarter, 2592, 486}, {1, 1, false, false, bare, 1296, 972}};
+    struct Case {
+        int x, y;
+        bool time, marker;
+        std::wstring file;
+        int w, h;
+    } cases[] = {{1, 1, true, true, half, 1296, 972},
+                 {0, 2, true, true, quarter, 2592, 486},
+                 {1, 1, false, false, bare, 1296, 972}};
     Send(live.frame, WM_COMMAND, kCmdRuler, 0);
     for (const Case& k : cases) {
         HWND dlg = live.Open(kCmdCaptureSetting, kSingleX);
@@ -312,17 +378,19 @@ struct FreshHestralSettings {
 
 class HestralRecording : public ::testing::TestWithParam<std::pair<int, const wchar_t*>> {};
 
-TEST_P(HestralRecording, RecordsThroughTheDialogAtTheRateOfItsWidth) {
+TEST_P(HestralRecording, RecordsThroughTheDialogAtTheRateOfItsWidth)
+{
     FreshHestralSettings fresh;
     ScopedCameras cameras(GetParam().second);
     LiveRun live;
     const std::wstring clip = live.folder.Path(L"hestral.avi");
-    ASSERT_TRUE(live.Start(Settings(L"CamType=" + std::to_wstring(GetParam().first) + L"\r\n"),
-                           L"msgbox IDOK\nsave " + clip + L"\nmsgbox IDOK\nsave " + live.folder.Path(L"low.avi") + L"\n"));
+    ASSERT_TRUE(
+        live.Start(Settings(L"CamType=" + std::to_wstring(GetParam().first) + L"\r\n"),
+                   L"msgbox IDOK\nsave " + clip + L"\nmsgbox IDOK\nsave " + live.folder.Path(L"low.avi") + L"\n"));
     // One type ends the clip by the title bar's close instead of End.
     const Clip c = RecordThroughTheDialog(live, GetParam().first, 300, clip,
                                           L"hestral-" + std::to_wstring(GetParam().first) + L".avi",
-                                          GetParam().first == kCamHestralT2W);
+                                          RecordWay{GetParam().first == kCamHestralT2W});
     EXPECT_EQ(c.width, 1280);
     EXPECT_EQ(c.height, 1024);
 
@@ -333,8 +401,8 @@ TEST_P(HestralRecording, RecordsThroughTheDialogAtTheRateOfItsWidth) {
         ASSERT_NE(video, nullptr);
         Send(video, kMsgHestralLowResolution);
         const Clip l = RecordThroughTheDialog(live, GetParam().first, 300, live.folder.Path(L"low.avi"),
-                                              L"hestral-" + std::to_wstring(GetParam().first) + L"-low.avi", false,
-                                              c.rate);
+                                              L"hestral-" + std::to_wstring(GetParam().first) + L"-low.avi",
+                                              RecordWay{false, true, c.rate});
         EXPECT_EQ(l.width, GetParam().first == kCamHestralT8M ? 640 : 1024);
     }
     EXPECT_EQ(live.run->Close(60000), 0ul);
@@ -347,10 +415,15 @@ INSTANTIATE_TEST_SUITE_P(Types, HestralRecording,
 // ---------------------------------------------------------------- DirectShow
 // The camera, its model number and the clip's size: a 1600 x 1200 picture
 // is recorded at half its size, smaller ones as they come.
-struct GraphCase { const wchar_t* camera; int subType; long width, height; };
+struct GraphCase {
+    const wchar_t* camera;
+    int subType;
+    long width, height;
+};
 class GraphRecording : public ::testing::TestWithParam<GraphCase> {};
 
-TEST_P(GraphRecording, RecordsThroughTheDialog) {
+TEST_P(GraphRecording, RecordsThroughTheDialog)
+{
     ScopedCameras cameras(GetParam().camera);
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     LiveRun live;
