@@ -548,6 +548,23 @@ TEST(CaptureSeries, ThreeStillsASecondApartAsBmpAndJpeg)
     EXPECT_LT(counters[0], counters[1]);
     EXPECT_LT(counters[1], counters[2]);
     EXPECT_EQ(Narrow(ReadTextFile(shots + L"\\s1.bmp")), "keep");
+
+    // The live preview closed while a series waits for its next still: the
+    // series ends with the message, and no still comes after.
+    Send(GetDlgItem(panel, kCapInterval), WM_SETTEXT, 0, (LPARAM)L"2");
+    Send(GetDlgItem(panel, kCapImages), WM_SETTEXT, 0, (LPARAM)L"50");
+    const size_t boxes = live.run->Boxes().size();
+    const int before = count();
+    Click(panel, kCapStart);
+    ASSERT_TRUE(WaitFor([&] { return count() > before; }, 30000));
+    HWND mdi = FindWindowExW(live.frame, nullptr, L"MDIClient", nullptr);
+    for (HWND c = GetWindow(mdi, GW_CHILD); c; c = GetWindow(mdi, GW_CHILD))
+        Send(c, WM_CLOSE);
+    EXPECT_TRUE(WaitFor([&] { return live.run->Boxes().size() > boxes; }, 30000)) << "no message";
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(panel, kCapStart)) != FALSE; }));
+    const int after = count();
+    EXPECT_LE(after, before + 2);
+    ASSERT_TRUE(live.run->Running());
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
 
