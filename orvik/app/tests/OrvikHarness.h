@@ -60,24 +60,33 @@ struct Shot {
     DWORD At(int x, int y) const { return px[(size_t)y * width + x] & 0xFFFFFF; }
 };
 
+// A w x h rectangle of a device context as 0xRRGGBB pixels, top down.
+inline std::vector<DWORD> GrabPixels(HDC from, int x, int y, int w, int h) {
+    std::vector<DWORD> px;
+    if (w <= 0 || h <= 0) return px;
+    HDC mem = CreateCompatibleDC(from);
+    BITMAPINFO bi = TopDownInfo(w, h);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(from, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, from, x, y, SRCCOPY);
+    GdiFlush();
+    const DWORD* p = static_cast<const DWORD*>(bits);
+    px.assign(p, p + (size_t)w * h);
+    for (DWORD& v : px) v &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    return px;
+}
+
 inline Shot CaptureScreen(const RECT& r) {
     Shot s;
     if (r.right <= r.left || r.bottom <= r.top) return s;
     s.width = r.right - r.left;
     s.height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = TopDownInfo(s.width, s.height);
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, s.width, s.height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD* p = static_cast<const DWORD*>(bits);
-    s.px.assign(p, p + (size_t)s.width * s.height);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
+    s.px = GrabPixels(screen, r.left, r.top, s.width, s.height);
     ReleaseDC(nullptr, screen);
     return s;
 }

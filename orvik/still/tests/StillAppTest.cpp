@@ -116,22 +116,7 @@ Shot Capture(HWND wnd)
     if (s.w <= 0 || s.h <= 0)
         return s;
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = s.w;
-    bi.bmiHeader.biHeight = -s.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, s.w, s.h, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    s.px.assign((DWORD*)bits, (DWORD*)bits + size_t(s.w) * s.h);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
+    s.px = GrabPixels(screen, origin.x, origin.y, s.w, s.h);
     ReleaseDC(nullptr, screen);
     return s;
 }

@@ -193,6 +193,14 @@ public:
     afx_msg LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
 
+    // Set by the document template from the frame's creation until its first
+    // update is done: a close asked meanwhile (a message sent while the view
+    // waits on another thread) is carried out afterwards, not under the
+    // opening's feet.
+    BOOL m_bOpening;
+    BOOL m_bCloseWhenOpen;
+    void EndOpening();
+
     CString m_strTitle;
     HMENU m_hMenuDefault;
     HACCEL m_hAccelTable;

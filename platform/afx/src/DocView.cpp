@@ -518,9 +518,17 @@ END_MESSAGE_MAP()
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
 
 CFrameWnd::CFrameWnd()
-    : m_hMenuDefault(nullptr), m_hAccelTable(nullptr), m_nIDHelp(0), m_bAutoMenuEnable(TRUE), m_nWindow(0),
-      m_pViewActive(nullptr) {}
+    : m_bOpening(FALSE), m_bCloseWhenOpen(FALSE), m_hMenuDefault(nullptr), m_hAccelTable(nullptr), m_nIDHelp(0),
+      m_bAutoMenuEnable(TRUE), m_nWindow(0), m_pViewActive(nullptr) {}
 CFrameWnd::~CFrameWnd() {}
+
+void CFrameWnd::EndOpening() {
+    m_bOpening = FALSE;
+    if (m_bCloseWhenOpen && m_hWnd) {
+        m_bCloseWhenOpen = FALSE;
+        PostMessage(WM_CLOSE);
+    }
+}
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTW& cs) {
     if (!cs.lpszClass)
@@ -635,6 +643,7 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
         if (view) view->OnActivateView(TRUE, view, view);
     }
     OnUpdateFrameTitle(TRUE);
+    EndOpening();
 }
 
 void CFrameWnd::SetActiveView(CView* pNew, BOOL bNotify) {
@@ -744,6 +753,10 @@ LRESULT CFrameWnd::OnIdleUpdateCmdUIMsg(WPARAM, LPARAM) {
 }
 
 void CFrameWnd::OnClose() {
+    if (m_bOpening) {
+        m_bCloseWhenOpen = TRUE;
+        return;
+    }
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd == this) {
         if (!app->SaveAllModified()) return;
@@ -1081,6 +1094,7 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther) {
     CObject* obj = m_pFrameClass->CreateObject();
     CFrameWnd* frame = DYNAMIC_DOWNCAST(CFrameWnd, obj);
     if (!frame) { delete obj; return nullptr; }
+    frame->m_bOpening = TRUE;
     if (!frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &ctx)) return nullptr;
     return frame;
 }

@@ -800,6 +800,51 @@ TEST_F(DocumentTest, ASplitterChildFrameShowsTheDocumentsView) {
     EXPECT_EQ(MdiChildren(), 0);
 }
 
+// A close that reaches a frame while it is still being opened (sent by another
+// program while the view waits on a thread of its own) is carried out once the
+// opening is done, instead of deleting the frame under it.
+enum class CloseFrom { kCreate, kInitialUpdate };
+CloseFrom g_closeFrom = CloseFrom::kCreate;
+
+class CClosingView : public CView {
+    DECLARE_DYNCREATE(CClosingView)
+public:
+    void OnDraw(CDC*) override {}
+    void OnInitialUpdate() override {
+        CView::OnInitialUpdate();
+        if (g_closeFrom == CloseFrom::kInitialUpdate) GetParentFrame()->SendMessage(WM_CLOSE);
+    }
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCT cs) {
+        if (CView::OnCreate(cs) == -1) return -1;
+        if (g_closeFrom == CloseFrom::kCreate) ::SendMessageW(::GetParent(m_hWnd), WM_CLOSE, 0, 0);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(CClosingView, CView)
+BEGIN_MESSAGE_MAP(CClosingView, CView)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+TEST_F(DocumentTest, ACloseAskedWhileTheFrameOpensComesAfterTheOpening) {
+    CMultiDocTemplate closing(IDR_TYPE_A, RUNTIME_CLASS(CSampleDoc), RUNTIME_CLASS(CChildFrame),
+                              RUNTIME_CLASS(CClosingView));
+    for (CloseFrom from : {CloseFrom::kCreate, CloseFrom::kInitialUpdate}) {
+        SCOPED_TRACE(static_cast<int>(from));
+        g_closeFrom = from;
+        CDocument* doc = closing.OpenDocumentFile(nullptr);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(MdiChildren(), 1);
+        POSITION vp = doc->GetFirstViewPosition();
+        ASSERT_NE(vp, nullptr);
+        EXPECT_TRUE(doc->GetNextView(vp)->GetParentFrame()->IsWindowVisible());
+        Pump();
+        EXPECT_EQ(MdiChildren(), 0);
+        EXPECT_EQ(closing.GetFirstDocPosition(), nullptr);
+    }
+}
+
 // ---------------------------------------------------------------- dialogs
 
 class CSettingsDlg : public CDialog {
