@@ -8,6 +8,8 @@
 #include "PellixSim.h"
 #include "UvcCamInstall.h"
 
+#include <CamType.h>
+
 #include <vfw.h>
 
 #include <cstdio>
@@ -22,8 +24,6 @@ const UINT kVideoWndId = 12312;
 const UINT kMsgHestralLowResolution = 0x480;
 const WPARAM kCmdCapture = 32862, kCmdRecord = 32909, kCmdCaptureSetting = 33829, kCmdRuler = 32869;
 const int kRecPath = 1053, kRecBrowse = 1054, kRecStart = 1094;
-// [Camera] CamType as setting.ini holds it.
-enum { kCamMarrowin = 0, kCamDirectShow = 2, kCamHestralT6M = 3, kCamHestralT2W = 5, kCamHestralT8M = 6 };
 const int kSingleX = 1060, kSingleY = 1061, kSaveTime = 1073, kSaveMarker = 1074;
 
 std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"")
