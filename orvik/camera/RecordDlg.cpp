@@ -13,9 +13,9 @@ namespace {
 constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kIdbBrowse = 180;
 
-bool IsPellix() { return g_CamType == 0; }
-bool IsGraph() { return g_CamType == 2; }
-bool IsHestral() { return g_CamType >= 3 && g_CamType <= 6; }
+bool IsPellix() { return g_CamType == kCamMarrowin; }
+bool IsGraph() { return g_CamType == kCamDirectShow; }
+bool IsHestral() { return IsHestralCamType(); }
 
 CString Text(UINT id) {
     CString s;

@@ -33,8 +33,6 @@ CString Decimal(int n) {
     return s;
 }
 
-bool IsUvcSeriesCamera() { return g_CamType == 2 && g_CamSubType >= 5 && g_CamSubType <= 7; }
-
 bool FileExists(const CString& path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
@@ -170,8 +168,8 @@ void CTarnCaptureBox::FillResolutions() {
         combo->ShowWindow(SW_HIDE);
         if (CWnd* label = GetDlgItem(IDC_CAP_RESOLUTION_LABEL)) label->ShowWindow(SW_HIDE);
     };
-    if (g_CamType == 2) {
-        if (IsUvcSeriesCamera()) {
+    if (g_CamType == kCamDirectShow) {
+        if (IsUvcCamera()) {
             const int count = g_CamSubType - 3;  // 5: two sizes, 6: three, 7: four
             for (int i = 0; i < count; ++i) combo->AddString(kUvc[i]);
             combo->SetCurSel(count - 1);
@@ -181,7 +179,7 @@ void CTarnCaptureBox::FillResolutions() {
         } else {
             hide();
         }
-    } else if (g_CamType >= 3 && g_CamType <= 6) {
+    } else if (IsHestralCamType()) {
         int w = 0, h = 0;
         if (g_HestralSdk.CameraGetImageSize) g_HestralSdk.CameraGetImageSize(&w, &h);
         static const struct {
@@ -249,7 +247,7 @@ void CTarnCaptureBox::OnChangeInterval() {
 void CTarnCaptureBox::OnChangeImages() { CheckField(IDC_CAP_IMAGES, 1, kImagesMax, 5, IDS_IMAGES_RANGE, m_nImages); }
 
 void CTarnCaptureBox::OnResolution() {
-    if (g_CamType != 2 || !IsUvcSeriesCamera()) return;
+    if (!IsUvcCamera()) return;
     const int sel = int(SendDlgItemMessage(IDC_CAP_RESOLUTION, CB_GETCURSEL, 0, 0));
     if (sel >= 0 && sel <= g_CamSubType - 4) g_nUvcStillResolution = sel + 2;
 }
@@ -271,7 +269,7 @@ void CTarnCaptureBox::OnBrowse() {
 }
 
 void CTarnCaptureBox::OnStartSeries() {
-    if (IsUvcSeriesCamera()) g_bTimedSeriesRunning = 1;
+    if (IsUvcCamera()) g_bTimedSeriesRunning = 1;
     m_nTaken = 0;
     m_nWaitElapsed = 0;
     Exchange(true);

@@ -416,6 +416,8 @@ CFileDialog::CFileDialog(BOOL bOpen, LPCWSTR defExt, LPCWSTR fileName, DWORD fla
     : CCommonDialog(parent), m_ofn(), m_bOpenFileDialog(bOpen), m_strFilter(filter), m_strDefExt(defExt) {
     m_szFileName[0] = 0;
     m_szFileTitle[0] = 0;
+    // The dialog adds the dot itself: ".avi" would give "video..avi".
+    if (!m_strDefExt.IsEmpty() && m_strDefExt[0] == L'.') m_strDefExt = m_strDefExt.Mid(1);
     if (fileName) lstrcpynW(m_szFileName, fileName, sizeof m_szFileName / sizeof m_szFileName[0]);
     // "a|b|c|d||" becomes the NUL-separated list the API takes.
     m_strFilter.Replace(L'|', L'\0');

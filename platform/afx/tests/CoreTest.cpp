@@ -538,6 +538,10 @@ TEST_F(ScriptTest, FileFolderColourAndPrintDialogsTakeScriptedAnswers) {
     EXPECT_EQ(W(save.GetFileExt()), L"bmp");
     EXPECT_EQ(W(save.GetFileTitle()), L"a");
     EXPECT_EQ(save.m_ofn.nFilterIndex, 2u);
+    // The system dialog adds the dot to the default extension itself.
+    CFileDialog dotted(FALSE, L".avi", L"video");
+    EXPECT_STREQ(dotted.m_ofn.lpstrDefExt, L"avi");
+    EXPECT_STREQ(save.m_ofn.lpstrDefExt, L"jpg");
 
     CFileDialog open(TRUE);
     EXPECT_EQ(open.DoModal(), IDCANCEL);
