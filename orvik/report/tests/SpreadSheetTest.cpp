@@ -293,8 +293,10 @@ TEST_F(SpreadSheetTest, FailedWriteKeepsTheOldFile) {
 }
 
 TEST_F(SpreadSheetTest, WorkbookWithoutDriverFailsCleanly) {
-    // This prefix lists no Excel driver; an empty driver name would make the
+    // This prefix lists no Excel driver (not even the workbook tests' one,
+    // should a crashed run have left it); an empty driver name would make the
     // driver manager abort the process, so no connection is tried.
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\ODBC\\ODBCINST.INI\\ODBC Drivers", L"" XLSODBC_NAME);
     CSpreadSheet sheet(Path(L"book;1.xls"), L"Sheet1", true);
     EXPECT_STREQ(L"No Excel ODBC driver is installed\n", sheet.GetLastError());
     CStringArray a;
