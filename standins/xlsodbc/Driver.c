@@ -923,12 +923,23 @@ EXPORT SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE h, SQLSMALLI
     if (state)
         for (int i = 0; i < 6; ++i) state[i] = (SQLWCHAR)(unsigned char)hd->diag.state[i];
     if (native) *native = 0;
-    /* The message is ASCII or UTF-8: the latter goes across byte by byte
-     * only as far as it is ASCII. */
-    int n = (int)strlen(hd->diag.text);
+    /* The message is kept in UTF-8 (names in it may be any letters). */
+    uint16_t w[512];
+    int n = 0;
+    for (const unsigned char *c = (const unsigned char *)hd->diag.text; *c && n < 511; ++n) {
+        uint32_t u = *c++;
+        int more = u >= 0xF0 ? 3 : u >= 0xE0 ? 2 : u >= 0xC0 ? 1 : 0;
+        if (more) u &= 0x3F >> more;
+        for (; more && (*c & 0xC0) == 0x80; --more) u = u << 6 | (*c++ & 0x3F);
+        if (u >= 0x10000 && n < 510) {
+            w[n++] = (uint16_t)(0xD800 + ((u - 0x10000) >> 10));
+            u = 0xDC00 + ((u - 0x10000) & 0x3FF);
+        }
+        w[n] = (uint16_t)u;
+    }
     if (text && max > 0) {
         int k = n < max - 1 ? n : max - 1;
-        for (int i = 0; i < k; ++i) text[i] = (SQLWCHAR)(unsigned char)hd->diag.text[i];
+        memcpy(text, w, (size_t)k * 2);
         text[k] = 0;
     }
     if (len) *len = (SQLSMALLINT)n;
