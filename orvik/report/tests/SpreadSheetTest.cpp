@@ -293,8 +293,10 @@ TEST_F(SpreadSheetTest, FailedWriteKeepsTheOldFile) {
 }
 
 TEST_F(SpreadSheetTest, WorkbookWithoutDriverFailsCleanly) {
-    // This prefix lists no Excel driver; an empty driver name would make the
+    // This prefix lists no Excel driver (not even the workbook tests' one,
+    // should a crashed run have left it); an empty driver name would make the
     // driver manager abort the process, so no connection is tried.
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\ODBC\\ODBCINST.INI\\ODBC Drivers", L"" XLSODBC_NAME);
     CSpreadSheet sheet(Path(L"book;1.xls"), L"Sheet1", true);
     EXPECT_STREQ(L"No Excel ODBC driver is installed\n", sheet.GetLastError());
     CStringArray a;
@@ -337,4 +339,133 @@ TEST(Database, FailuresThrowWithTheDriverManagersText) {
     CRecordset rs(&db);
     EXPECT_TRUE(throws([&] { rs.Open(CRecordset::forwardOnly, L"SELECT * FROM [x]", CRecordset::readOnly); }));
     EXPECT_TRUE(rs.IsEOF());
+}
+
+namespace {
+
+// The workbook driver, listed in the prefix only while a workbook test runs.
+class DriverListed {
+public:
+    DriverListed() {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
+        const wchar_t data[] = L"Installed";
+        RegSetValueExW(key_, L"" XLSODBC_NAME, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data);
+    }
+    ~DriverListed() {
+        RegDeleteValueW(key_, L"" XLSODBC_NAME);
+        RegCloseKey(key_);
+    }
+
+private:
+    static constexpr LPCWSTR kKey = L"Software\\ODBC\\ODBCINST.INI\\ODBC Drivers";
+    HKEY key_ = nullptr;
+};
+
+// The folder the independent reader checks afterwards, as a Windows path.
+CString OutputFolder() {
+    const char* unix = getenv("XLS_OUTPUT");
+    if (!unix) return CString();
+    CString path = L"Z:";
+    for (const char* c = unix; *c; ++c) path += static_cast<wchar_t>(*c == '/' ? '\\' : *c);
+    CreateDirectoryW(path, nullptr);
+    return path + L"\\";
+}
+
+std::vector<Values> Table(CSpreadSheet& sheet) {
+    std::vector<Values> rows;
+    for (long r = 1; r <= sheet.GetTotalRows(); ++r) rows.push_back(Row(sheet, r));
+    return rows;
+}
+
+} // namespace
+
+// Through ODBC into a workbook whose path holds ';', read back by the writer
+// here and by xlrd afterwards (check-workbook.py).
+TEST_F(SpreadSheetTest, WorkbookThroughOdbc) {
+    DriverListed listed;
+    const CString folder = OutputFolder();
+    ASSERT_FALSE(folder.IsEmpty()) << "XLS_OUTPUT is not set";
+    const CString path = folder + L"names;1.xls";
+    DeleteFileW(path);
+    const std::vector<Values> want = {
+        {L"Name", L"City", L"Note"},
+        {L"O'Brien", L"Cork, IE", L"5' 11\""},
+        {L"Zoë Łukasz", L"", L"a,;.?b"},
+        {L"[x]", L"]]", L""},
+    };
+    {
+        CSpreadSheet sheet(path, L"Names", true);
+        sheet.BeginTransaction();
+        CStringArray a;
+        for (const Values& row : want) {
+            a.RemoveAll();
+            for (const std::wstring& v : row) a.Add(v.c_str());
+            ASSERT_TRUE(sheet.AddRow(a)) << sheet.GetLastError();
+        }
+        ASSERT_TRUE(sheet.Commit()) << sheet.GetLastError();
+    }
+    {
+        CSpreadSheet sheet(path, L"Names", false);
+        EXPECT_EQ(3, sheet.GetTotalColumns());
+        EXPECT_EQ(want, Table(sheet));
+        // A replaced row goes out as one UPDATE.
+        CStringArray a;
+        Set(a, {L"O'Brien", L"Dublin", L"it's"});
+        ASSERT_TRUE(sheet.AddRow(a, 2, true)) << sheet.GetLastError();
+    }
+    std::vector<Values> now = want;
+    now[1] = {L"O'Brien", L"Dublin", L"it's"};
+    {
+        // With the backup on, the table as read is kept in its own sheet.
+        CSpreadSheet sheet(path, L"Names", true);
+        EXPECT_EQ(now, Table(sheet));
+        CSpreadSheet backup(path, L"CSpreadSheetBackup", false);
+        EXPECT_EQ(now, Table(backup));
+        CSpreadSheet staging(path, L"CSpreadSheetCommit", false);
+        EXPECT_EQ(0, staging.GetTotalRows());
+
+        // A value the driver refuses fails the commit and loses no row.
+        sheet.BeginTransaction();
+        CStringArray a;
+        Set(a, {L"long", L"", L""});
+        a.SetAt(2, CString(L'x', 40000));
+        ASSERT_TRUE(sheet.AddRow(a));
+        EXPECT_FALSE(sheet.Commit());
+        EXPECT_FALSE(sheet.GetLastError().IsEmpty());
+    }
+    CSpreadSheet again(path, L"Names", false);
+    EXPECT_EQ(now, Table(again));
+    CSpreadSheet staging(path, L"CSpreadSheetCommit", false);
+    EXPECT_EQ(0, staging.GetTotalRows());
+}
+
+// A commit drops the sheet and writes it again as the table: what the sheet
+// held outside the table (here a column and a row the table no longer has)
+// is gone.
+TEST_F(SpreadSheetTest, WorkbookCommitDropsCellsOutsideTheTable) {
+    DriverListed listed;
+    const CString path = Path(L"notes.xls");
+    try {
+        CDatabase db;
+        db.OpenEx(L"DRIVER={" XLSODBC_NAME L"};CREATE_DB=\"" + path + L"\";DBQ=" + path, CDatabase::noOdbcDialog);
+        db.ExecuteSQL(L"CREATE TABLE [S] ([K] char(255), [V] char(255))");
+        db.ExecuteSQL(L"INSERT INTO [S] ([K], [V]) VALUES ('1', 'one')");
+        db.ExecuteSQL(L"INSERT INTO [S] ([K]) VALUES ('2')");
+        db.Close();
+    } catch (CDBException* e) {
+        ADD_FAILURE() << std::wstring(e->m_strError);
+        e->Delete();
+        return;
+    }
+    CSpreadSheet sheet(path, L"S", false);
+    EXPECT_EQ((std::vector<Values>{{L"K", L"V"}, {L"1", L"one"}, {L"2", L""}}), Table(sheet));
+    CStringArray a;
+    Set(a, {L"K"});
+    CSpreadSheet narrow(path, L"S", false);
+    EXPECT_TRUE(narrow.DeleteSheet()) << narrow.GetLastError();
+    ASSERT_TRUE(narrow.AddHeaders(a)) << narrow.GetLastError();
+    Set(a, {L"3"});
+    ASSERT_TRUE(narrow.AddRow(a)) << narrow.GetLastError();
+    CSpreadSheet back(path, L"S", false);
+    EXPECT_EQ((std::vector<Values>{{L"K"}, {L"3"}}), Table(back));
 }
