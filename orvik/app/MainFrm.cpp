@@ -34,7 +34,6 @@ CString Text(UINT id) {
     return s;
 }
 
-BOOL IsHestralType() { return g_CamType >= 3 && g_CamType <= 6; }
 
 void SetToolTipParams() {
     if (CBCGPTooltipManager* tips = theApp.GetTooltipManager()) {
@@ -124,7 +123,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     m_wndToolBar.LoadBitmap(IDB_TOOLBAR_EXTRA1);
     if (!CreateToolBar(m_wndProcessingBar, ID_BAR_PROCESSING, IDR_TOOLBAR_PROCESSING)) return -1;
     if (!CreateToolBar(m_wndMeasurementBar, ID_BAR_MEASUREMENT, IDR_TOOLBAR_MEASUREMENT)) return -1;
-    if (g_CamType == 0) {
+    if (g_CamType == kCamMarrowin) {
         if (!CreateToolBar(m_wndLogicBar, ID_BAR_LOGIC, IDR_TOOLBAR_LOGIC)) return -1;
         if (!CreateToolBar(m_wndRealtimeBar, ID_BAR_REALTIME, IDR_TOOLBAR_REALTIME)) return -1;
         m_wndLogicBar.LoadBitmap(IDB_TOOLBAR_EXTRA2);
@@ -154,7 +153,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     EnableAutoHideBars(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndMenuBar);
     DockControlBar(&m_wndToolBar);
-    if (g_CamType == 0) {
+    if (g_CamType == kCamMarrowin) {
         m_wndLogicBar.EnableDocking(CBRS_ALIGN_ANY);
         m_wndRealtimeBar.EnableDocking(CBRS_ALIGN_ANY);
         DockControlBar(&m_wndLogicBar);
@@ -168,7 +167,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 
     const CString customize = Text(IDS_TOOLBAR_CUSTOMIZE);
     m_wndToolBar.EnableCustomizeButton(TRUE, ID_VIEW_CUSTOMIZE, customize);
-    if (g_CamType == 0) {
+    if (g_CamType == kCamMarrowin) {
         m_wndLogicBar.EnableCustomizeButton(TRUE, ID_VIEW_CUSTOMIZE, customize);
         m_wndRealtimeBar.EnableCustomizeButton(TRUE, ID_VIEW_CUSTOMIZE, customize);
     }
@@ -185,7 +184,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 // The resolution combo box of the J-series cameras, prepared with its sizes;
 // no toolbar places it yet.
 void CMainFrame::PrepareResolutionCombo() {
-    if (g_CamType != 2 || g_CamSubType < 5 || g_CamSubType > 7) return;
+    if (!IsUvcCamera()) return;
     CBCGPToolbarComboBoxButton combo(ID_RESOLUTION_COMBO, CImageHash::GetImageOfCommand(ID_RESOLUTION_COMBO),
                                      CBS_DROPDOWNLIST);
     combo.AddItem(L"1280 X 1024");
@@ -207,7 +206,7 @@ LRESULT CMainFrame::OnToolbarReset(WPARAM wParam, LPARAM) {
     };
     for (const DropDown& d : drops) {
         if (d.toolbar != (UINT)wParam) continue;
-        if (d.toolbar == IDR_TOOLBAR_LOGIC && g_CamType != 0) break;
+        if (d.toolbar == IDR_TOOLBAR_LOGIC && g_CamType != kCamMarrowin) break;
         CMenu menu;
         if (!menu.LoadMenu(d.menu)) break;
         if (CMenu* sub = menu.GetSubMenu(0))
@@ -232,7 +231,7 @@ void CMainFrame::OnPreviewCamera() {
         theApp.OnFileNew();
         return;
     }
-    if (g_CamType == 2) {
+    if (g_CamType == kCamDirectShow) {
         g_bPreviewRunning = 1;
         g_bPreviewOpen = 1;
         m_wndCamPane.LockVideo(FALSE);
@@ -241,7 +240,7 @@ void CMainFrame::OnPreviewCamera() {
         doc->m_bRealtimeEnable = true;
         doc->m_bMaskEnable = true;
         if (CXGraphDll* graph = doc->GetCaptureGraph()) graph->Run();
-    } else if (IsHestralType() && g_bPreviewStopped) {
+    } else if (IsHestralCamType() && g_bPreviewStopped) {
         g_bPreviewRunning = 1;
         g_bPreviewOpen = 1;
         g_bPreviewStopped = 0;
@@ -254,7 +253,7 @@ void CMainFrame::OnPreviewCamera() {
 
 void CMainFrame::OnUpdatePreviewCamera(CCmdUI* pCmdUI) {
     BOOL enable = !g_bPreviewRunning && !g_bPreviewOpen;
-    if (IsHestralType() && g_bPreviewStopped) enable = TRUE;
+    if (IsHestralCamType() && g_bPreviewStopped) enable = TRUE;
     pCmdUI->Enable(enable);
 }
 
@@ -373,8 +372,8 @@ LRESULT CMainFrame::OnChangeActiveTab(WPARAM, LPARAM) {
         BOOL lock = !g_bPreviewRunning;
         m_wndCamPane.LockVideo(lock);
         m_wndCamPane.LockCapture(lock);
-        if (g_CamType == 2) m_wndCamPane.LockUvcPanel(lock);
-        else if (IsHestralType()) m_wndCamPane.LockHestralAdjust(lock);
+        if (g_CamType == kCamDirectShow) m_wndCamPane.LockUvcPanel(lock);
+        else if (IsHestralCamType()) m_wndCamPane.LockHestralAdjust(lock);
     } else {
         m_wndCamPane.LockVideo(TRUE);
         m_wndCamPane.LockCapture(TRUE);

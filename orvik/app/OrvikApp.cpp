@@ -155,7 +155,7 @@ BOOL COrvikApp::InitInstance() {
     g_strAppFolder = CString(drive) + dir;
     g_strSettingsPath = g_strAppFolder + L"setting.ini";
 
-    g_CamType = ReadIniInt(ini::kCamera, L"CamType", 2);
+    g_CamType = CamTypeFromSetting(ReadIniInt(ini::kCamera, L"CamType", 2));
     g_bTolmira = ReadIniInt(ini::kCamera, L"bTolmira", 2);
     g_HorizontalFlip = ReadIniInt(ini::kCamera, L"bHorizontal", 0) ? 1 : 0;
     g_VerticalFlip = ReadIniInt(ini::kCamera, L"bVertical", 0) ? 1 : 0;
@@ -204,7 +204,7 @@ BOOL COrvikApp::InitInstance() {
     m_pStillTemplate = new CMultiDocTemplate(IDR_STILLTYPE, RUNTIME_CLASS(COzuFreeDoc), RUNTIME_CLASS(CChildFrame),
                                              RUNTIME_CLASS(COzuFreeView));
     AddDocTemplate(m_pStillTemplate);
-    UINT previewId = g_CamType == 0 ? IDR_PELLIXTYPE : (g_CamType >= 2 && g_CamType <= 6) ? IDR_PREVIEWTYPE : 0;
+    UINT previewId = g_CamType == kCamMarrowin ? IDR_PELLIXTYPE : (g_CamType == kCamDirectShow || IsHestralCamType()) ? IDR_PREVIEWTYPE : 0;
     if (previewId) {
         m_pPreviewTemplate = new CMultiDocTemplate(previewId, RUNTIME_CLASS(COrvikDoc), RUNTIME_CLASS(CChildFrame),
                                                    RUNTIME_CLASS(COrvikView));
@@ -237,7 +237,7 @@ BOOL COrvikApp::InitInstance() {
 
 // The probe and binding of the configured camera type; FALSE ends start-up.
 BOOL COrvikApp::ProbeCamera() {
-    if (g_CamType == 0) {
+    if (g_CamType == kCamMarrowin) {
         CDeviceProbe probe(OrvikProbeName(0, 0));
         HRESULT hr = probe.CreateProbeGraph();
         probe.Release();
@@ -248,7 +248,7 @@ BOOL COrvikApp::ProbeCamera() {
             return FALSE;
         }
         g_PellixSdk.Pellix_Initialize();
-    } else if (g_CamType == 2) {
+    } else if (g_CamType == kCamDirectShow) {
         g_CamSubType = ReadIniInt(ini::kCamera, L"CamSubType", 2);
         LPCWSTR name = OrvikProbeName(2, g_CamSubType);
         if (!name) return TRUE;   // an unknown model probes nothing
@@ -257,7 +257,7 @@ BOOL COrvikApp::ProbeCamera() {
         probe.Release();
         if (hr == E_FAIL) return FALSE;
         if (IsUvcSubType(g_CamSubType)) AttachUvcDevice(name);
-    } else if (g_CamType >= 3 && g_CamType <= 6) {
+    } else if (IsHestralCamType()) {
         g_HestralFrameWidth = OrvikHestralFrameWidth(g_CamType, ReadIniLong(ini::kNodrel, L"Resolution", L"11"));
         g_HestralMode = 1;
         CDeviceProbe probe(OrvikProbeName(g_CamType, 0));
@@ -313,15 +313,15 @@ void COrvikApp::StartTolmira() {
 }
 
 int COrvikApp::ExitInstance() {
-    if (g_CamType == 2 && IsUvcSubType(g_CamSubType)) DetachUVCDeviceALL();
+    if (IsUvcCamera()) DetachUVCDeviceALL();
 
     if (m_bCameraReady) {
         try {
             if (m_pConnection && m_pConnection->GetState() == adStateOpen) m_pConnection->Close();
         } catch (_com_error&) {
         }
-        if (g_CamType == 0) g_PellixSdk.Pellix_Uninitialize();
-        else if (g_CamType >= 3 && g_CamType <= 6) g_HestralSdk.Unbind();
+        if (g_CamType == kCamMarrowin) g_PellixSdk.Pellix_Uninitialize();
+        else if (IsHestralCamType()) g_HestralSdk.Unbind();
     }
     // Released before COM goes away, not when the application object is destroyed.
     g_pPresetDb = nullptr;

@@ -15,7 +15,6 @@ constexpr UINT kIdbBrowse = 180;
 
 bool IsPellix() { return g_CamType == kCamMarrowin; }
 bool IsGraph() { return g_CamType == kCamDirectShow; }
-bool IsHestral() { return IsHestralCamType(); }
 
 CString Text(UINT id) {
     CString s;
@@ -103,7 +102,7 @@ void CRecordDlg::OnStartPause() {
     case kNotStarted:
         if (IsPellix()) {
             if (!m_pDoc->m_bRecording) m_pDoc->StartRecording(path);
-        } else if (IsHestral()) {
+        } else if (IsHestralCamType()) {
             if (!m_pDoc->m_bRecording) {
                 m_pDoc->StartRecording(path);  // chooses the rate by the camera's width
                 SetTimer(kFrameTimer, 300, nullptr);
@@ -154,7 +153,7 @@ bool CRecordDlg::GrabFrame(RecordFrame& frame) {
         if (FAILED(graph->CaptureToBuf(&got, buf.data())) || got < (long long)stride * h) return false;
         return MakeRecordFrame(true, int(w), int(h), stride, buf.data(), frame);
     }
-    if (IsHestral()) {
+    if (IsHestralCamType()) {
         int w = 0, h = 0;
         if (!g_HestralSdk.CameraGetImageSize || !g_HestralSdk.CameraCaptureToBuf ||
             g_HestralSdk.CameraGetImageSize(&w, &h) != CAMERA_OK || w <= 0 || h <= 0)

@@ -1,5 +1,7 @@
 #include "RecordRate.h"
 
+#include <CamType.h>
+
 int HestralRecordRate(int width) {
     static const struct {
         int width, rate;
@@ -10,8 +12,8 @@ int HestralRecordRate(int width) {
 }
 
 int ChooseRecordRate(int camType, int hestralWidth, int previous) {
-    if (camType == 0 || camType == 2) return 8;
-    if (camType >= 3 && camType <= 6)
+    if (camType == kCamMarrowin || camType == kCamDirectShow) return 8;
+    if (camType >= kCamHestralT6M && camType <= kCamHestralT8M)
         if (int rate = HestralRecordRate(hestralWidth)) return rate;
     return previous;
 }

@@ -1,6 +1,6 @@
 #include "Globals.h"
 
-int g_CamType = 0;
+CamType g_CamType = kCamMarrowin;
 int g_CamSubType = 0;
 
 CString g_strAppFolder;

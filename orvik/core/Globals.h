@@ -7,7 +7,12 @@
 #include "CamType.h"
 
 // [Camera] CamType, and for type 2 the DirectShow model CamSubType 0..7.
-extern int g_CamType;
+extern CamType g_CamType;
+
+// A setting outside the known roads behaves as kCamNone.
+inline CamType CamTypeFromSetting(int value) {
+    return value >= kCamMarrowin && value <= kCamHestralT8M ? static_cast<CamType>(value) : kCamNone;
+}
 extern int g_CamSubType;
 
 inline bool IsHestralCamType() { return g_CamType >= kCamHestralT6M && g_CamType <= kCamHestralT8M; }

@@ -117,12 +117,12 @@ void CHestralVideoWnd::Restart(int resolution, int choice) {
 }
 
 LRESULT CHestralVideoWnd::OnHighResolution(WPARAM, LPARAM) {
-    Restart(g_CamType == 6 ? 1 : 0, 0);
+    Restart(g_CamType == kCamHestralT8M ? 1 : 0, 0);
     return 0;
 }
 
 LRESULT CHestralVideoWnd::OnLowResolution(WPARAM, LPARAM) {
-    Restart(g_CamType == 6 ? 2 : 1, 1);
+    Restart(g_CamType == kCamHestralT8M ? 2 : 1, 1);
     return 0;
 }
 

@@ -8,18 +8,18 @@
 
 namespace {
 bool Apply(LiveFlipAxis axis, int on) {
-    if (g_CamType == 0)
+    if (g_CamType == kCamMarrowin)
         return g_PellixSdk.Pellix_SetImageFlip &&
                g_PellixSdk.Pellix_SetImageFlip(&g_HorizontalFlip, &g_VerticalFlip) == 0;
-    if (g_CamType == 2 && g_CamSubType >= 5 && g_CamSubType <= 7)
+    if (IsUvcCamera())
         return (axis == kFlipHorizontal ? SetImageMirrorStatus(on) : SetImageVerticalStatus(on)) != 0;
-    if (g_CamType == 2) {
+    if (g_CamType == kCamDirectShow) {
         COrvikDoc* doc = COrvikDoc::FindLiveDoc();
         CXGraphDll* graph = doc ? doc->GetCaptureGraph() : nullptr;
         if (!graph) return false;
         return SUCCEEDED(axis == kFlipHorizontal ? graph->put_Mirror(on) : graph->put_Flip(on));
     }
-    if (g_CamType >= 3 && g_CamType <= 6)
+    if (IsHestralCamType())
         return g_HestralSdk.CameraSetMirror && g_HestralSdk.CameraSetMirror(axis == kFlipHorizontal ? 0 : 1, on) == CAMERA_OK;
     return false;
 }

@@ -13,7 +13,7 @@ namespace {
 
 int RecordRate(int previous) {
     int width = 0, height = 0;
-    if (g_CamType >= 3 && g_CamType <= 6 && g_HestralSdk.CameraGetImageSize)
+    if (IsHestralCamType() && g_HestralSdk.CameraGetImageSize)
         g_HestralSdk.CameraGetImageSize(&width, &height);
     return ChooseRecordRate(g_CamType, width, previous);
 }

@@ -44,7 +44,7 @@ const wchar_t kAnsiPath[] =
 
 void Report(LPCWSTR text) { AfxMessageBox(text, MB_OK | MB_ICONSTOP | OrvikRtlFlag()); }
 
-bool IsUvcSubType() { return g_CamType == 2 && g_CamSubType >= 5 && g_CamSubType <= 7; }
+bool IsUvcSubType() { return IsUvcCamera(); }
 
 // "bmp" or "jpg", with or without the dot, in any case; 0 for neither.
 }  // namespace
@@ -312,14 +312,14 @@ bool COrvikDoc::SaveStill(LPCWSTR path, LPCWSTR ext) {
         Report(kBadType);
         return false;
     }
-    if (g_CamType == 6) return SaveHestralFile(path, ext);
+    if (g_CamType == kCamHestralT8M) return SaveHestralFile(path, ext);
     CStillFrame still;
     bool grabbed = false;
-    if (g_CamType == 0)
+    if (g_CamType == kCamMarrowin)
         grabbed = GrabPellixStill(still);
-    else if (g_CamType == 2)
+    else if (g_CamType == kCamDirectShow)
         grabbed = GrabGraphStill(still);
-    else if (g_CamType >= 3 && g_CamType <= 5)
+    else if (g_CamType >= kCamHestralT6M && g_CamType <= kCamHestralT2W)
         grabbed = GrabHestralStill(still);
     if (!grabbed) return false;
     if (!WriteStillFrame(still, path, format)) {
@@ -330,7 +330,7 @@ bool COrvikDoc::SaveStill(LPCWSTR path, LPCWSTR ext) {
 }
 
 void COrvikDoc::OnSaveStill() {
-    if (g_CamType == 2) {
+    if (g_CamType == kCamDirectShow) {
         CXGraphDll* graph = GetCaptureGraph();
         long size = 0;
         if (!graph || FAILED(graph->CaptureToBuf(&size, nullptr)) || size <= 0) return;

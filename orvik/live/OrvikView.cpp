@@ -29,7 +29,6 @@ constexpr int kScaleBarShape = 9;
 constexpr UINT_PTR kPellixTimer = 1;
 constexpr UINT kPellixTimerMs = 150;
 
-bool IsHestralType() { return g_CamType >= 3 && g_CamType <= 6; }
 
 void LockDialog(LiveDialog dialog, BOOL lock) {
     if (ILiveFrame* frame = GetLiveFrame()) frame->LockCameraDialog(dialog, lock);
@@ -83,7 +82,7 @@ int COrvikView::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     }
 
     ILiveFrame* frame = GetLiveFrame();
-    if (g_CamType == 0) {
+    if (g_CamType == kCamMarrowin) {
         m_pVideoWnd->SetTimer(kPellixTimer, kPellixTimerMs, nullptr);
         m_pVideoWnd->Start();
         g_bPreviewRunning = 1;
@@ -91,7 +90,7 @@ int COrvikView::OnCreate(LPCREATESTRUCT lpCreateStruct) {
         LockDialog(kLiveCaptureBox, FALSE);
         LockDialog(kLiveVideoBox, FALSE);
         if (frame) frame->RunPellixAutoExposure();
-    } else if (g_CamType == 2) {
+    } else if (g_CamType == kCamDirectShow) {
         m_pVideoWnd->Start();
         g_bPreviewRunning = 1;
         LockDialog(kLiveUvcPanel, FALSE);
@@ -99,7 +98,7 @@ int COrvikView::OnCreate(LPCREATESTRUCT lpCreateStruct) {
         LockDialog(kLiveCaptureBox, FALSE);
         if (frame && g_CamSubType >= 0 && g_CamSubType <= 4) frame->UpdateFlipChecks();
         LockDialog(kLiveVideoBox, FALSE);
-    } else if (IsHestralType()) {
+    } else if (IsHestralCamType()) {
         m_pVideoWnd->Start();
         CHestralVideoWnd* hestral = dynamic_cast<CHestralVideoWnd*>(m_pVideoWnd);
         if (hestral && hestral->m_bInitFailed) return -1;
@@ -144,12 +143,12 @@ void COrvikView::OnSize(UINT nType, int cx, int cy) {
     if (doc->m_pMeasureLayer) doc->m_pMeasureLayer->SetZoom(layout.zoom);
     m_pVideoWnd->SetWindowPos(nullptr, layout.rect.left, layout.rect.top, layout.rect.Width(), layout.rect.Height(),
                               SWP_NOZORDER | SWP_NOACTIVATE | (layout.setScroll ? 0 : SWP_SHOWWINDOW));
-    if (g_CamType == 2 && m_pVideoWnd->m_pGraph)
+    if (g_CamType == kCamDirectShow && m_pVideoWnd->m_pGraph)
         m_pVideoWnd->m_pGraph->SetParentWnd(m_pVideoWnd->GetSafeHwnd(), 0, 0, layout.rect.Width(), layout.rect.Height());
 }
 
 LRESULT COrvikView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY && g_CamType == 2 && m_pVideoWnd && GetLiveFrame()) {
+    if (message == WM_DESTROY && g_CamType == kCamDirectShow && m_pVideoWnd && GetLiveFrame()) {
         LockDialog(kLiveVideoBox, TRUE);
         LockDialog(kLiveCaptureBox, TRUE);
         LockDialog(kLiveUvcPanel, TRUE);
@@ -159,7 +158,7 @@ LRESULT COrvikView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void COrvikView::OnDestroy() {
     // Only the live view runs the camera; a placeholder's end leaves it alone.
-    if (IsHestralType() && m_pVideoWnd) {
+    if (IsHestralCamType() && m_pVideoWnd) {
         if (!g_bPreviewStopped) {
             g_bPreviewOpen = 0;
             CameraStop();

@@ -1,4 +1,5 @@
 #include "VideoWnd.h"
+#include <Globals.h>
 
 #include "LiveFrame.h"
 #include "MeasureLayer.h"
@@ -115,13 +116,13 @@ void CVideoWnd::OnPaint() { CPaintDC dc(this); }
 
 CVideoWnd* CreateVideoWnd(int camType) {
     switch (camType) {
-    case 0: return new CPellixVideoWnd;
-    case 1: return new CPlainVideoWnd;
-    case 2: return new CGraphVideoWnd;
-    case 3:
-    case 4:
-    case 5:
-    case 6: return new CHestralVideoWnd;
+    case kCamMarrowin: return new CPellixVideoWnd;
+    case kCamNone: return new CPlainVideoWnd;
+    case kCamDirectShow: return new CGraphVideoWnd;
+    case kCamHestralT6M:
+    case kCamHestralT4M:
+    case kCamHestralT2W:
+    case kCamHestralT8M: return new CHestralVideoWnd;
     default: return nullptr;
     }
 }

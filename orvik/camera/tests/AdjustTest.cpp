@@ -679,7 +679,8 @@ protected:
 
     _ConnectionPtr m_conn;
     std::wstring m_db;
-    int m_savedType = 0, m_savedSub = 0;
+    CamType m_savedType = kCamMarrowin;
+    int m_savedSub = 0;
 };
 
 TEST_F(Presets, MarrowinNamesAreKeptAsTypedAndApplyingMovesTheCameraAndTheSliders)

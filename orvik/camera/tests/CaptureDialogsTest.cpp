@@ -109,7 +109,7 @@ protected:
 
     std::wstring m_dir, m_ini;
     CString m_saved;
-    int m_savedCam = 0;
+    CamType m_savedCam = kCamMarrowin;
 };
 
 TEST_F(CaptureDialogs, FactorsRoundTripThroughTheCombos) {
@@ -179,7 +179,7 @@ TEST_F(CaptureDialogs, SwitchesAndCancel) {
 }
 
 TEST_F(CaptureDialogs, RecordButtonStatesOnTheMarrowinPath) {
-    g_CamType = 0;
+    g_CamType = kCamMarrowin;
     COrvikDoc doc;
     const std::wstring clip = m_dir + L"orvik_capture_clip.avi";
     CRecordDlg dlg(&doc);
@@ -213,7 +213,7 @@ TEST_F(CaptureDialogs, RecordButtonStatesOnTheMarrowinPath) {
 }
 
 TEST_F(CaptureDialogs, BrowseCancelEmptiesThePath) {
-    g_CamType = 2;
+    g_CamType = kCamDirectShow;
     COrvikDoc doc;
     CRecordDlg dlg(&doc);
     RunModal(dlg, L"dialog 195 IDCANCEL; save cancel", [&](HWND h) {
@@ -326,7 +326,7 @@ protected:
 };
 
 TEST_F(CapturePanel, TimedSeriesNamesCountAndEnd) {
-    g_CamType = 0;
+    g_CamType = kCamMarrowin;
     Seed(L"Wait", L"2"), Seed(L"Interval", L"1"), Seed(L"Images", L"3");
     Seed(L"Suffix", L"7"), Seed(L"Prefix", L"s"), Seed(L"FileType", L".bmp");
     Seed(L"FilePath", m_shots.c_str());
@@ -369,7 +369,7 @@ TEST_F(CapturePanel, TimedSeriesNamesCountAndEnd) {
 }
 
 TEST_F(CapturePanel, ClosingMidSeriesAndLosingThePreview) {
-    g_CamType = 0;
+    g_CamType = kCamMarrowin;
     Seed(L"Wait", L"0"), Seed(L"Suffix", L"4"), Seed(L"FilePath", (m_shots + L"\\").c_str());
     HWND h = Open(&m_doc);
     Click(h, IDC_CAP_START);
@@ -395,7 +395,7 @@ TEST_F(CapturePanel, ClosingMidSeriesAndLosingThePreview) {
 }
 
 TEST_F(CapturePanel, FieldChecksInTheBoxes) {
-    g_CamType = 0;
+    g_CamType = kCamMarrowin;
     HWND h = Open();
     struct {
         int id;
@@ -428,7 +428,7 @@ TEST_F(CapturePanel, FieldChecksInTheBoxes) {
 }
 
 TEST_F(CapturePanel, FolderChoiceResetsTheNumberOnlyWhenItChanges) {
-    g_CamType = 0;
+    g_CamType = kCamMarrowin;
     Seed(L"Suffix", L"12"), Seed(L"FilePath", m_shots.c_str());
     HWND h = Open();
     AfxTestSetScript((L"folder " + m_shots + L"; folder C:\\elsewhere; folder cancel").c_str());
@@ -443,7 +443,7 @@ TEST_F(CapturePanel, FolderChoiceResetsTheNumberOnlyWhenItChanges) {
 }
 
 TEST_F(CapturePanel, ResolutionChoiceSetsTheStillSize) {
-    g_CamType = 2;
+    g_CamType = kCamDirectShow;
     struct {
         int subType, items, selected, chosen, index;
     } cases[] = {{5, 2, 1, 0, 2}, {6, 3, 2, 2, 4}, {7, 4, 3, 3, 5}, {7, 4, 3, 1, 3}};
@@ -500,7 +500,7 @@ protected:
         g_HestralFrameWidth = m_savedFlags[5];
         CapturePanel::TearDown();
     }
-    HWND OpenVideo(int type, int sub = 0) {
+    HWND OpenVideo(CamType type, int sub = 0) {
         g_CamType = type;
         g_CamSubType = sub;
         if (m_video && m_video->GetSafeHwnd()) m_video->DestroyWindow();
@@ -539,7 +539,7 @@ TEST_F(VideoPanel, FlipSettingsAreReadAsFlagsAndWrittenBackAtClose) {
 }
 
 TEST_F(VideoPanel, PauseAndLiveKeepTheFiltersAndTheOpenPreviewFlagOnEveryPath) {
-    for (int type : {kCamMarrowin, kCamDirectShow, kCamHestralT6M}) {
+    for (CamType type : {kCamMarrowin, kCamDirectShow, kCamHestralT6M}) {
         HWND h = OpenVideo(type);
         m_doc.m_bRealtimeEnable = true;
         m_doc.m_bMaskEnable = true;
@@ -573,7 +573,7 @@ TEST_F(VideoPanel, PauseAndLiveKeepTheFiltersAndTheOpenPreviewFlagOnEveryPath) {
 
 TEST_F(VideoPanel, ResolutionButtonsFollowTheHestralTable) {
     struct {
-        int type;
+        CamType type;
         LPCWSTR high, low;
         int highWidth, lowWidth;
     } const cases[] = {{kCamHestralT6M, L"2048*1536", L"1024*768", 2048, 1024},

@@ -62,7 +62,7 @@ protected:
     std::unique_ptr<CGraphVideoWnd> wnd;
     void SetUp() override {
         ASSERT_HRESULT_SUCCEEDED(cameras.Result());
-        g_CamType = 2;
+        g_CamType = kCamDirectShow;
         AfxTestSetScript(L"");
         AfxTestClearRecord();
         doc.reset(new COrvikDoc);

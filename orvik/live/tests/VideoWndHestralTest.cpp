@@ -34,7 +34,7 @@ protected:
         ASSERT_TRUE(sim.IsOpen()) << "the simulated Zentu driver is not running";
         ASSERT_TRUE(sim.Reset());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessavin");
-        g_CamType = 3;
+        g_CamType = kCamHestralT6M;
         AfxTestSetScript(L"");
         AfxTestClearRecord();
         Frame()->videoBoxMessages.clear();
@@ -112,15 +112,15 @@ TEST_F(HestralWnd, MirrorStateIsReadIntoTheFlipFlags) {
 // counts its modes from 1.
 TEST_F(HestralWnd, ResolutionMessagesRestartAtTheirIndex) {
     struct Case {
-        int camType;
+        CamType camType;
         UINT message;
         int index, width, height, choice;
     } cases[] = {
-        {3, kMsgHestralHighResolution, 0, 1280, 1024, 0},
-        {3, kMsgHestralLowResolution, 1, 1024, 768, 1},
-        {5, kMsgHestralHighResolution, 0, 1280, 1024, 0},
-        {6, kMsgHestralHighResolution, 1, 1024, 768, 0},
-        {6, kMsgHestralLowResolution, 2, 640, 480, 1},
+        {kCamHestralT6M, kMsgHestralHighResolution, 0, 1280, 1024, 0},
+        {kCamHestralT6M, kMsgHestralLowResolution, 1, 1024, 768, 1},
+        {kCamHestralT2W, kMsgHestralHighResolution, 0, 1280, 1024, 0},
+        {kCamHestralT8M, kMsgHestralHighResolution, 1, 1024, 768, 0},
+        {kCamHestralT8M, kMsgHestralLowResolution, 2, 640, 480, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "CamType " << c.camType << " message 0x" << std::hex << c.message);

@@ -80,7 +80,7 @@ protected:
     PFN_Pellix_GetBitmap realGrab = nullptr;
 
     void SetUp() override {
-        g_CamType = 0;
+        g_CamType = kCamMarrowin;
         g_bPreviewRunning = 1;
         realGrab = g_PellixSdk.Pellix_GetBitmap;
         doc.reset(new COrvikDoc);
