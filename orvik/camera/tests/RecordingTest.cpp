@@ -4,7 +4,7 @@
 // listed for ffmpeg afterwards); the Capture Settings dialog's reduction
 // factors and burn-in switches seen in the stills it leads to.
 #include <gtest/gtest.h>
-#include "OrvikHarness.h"
+#include "OrvikDriving.h"
 #include "PellixSim.h"
 #include "UvcCamInstall.h"
 
@@ -29,32 +29,6 @@ const int kSingleX = 1060, kSingleY = 1061, kSaveTime = 1073, kSaveMarker = 1074
 std::wstring Settings(const std::wstring& camera, const std::wstring& more = L"")
 {
     return L"[Camera]\r\nbTolmira=0\r\n" + camera + L"[Gerneral]\r\nLogoTitle=Orvik Test\r\n" + more;
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000)
-{
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
-        if (done())
-            return true;
-    return done();
-}
-
-struct Found {
-    UINT id;
-    std::vector<HWND> hwnds;
-};
-BOOL CALLBACK FindById(HWND h, LPARAM lp)
-{
-    Found* f = reinterpret_cast<Found*>(lp);
-    if ((UINT)GetDlgCtrlID(h) == f->id)
-        f->hwnds.push_back(h);
-    return TRUE;
-}
-std::vector<HWND> ChildrenWithId(HWND top, UINT id)
-{
-    Found f{id, {}};
-    EnumChildWindows(top, FindById, reinterpret_cast<LPARAM>(&f));
-    return f.hwnds;
 }
 
 // The process's visible top-level dialog that holds a control of this id.
@@ -264,36 +238,10 @@ Clip RecordThroughTheDialog(LiveRun& live, int camType, DWORD periodMs, const st
     return c;
 }
 
-// Width and height of a 24-bit BMP, and its pixel (x, y) from the top.
-struct Bmp {
-    int w = 0, h = 0;
-    std::vector<BYTE> bytes;
-};
-bool ReadBmp(const std::wstring& path, Bmp& out)
-{
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f)
-        return false;
-    BITMAPFILEHEADER fh;
-    BITMAPINFOHEADER ih;
-    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && fh.bfType == 0x4D42 &&
-              ih.biBitCount == 24;
-    if (ok) {
-        out.w = ih.biWidth;
-        out.h = std::abs(ih.biHeight);
-        const size_t stride = ((size_t)out.w * 3 + 3) & ~(size_t)3;
-        out.bytes.resize(stride * (size_t)out.h);
-        fseek(f, (long)fh.bfOffBits, SEEK_SET);
-        ok = fread(out.bytes.data(), 1, out.bytes.size(), f) == out.bytes.size() && ih.biHeight > 0;
-    }
-    fclose(f);
-    return ok;
-}
 bool GreenAt(const Bmp& b, int x, int y)
 {
-    const size_t stride = ((size_t)b.w * 3 + 3) & ~(size_t)3;
-    const BYTE* p = &b.bytes[(size_t)(b.h - 1 - y) * stride + (size_t)x * 3];
-    return p[1] > 200 && p[2] < 60 && p[0] < 60;
+    const DWORD p = BmpAt(b, x, y);
+    return G(p) > 200 && R(p) < 60 && B(p) < 60;
 }
 // Marker-green pixels where the time is burned in (at the top left, in a
 // font of the same size at any reduction).
