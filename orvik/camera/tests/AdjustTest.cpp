@@ -798,6 +798,42 @@ TEST_F(Presets, HestralColumnsAreShiftedOneAlongAndComeBackOnApply)
     dlg.DestroyWindow();
 }
 
+// Applied from the Hestral adjust dialog, the preset goes to the camera and
+// that dialog's sliders, through the dialog itself.
+TEST_F(Presets, AHestralPresetReachesTheCameraThroughTheAdjustDialogThatOpenedIt)
+{
+    g_CamType = kCamHestralT6M;
+    std::vector<unsigned char> saved(reinterpret_cast<unsigned char*>(&g_HestralSdk),
+                                     reinterpret_cast<unsigned char*>(&g_HestralSdk) + sizeof g_HestralSdk);
+    std::vector<std::string> calls;
+    g_hestralCalls = &calls;
+    g_HestralSdk.CameraSetSaturation = HSetSaturation;
+    g_HestralSdk.CameraSetContrast = HSetContrast;
+    g_HestralSdk.CameraSetGamma = HSetGamma;
+    g_HestralSdk.CameraSetGain = HSetGain;
+    {
+        CHestralAdjustDlg adjust;
+        ASSERT_TRUE(adjust.Create(IDD_HESTRAL_ADJUST, &m_host));
+        CColorSchemeDlg dlg(&adjust);
+        dlg.SetCurrentValues(120, 30, 100, 12, 10, 14);
+        ASSERT_TRUE(dlg.Create(IDD_COLOR_SCHEME, &m_host));
+        Add(dlg.m_hWnd, L"warm");
+        calls.clear();
+        Select(dlg.m_hWnd, 0);
+        Answer(dlg.m_hWnd, IDC_SCH_APPLY, L"msgbox IDYES");
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        const std::vector<std::string> sent = {"Saturation=120", "Gamma=100", "Gain=12,10,14", "Contrast=30"};
+        EXPECT_EQ(calls, sent);
+        EXPECT_EQ(Pos(adjust.m_hWnd, IDC_SLD_CONTRAST), 30);
+        EXPECT_EQ(adjust.m_nSaturation, 120);
+        dlg.DestroyWindow();
+        adjust.DestroyWindow();
+    }
+    std::memcpy(reinterpret_cast<void*>(&g_HestralSdk), saved.data(), saved.size());
+    g_hestralCalls = nullptr;
+}
+
 TEST_F(Presets, DirectShowFamiliesStoreTheirColumnsAndApplyInThePanelsOrder)
 {
     struct {
