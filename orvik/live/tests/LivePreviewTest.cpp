@@ -386,7 +386,8 @@ TEST(LivePreview, VideoPanelDrivesTheUvcLibraryAndOffersTheLightSource) {
     ScopedCameras cameras(L"Camera-J40");
     ASSERT_HRESULT_SUCCEEDED(cameras.Result());
     LiveRun live;
-    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=6\r\n", L"[Camera-P8Z]\r\nLightSource=1\r\n"), L""));
+    ASSERT_TRUE(live.Start(Settings(L"CamType=2\r\nCamSubType=6\r\n", L"[Camera-P8Z]\r\nLightSource=1\r\nLEDRed=41\r\n"),
+                           L""));
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = VideoPanel(live.frame)) != nullptr; })) << "no video panel";
     const std::wstring log = live.folder.Path(L"uvclib.log");
@@ -408,7 +409,9 @@ TEST(LivePreview, VideoPanelDrivesTheUvcLibraryAndOffersTheLightSource) {
     MapWindowPoints(nullptr, box, (POINT*)&led, 2);
     EXPECT_EQ(led.left, 20);
     EXPECT_EQ(led.top, 130);
+    // LED: the UVC panel applies its LED preset to the camera.
     ClickControl(box, 1104, 1);
+    EXPECT_TRUE(logged(L"SetDSP_RedGainValue 41")) << Narrow(ReadTextFile(log));
     EXPECT_TRUE(live.run->Running());
     EXPECT_EQ(live.run->Close(60000), 0ul);
 }
