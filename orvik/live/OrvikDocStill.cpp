@@ -44,11 +44,9 @@ const wchar_t kAnsiPath[] =
 
 void Report(LPCWSTR text) { AfxMessageBox(text, MB_OK | MB_ICONSTOP | OrvikRtlFlag()); }
 
-bool IsUvcSubType() { return IsUvcCamera(); }
-
-// "bmp" or "jpg", with or without the dot, in any case; 0 for neither.
 }  // namespace
 
+// "bmp" or "jpg", with or without the dot, in any case; 0 for neither.
 int StillFileFormat(LPCWSTR ext) {
     if (!ext) return 0;
     if (*ext == L'.') ++ext;
@@ -180,7 +178,7 @@ bool COrvikDoc::GrabPellixStill(CStillFrame& still) {
 
 // ---------------------------------------------------------------- DirectShow
 bool COrvikDoc::GrabGraphStill(CStillFrame& still) {
-    if (LPCWSTR failure = GrabGraphFrame(still, IsUvcSubType() && !g_bTimedSeriesRunning)) {
+    if (LPCWSTR failure = GrabGraphFrame(still, IsUvcCamera() && !g_bTimedSeriesRunning)) {
         Report(failure);
         return false;
     }
@@ -338,7 +336,7 @@ void COrvikDoc::OnSaveStill() {
     CFileDialog dlg(FALSE, L".jpg", L"Image", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                     L"JPG Files(*.jpg)|*.jpg|BMP Files(*.bmp)|*.bmp||");
     if (dlg.DoModal() == IDOK) SaveStill(dlg.GetPathName(), dlg.GetFileExt());
-    if (IsUvcSubType()) {
+    if (IsUvcCamera()) {
         ::Sleep(kUvcGainRestoreMs);
         SetDSP_RedGainValue(g_nUvcRedGain);
         SetDSP_GreenGainValue(g_nUvcGreenGain);
