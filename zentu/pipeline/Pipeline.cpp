@@ -374,36 +374,89 @@ void ResampleToOutput(uint8_t* out, const uint8_t* work)
     }
 }
 
+namespace {
+
+// Channel sums of the centre quarter of a picture, added a row at a time.
+struct CentreSums {
+    uint64_t b = 0, g = 0, r = 0;
+};
+
+bool InCentreRows(int y, int height)
+{
+    return y >= height / 4 && y < 3 * height / 4;
+}
+
+void AddCentreRow(const uint8_t* row, int width, CentreSums& s)
+{
+    int x = width / 4;
+    const int x1 = 3 * width / 4;
+    const uint8_t* p = row + (size_t)x * 3;
+#if defined(__SSE2__)
+    if (g_fastPaths) {
+        // Byte k of each 48 belongs to channel k % 3: three masks a vector,
+        // byte sums by psadbw.
+        const __m128i z = _mm_setzero_si128();
+        const __m128i m0 = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1);
+        const __m128i m1 = _mm_slli_si128(m0, 1), m2 = _mm_slli_si128(m0, 2);
+        const __m128i* mask[3][3] = {{&m0, &m1, &m2}, {&m2, &m0, &m1}, {&m1, &m2, &m0}}; // [vector][channel]
+        __m128i acc[3] = {z, z, z};
+        for (; x + 16 <= x1; x += 16, p += 48)
+            for (int v = 0; v < 3; v++) {
+                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * v));
+                for (int c = 0; c < 3; c++)
+                    acc[c] = _mm_add_epi64(acc[c], _mm_sad_epu8(_mm_and_si128(d, *mask[v][c]), z));
+            }
+        uint64_t sum[3];
+        for (int c = 0; c < 3; c++)
+            sum[c] = (uint64_t)_mm_cvtsi128_si32(acc[c]) + (uint64_t)_mm_cvtsi128_si32(_mm_srli_si128(acc[c], 8));
+        s.b += sum[0];
+        s.g += sum[1];
+        s.r += sum[2];
+    }
+#endif
+    for (; x < x1; x++, p += 3) {
+        s.b += p[0];
+        s.g += p[1];
+        s.r += p[2];
+    }
+}
+
+int CentreLuma(const CentreSums& s, int width, int height)
+{
+    if (height / 4 >= 3 * height / 4) return 16;
+    uint64_t area = (uint64_t)width * height;
+    uint32_t b = (uint8_t)(s.b * 4 / area), g = (uint8_t)(s.g * 4 / area), r = (uint8_t)(s.r * 4 / area);
+    return (int)(((g * 16425 + r * 8432 + b * 3176) >> 15) + 16);
+}
+
+void AutoExposureFromLuma(int L, ZentuOwner& owner, int height);
+
+} // namespace
+
 int MeasureCenterLuma(int width, const uint8_t* image, int height)
 {
-    int y0 = height / 4, y1 = 3 * height / 4, x0 = width / 4, x1 = 3 * width / 4;
-    if (y0 >= y1) return 16;
-    uint64_t sb = 0, sg = 0, sr = 0;
-    for (int y = y0; y < y1; y++) {
-        const uint8_t* p = image + ((size_t)y * width + x0) * 3;
-        for (int x = x0; x < x1; x++, p += 3) {
-            sb += p[0];
-            sg += p[1];
-            sr += p[2];
-        }
-    }
-    uint64_t area = (uint64_t)width * height;
-    uint32_t b = (uint8_t)(sb * 4 / area), g = (uint8_t)(sg * 4 / area), r = (uint8_t)(sr * 4 / area);
-    return (int)(((g * 16425 + r * 8432 + b * 3176) >> 15) + 16);
+    CentreSums s;
+    for (int y = height / 4; y < 3 * height / 4; y++) AddCentreRow(image + (size_t)y * width * 3, width, s);
+    return CentreLuma(s, width, height);
 }
 
 void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int height)
 {
+    if (owner.settings.autoExposure) AutoExposureFromLuma(MeasureCenterLuma(width, image, height), owner, height);
+}
+
+namespace {
+
+void AutoExposureFromLuma(int L, ZentuOwner& owner, int height)
+{
     ZentuSettings& set = owner.settings;
     ZentuPipelineState& st = owner.pipe;
-    if (!set.autoExposure) return;
     const int T = (int)set.aeTarget & 0xFF;
     const int H = height;
     const int P = st.aeStep;
     int G = (uint16_t)set.gain;
     int E = st.aeExposure;
 
-    int L = MeasureCenterLuma(width, image, height);
     if (L < std::min(T / 4, 20)) L = 0;
     if (L > std::min(2 * T, 210)) L = 255;
     int S = (L + st.aeSmoothed) / 2;
@@ -498,6 +551,8 @@ void RunAutoExposure(const uint8_t* image, ZentuOwner& owner, int width, int hei
         owner.sensor->SetExposureLines((uint16_t)lines);
     }
 }
+
+} // namespace
 
 void RunWhiteBalanceOnce(const uint8_t* image, int height, ZentuOwner& owner, int width)
 {
@@ -976,33 +1031,85 @@ __attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, con
     WideMergePlanes(plane, out, reversed);
 }
 
-// FinishRows on the vector path: each row's colour into a row of scratch,
-// mirrored on the way, then through the tone table back into the row.
-bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
+bool VectorRowsUsable(int w)
+{
+    return g_fastPaths && Shuffles() && w % 16 == 0 && w <= 2048;
+}
+
+// One row on the vector path: its colour into scratch, mirrored on the way,
+// then through the tone table into dst (which may be src).
+void FinishRowVector(const VectorColour& vc, const uint8_t* tone, const uint8_t* src, uint8_t* dst, int w,
+                     bool mirror)
 {
     uint8_t colour[2048 * 3];
-    if (!g_fastPaths || !Shuffles() || w % 16 != 0 || w > 2048) return false;
     const size_t stride = (size_t)w * 3;
-    const bool wide = WideVectors() && w % 32 == 0;
+    if (WideVectors() && w % 32 == 0)
+        for (int x = 0; x < w; x += 32)
+            ColourThirtyTwo(vc, src + (size_t)x * 3, colour + (size_t)(mirror ? w - 32 - x : x) * 3, mirror);
+    else
+        for (int x = 0; x < w; x += 16)
+            ColourSixteen(vc, src + (size_t)x * 3, colour + (size_t)(mirror ? w - 16 - x : x) * 3, mirror);
+    // Four bytes a word: the stores cannot alias the loads this way.
+    for (size_t i = ToneBlocksIfFast(tone, colour, dst, stride); i + 4 <= stride; i += 4) {
+        uint32_t c;
+        std::memcpy(&c, colour + i, 4);
+        const uint32_t t = (uint32_t)tone[c & 0xFF] | (uint32_t)tone[(c >> 8) & 0xFF] << 8 |
+                           (uint32_t)tone[(c >> 16) & 0xFF] << 16 | (uint32_t)tone[c >> 24] << 24;
+        std::memcpy(dst + i, &t, 4);
+    }
+}
+
+// FinishRows on the vector path.
+bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* image, int w, int h, bool mirror)
+{
+    if (!VectorRowsUsable(w)) return false;
     for (int y = 0; y < h; y++) {
-        uint8_t* row = image + (size_t)y * stride;
-        if (wide)
-            for (int x = 0; x < w; x += 32)
-                ColourThirtyTwo(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 32 - x : x) * 3, mirror);
-        else
-            for (int x = 0; x < w; x += 16)
-                ColourSixteen(vc, row + (size_t)x * 3, colour + (size_t)(mirror ? w - 16 - x : x) * 3, mirror);
-        // Four bytes a word: the stores cannot alias the loads this way.
-        for (size_t i = ToneBlocksIfFast(tone, colour, row, stride); i + 4 <= stride; i += 4) {
-            uint32_t c;
-            std::memcpy(&c, colour + i, 4);
-            const uint32_t t = (uint32_t)tone[c & 0xFF] | (uint32_t)tone[(c >> 8) & 0xFF] << 8 |
-                               (uint32_t)tone[(c >> 16) & 0xFF] << 16 | (uint32_t)tone[c >> 24] << 24;
-            std::memcpy(row + i, &t, 4);
-        }
+        uint8_t* row = image + (size_t)y * w * 3;
+        FinishRowVector(vc, tone, row, row, w, mirror);
     }
     return true;
 }
+
+// The whole frame row by row: each output row is demosaiced (and down-scaled)
+// into scratch, measured for the exposure, and finished straight into its
+// place in the output, flipped or not; nothing passes through the output twice.
+// A white balance measurement needs the whole picture before its colour, so a
+// frame that asks for one takes the step-wise route.
+bool RunRowsFused(ZentuOwner& owner, const uint8_t* raw, uint8_t* out, const VectorColour& vc, const uint8_t* tone)
+{
+    ZentuSettings& s = owner.settings;
+    const uint32_t size = s.sizeIndex <= 2 ? s.sizeIndex : 1;
+    const ZentuFrameSize fs = ZentuSizeOf(size);
+    const int w = fs.outWidth, h = fs.outHeight;
+    if (s.whiteBalanceRequest || !VectorRowsUsable(w)) return false;
+    const bool mirror = s.hFlip == 1, flip = s.vFlip == 0, measure = s.autoExposure != 0;
+    const size_t os = (size_t)w * 3;
+    CentreSums sums;
+    auto finish = [&](const uint8_t* row, int y) {
+        if (measure && InCentreRows(y, h)) AddCentreRow(row, w, sums);
+        FinishRowVector(vc, tone, row, out + (size_t)(flip ? h - 1 - y : y) * os, w, mirror);
+    };
+    uint8_t* work = owner.pipe.workRows;
+    if (size == 0) {
+        const size_t ws = 2048 * 3;
+        uint8_t pair[2][1280 * 3];
+        for (int rb = 0; rb < 512; rb++) {
+            // Only columns 64 to 1983 reach the output.
+            for (int k = 0; k < 3; k++) DemosaicRow(raw, work + k * ws, 2048, 1536, 3 * rb + k, 63, 1985);
+            ResampleBlock(work, work + ws, work + 2 * ws, pair[0], pair[1]);
+            finish(pair[0], 2 * rb);
+            finish(pair[1], 2 * rb + 1);
+        }
+    } else {
+        for (int y = 0; y < h; y++) {
+            DemosaicRow(raw, work, w, h, y);
+            finish(work, y);
+        }
+    }
+    if (measure) AutoExposureFromLuma(CentreLuma(sums, w, h), owner, h);
+    return true;
+}
+
 #endif
 
 int ColourBlocksInPlace(ColourStep step, const ZentuPipelineState& st, const int32_t* matrix, uint8_t* image,
@@ -1065,6 +1172,26 @@ void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out, ReleaseRawFn rel
     const int w = fs.outWidth, h = fs.outHeight;
 
     if (st.defects.count) FixDefectPixels(raw, fs.rawWidth, fs.rawHeight, st.defects);
+    // Exposure and white balance change neither the tone table nor the
+    // matrix of this frame: both can be taken first.
+    uint8_t tone[256];
+    if (owner.sensor) owner.sensor->LockDevice();
+    std::memcpy(tone, st.tone, sizeof tone);
+    if (owner.sensor) owner.sensor->UnlockDevice();
+    const bool mirror = s.hFlip == 1;
+    int32_t a[16], m[16];
+    BuildSaturationMatrix((int)(s.saturation & 0xFF), a);
+    MultiplyMatrix4x4(st.baseMatrix, a, m);
+#if defined(__SSE2__)
+    VectorColour vc;
+    const VectorColour::Mode mode = s.mono ? VectorColour::Gray
+                                    : s.enableSaturation ? VectorColour::Matrix : VectorColour::Tables;
+    bool vector = vc.Prepare(mode, st, m);
+    if (vector && RunRowsFused(owner, raw, out, vc, tone)) {
+        if (releaseRaw) releaseRaw(context);
+        return;
+    }
+#endif
     if (size == 0) {
         // Demosaic and down-scaling row block by row block: the three work
         // rows stay in cache instead of passing through a 9 MB image.
@@ -1083,22 +1210,14 @@ void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out, ReleaseRawFn rel
         RunWhiteBalanceOnce(out, h, owner, w);
         s.whiteBalanceRequest = 0;
         UpdateChannelTables(owner);
+#if defined(__SSE2__)
+        // The new gains are this frame's.
+        vector = vc.Prepare(mode, st, m);
+#endif
     }
     if (releaseRaw) releaseRaw(context);
-
-    uint8_t tone[256];
-    if (owner.sensor) owner.sensor->LockDevice();
-    std::memcpy(tone, st.tone, sizeof tone);
-    if (owner.sensor) owner.sensor->UnlockDevice();
-    const bool mirror = s.hFlip == 1;
-    int32_t a[16], m[16];
-    BuildSaturationMatrix((int)(s.saturation & 0xFF), a);
-    MultiplyMatrix4x4(st.baseMatrix, a, m);
 #if defined(__SSE2__)
-    VectorColour vc;
-    const VectorColour::Mode mode = s.mono ? VectorColour::Gray
-                                    : s.enableSaturation ? VectorColour::Matrix : VectorColour::Tables;
-    if (vc.Prepare(mode, st, m) && FinishRowsVector(vc, tone, out, w, h, mirror)) {
+    if (vector && FinishRowsVector(vc, tone, out, w, h, mirror)) {
         if (s.vFlip == 0) FlipVertical(out, w, h);
         return;
     }

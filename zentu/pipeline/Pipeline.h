@@ -73,8 +73,8 @@ void ComputeExposureLimits(ZentuOwner& owner);
 
 // One frame, raw to output (the output size of the settings' size index).
 // Allocates nothing and throws nothing.
-// releaseRaw is called once the raw frame is no longer needed, before the
-// colour steps, so that a reader can refill it.
+// releaseRaw is called once the raw frame is no longer needed, so that a
+// reader can refill it.
 using ReleaseRawFn = void (*)(void* context);
 void RunPipeline(ZentuOwner& owner, uint8_t* raw, uint8_t* out,
                  ReleaseRawFn releaseRaw = nullptr, void* context = nullptr);
