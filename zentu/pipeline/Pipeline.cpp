@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 #include "PixelPlanes.h"
+#include <windows.h>
+#include <process.h>
 
 namespace {
 
@@ -61,15 +63,21 @@ inline __m128i AvgFloor(__m128i a, __m128i b)
     return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
 }
 
-// floor((a + b + c + d) / 4) per byte.
-inline __m128i Mean4(__m128i a, __m128i b, __m128i c, __m128i d)
+// floor((a + b) / 2) per byte, and in lost the bit the halving dropped.
+inline __m128i AvgFloor(__m128i a, __m128i b, __m128i& lost)
 {
-    const __m128i z = _mm_setzero_si128();
-    __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, z), _mm_unpacklo_epi8(b, z)),
-                               _mm_add_epi16(_mm_unpacklo_epi8(c, z), _mm_unpacklo_epi8(d, z)));
-    __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, z), _mm_unpackhi_epi8(b, z)),
-                               _mm_add_epi16(_mm_unpackhi_epi8(c, z), _mm_unpackhi_epi8(d, z)));
-    return _mm_packus_epi16(_mm_srli_epi16(lo, 2), _mm_srli_epi16(hi, 2));
+    lost = _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1));
+    return _mm_sub_epi8(_mm_avg_epu8(a, b), lost);
+}
+
+// floor((a + b + c + d) / 4) per byte from h1 = floor((a + b) / 2) and
+// h2 = floor((c + d) / 2) with their lost bits: the two lost halves add one
+// when both are there and h1 + h2 is odd.
+inline __m128i Mean4FromHalves(__m128i h1, __m128i lost1, __m128i h2, __m128i lost2)
+{
+    __m128i odd;
+    const __m128i h = AvgFloor(h1, h2, odd);
+    return _mm_add_epi8(h, _mm_and_si128(_mm_and_si128(lost1, lost2), odd));
 }
 
 // Four pixels held as 32-bit 0x00RRGGBB written as 12 bytes.
@@ -94,8 +102,10 @@ inline void DemosaicPlanes(const uint8_t* u, const uint8_t* c, const uint8_t* d,
     const __m128i L = load(c + j - 1), C = load(c + j), Rt = load(c + j + 1);
     const __m128i UL = load(u + j - 1), U = load(u + j), UR = load(u + j + 1);
     const __m128i DL = load(d + j - 1), D = load(d + j), DR = load(d + j + 1);
-    const __m128i h2 = AvgFloor(L, Rt), v2 = AvgFloor(U, D), g2 = AvgFloor(C, UR);
-    const __m128i four = Mean4(L, Rt, U, D), x = Mean4(UL, UR, DL, DR);
+    __m128i lh, lv, lu, ld;
+    const __m128i h2 = AvgFloor(L, Rt, lh), v2 = AvgFloor(U, D, lv), g2 = AvgFloor(C, UR);
+    const __m128i up = AvgFloor(UL, UR, lu), down = AvgFloor(DL, DR, ld);
+    const __m128i four = Mean4FromHalves(h2, lh, v2, lv), x = Mean4FromHalves(up, lu, down, ld);
     const __m128i odd = _mm_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
     auto pick = [&](__m128i a, __m128i b) { return _mm_or_si128(_mm_and_si128(odd, a), _mm_andnot_si128(odd, b)); };
     if (blueRow) {
@@ -169,14 +179,19 @@ __attribute__((target("avx2"))) inline __m256i WideAvgFloor(__m256i a, __m256i b
     return _mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
 }
 
-__attribute__((target("avx2"))) inline __m256i WideMean4(__m256i a, __m256i b, __m256i c, __m256i d)
+__attribute__((target("avx2"))) inline __m256i WideAvgFloor(__m256i a, __m256i b, __m256i& lost)
 {
-    const __m256i z = _mm256_setzero_si256();
-    __m256i lo = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi8(a, z), _mm256_unpacklo_epi8(b, z)),
-                                  _mm256_add_epi16(_mm256_unpacklo_epi8(c, z), _mm256_unpacklo_epi8(d, z)));
-    __m256i hi = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpackhi_epi8(a, z), _mm256_unpackhi_epi8(b, z)),
-                                  _mm256_add_epi16(_mm256_unpackhi_epi8(c, z), _mm256_unpackhi_epi8(d, z)));
-    return _mm256_packus_epi16(_mm256_srli_epi16(lo, 2), _mm256_srli_epi16(hi, 2));
+    lost = _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1));
+    return _mm256_sub_epi8(_mm256_avg_epu8(a, b), lost);
+}
+
+// Mean4FromHalves thirty-two bytes at a time.
+__attribute__((target("avx2"))) inline __m256i WideMean4FromHalves(__m256i h1, __m256i lost1, __m256i h2,
+                                                                   __m256i lost2)
+{
+    __m256i odd;
+    const __m256i h = WideAvgFloor(h1, h2, odd);
+    return _mm256_add_epi8(h, _mm256_and_si256(_mm256_and_si256(lost1, lost2), odd));
 }
 
 __attribute__((target("avx2"))) inline __m256i WideLoad(const uint8_t* p)
@@ -198,8 +213,10 @@ __attribute__((target("avx2"))) int DemosaicRowWide(const uint8_t* u, const uint
         const __m256i L = WideLoad(c + j - 1), C = WideLoad(c + j), Rt = WideLoad(c + j + 1);
         const __m256i UL = WideLoad(u + j - 1), U = WideLoad(u + j), UR = WideLoad(u + j + 1);
         const __m256i DL = WideLoad(d + j - 1), D = WideLoad(d + j), DR = WideLoad(d + j + 1);
-        const __m256i h2 = WideAvgFloor(L, Rt), v2 = WideAvgFloor(U, D), g2 = WideAvgFloor(C, UR);
-        const __m256i four = WideMean4(L, Rt, U, D), x = WideMean4(UL, UR, DL, DR);
+        __m256i lh, lv, lu, ld;
+        const __m256i h2 = WideAvgFloor(L, Rt, lh), v2 = WideAvgFloor(U, D, lv), g2 = WideAvgFloor(C, UR);
+        const __m256i up = WideAvgFloor(UL, UR, lu), down = WideAvgFloor(DL, DR, ld);
+        const __m256i four = WideMean4FromHalves(h2, lh, v2, lv), x = WideMean4FromHalves(up, lu, down, ld);
         __m256i plane[3];
         if (blueRow) {
             plane[0] = WidePick(odd, h2, C);
@@ -301,31 +318,70 @@ void ResampleBlockPlain(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2,
 }
 
 #if defined(__SSE2__)
+// The means of the fast resample: for each byte x of the 1920 pixels used, the
+// 2 x 2 window of it and the byte three places on, over rows 0 and 1 (hm) and
+// rows 1 and 2 (hn); returns the bytes done.
+int ResampleMeansNarrow(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint8_t* hm, uint8_t* hn, int span)
+{
+    auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    int x = 0;
+    for (; x + 16 <= span; x += 16) {
+        __m128i l01, l12, m01, m12;
+        const __m128i a1 = load(r1 + x), b1 = load(r1 + x + 3);
+        const __m128i a01 = AvgFloor(load(r0 + x), a1, l01), a12 = AvgFloor(a1, load(r2 + x), l12);
+        const __m128i b01 = AvgFloor(load(r0 + x + 3), b1, m01), b12 = AvgFloor(b1, load(r2 + x + 3), m12);
+        _mm_store_si128(reinterpret_cast<__m128i*>(hm + x), Mean4FromHalves(a01, l01, b01, m01));
+        _mm_store_si128(reinterpret_cast<__m128i*>(hn + x), Mean4FromHalves(a12, l12, b12, m12));
+    }
+    return x;
+}
+
+__attribute__((target("avx2"))) int ResampleMeansWide(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2,
+                                                      uint8_t* hm, uint8_t* hn, int span)
+{
+    int x = 0;
+    for (; x + 32 <= span; x += 32) {
+        __m256i l01, l12, m01, m12;
+        const __m256i a1 = WideLoad(r1 + x), b1 = WideLoad(r1 + x + 3);
+        const __m256i a01 = WideAvgFloor(WideLoad(r0 + x), a1, l01), a12 = WideAvgFloor(a1, WideLoad(r2 + x), l12);
+        const __m256i b01 = WideAvgFloor(WideLoad(r0 + x + 3), b1, m01);
+        const __m256i b12 = WideAvgFloor(b1, WideLoad(r2 + x + 3), m12);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(hm + x), WideMean4FromHalves(a01, l01, b01, m01));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(hn + x), WideMean4FromHalves(a12, l12, b12, m12));
+    }
+    return x;
+}
+
+// Six of every nine bytes kept, two blocks of nine a shuffle; returns the
+// blocks done (the last ones are left to the caller, so that no store runs
+// past the row).
+__attribute__((target("ssse3"))) int KeepSixOfNine(const uint8_t* h, uint8_t* o, int blocks)
+{
+    const __m128i keep = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 9, 10, 11, 12, 13, 14, -1, -1, -1, -1);
+    int cb = 0;
+    for (; cb + 4 <= blocks; cb += 2) // each store writes four bytes the next one covers
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + cb * 6),
+                         _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + cb * 9)), keep));
+    return cb;
+}
+
 // The same: first the mean of every 2 x 2 window along the row (for each
 // byte, with the byte three places on), then six of every nine kept.
 void ResampleBlockFast(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, uint8_t* o0, uint8_t* o1)
 {
     const int span = 1920 * 3;
-    alignas(16) uint8_t hm[1920 * 3 + 16], hn[1920 * 3 + 16];
-    const __m128i z = _mm_setzero_si128();
-    auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    alignas(32) uint8_t hm[1920 * 3 + 32], hn[1920 * 3 + 32];
     r0 += 64 * 3;
     r1 += 64 * 3;
     r2 += 64 * 3;
-    for (int x = 0; x < span; x += 16) {
-        __m128i a0 = load(r0 + x), a1 = load(r1 + x), a2 = load(r2 + x);
-        __m128i b0 = load(r0 + x + 3), b1 = load(r1 + x + 3), b2 = load(r2 + x + 3);
-        auto mean = [&](__m128i p, __m128i q, __m128i pn, __m128i qn) {
-            __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(p, z), _mm_unpacklo_epi8(q, z)),
-                                       _mm_add_epi16(_mm_unpacklo_epi8(pn, z), _mm_unpacklo_epi8(qn, z)));
-            __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(p, z), _mm_unpackhi_epi8(q, z)),
-                                       _mm_add_epi16(_mm_unpackhi_epi8(pn, z), _mm_unpackhi_epi8(qn, z)));
-            return _mm_packus_epi16(_mm_srli_epi16(lo, 2), _mm_srli_epi16(hi, 2));
-        };
-        _mm_store_si128(reinterpret_cast<__m128i*>(hm + x), mean(a0, a1, b0, b1));
-        _mm_store_si128(reinterpret_cast<__m128i*>(hn + x), mean(a1, a2, b1, b2));
+    const int done = Shuffles() && WideVectors() ? ResampleMeansWide(r0, r1, r2, hm, hn, span) : 0;
+    ResampleMeansNarrow(r0 + done, r1 + done, r2 + done, hm + done, hn + done, span - done);
+    int cb = 0;
+    if (Shuffles()) {
+        KeepSixOfNine(hm, o0, 640);
+        cb = KeepSixOfNine(hn, o1, 640);
     }
-    for (int cb = 0; cb < 639; cb++) {
+    for (; cb < 639; cb++) {
         std::memcpy(o0 + cb * 6, hm + cb * 9, 8); // the two extra bytes are overwritten next
         std::memcpy(o1 + cb * 6, hn + cb * 9, 8);
     }
@@ -1073,40 +1129,86 @@ bool FinishRowsVector(const VectorColour& vc, const uint8_t* tone, uint8_t* imag
 // The whole frame row by row: each output row is demosaiced (and down-scaled)
 // into scratch, measured for the exposure, and finished straight into its
 // place in the output, flipped or not; nothing passes through the output twice.
+struct FusedRows {
+    const uint8_t* raw;
+    uint8_t* out;
+    const VectorColour* vc;
+    const uint8_t* tone;
+    int size, w, h;
+    bool mirror, flip, measure;
+
+    // Units are row blocks (two output rows) at size 0, rows otherwise.
+    int Units() const { return size == 0 ? 512 : h; }
+
+    void Run(int from, int to, uint8_t* work, CentreSums& sums) const
+    {
+        const size_t os = (size_t)w * 3;
+        auto finish = [&](const uint8_t* row, int y) {
+            if (measure && InCentreRows(y, h)) AddCentreRow(row, w, sums);
+            FinishRowVector(*vc, tone, row, out + (size_t)(flip ? h - 1 - y : y) * os, w, mirror);
+        };
+        if (size == 0) {
+            const size_t ws = 2048 * 3;
+            uint8_t pair[2][1280 * 3];
+            for (int rb = from; rb < to; rb++) {
+                // Only columns 64 to 1983 reach the output.
+                for (int k = 0; k < 3; k++) DemosaicRow(raw, work + k * ws, 2048, 1536, 3 * rb + k, 63, 1985);
+                ResampleBlock(work, work + ws, work + 2 * ws, pair[0], pair[1]);
+                finish(pair[0], 2 * rb);
+                finish(pair[1], 2 * rb + 1);
+            }
+        } else {
+            for (int y = from; y < to; y++) {
+                DemosaicRow(raw, work, w, h, y);
+                finish(work, y);
+            }
+        }
+    }
+};
+
 // A white balance measurement needs the whole picture before its colour, so a
-// frame that asks for one takes the step-wise route.
+// frame that asks for one takes the step-wise route (false).
 bool RunRowsFused(ZentuOwner& owner, const uint8_t* raw, uint8_t* out, const VectorColour& vc, const uint8_t* tone)
 {
     ZentuSettings& s = owner.settings;
     const uint32_t size = s.sizeIndex <= 2 ? s.sizeIndex : 1;
     const ZentuFrameSize fs = ZentuSizeOf(size);
-    const int w = fs.outWidth, h = fs.outHeight;
-    if (s.whiteBalanceRequest || !VectorRowsUsable(w)) return false;
-    const bool mirror = s.hFlip == 1, flip = s.vFlip == 0, measure = s.autoExposure != 0;
-    const size_t os = (size_t)w * 3;
+    if (s.whiteBalanceRequest || !VectorRowsUsable(fs.outWidth)) return false;
+    const FusedRows rows{raw, out, &vc, tone, (int)size, fs.outWidth, fs.outHeight,
+                         s.hFlip == 1, s.vFlip == 0, s.autoExposure != 0};
     CentreSums sums;
-    auto finish = [&](const uint8_t* row, int y) {
-        if (measure && InCentreRows(y, h)) AddCentreRow(row, w, sums);
-        FinishRowVector(vc, tone, row, out + (size_t)(flip ? h - 1 - y : y) * os, w, mirror);
-    };
-    uint8_t* work = owner.pipe.workRows;
-    if (size == 0) {
-        const size_t ws = 2048 * 3;
-        uint8_t pair[2][1280 * 3];
-        for (int rb = 0; rb < 512; rb++) {
-            // Only columns 64 to 1983 reach the output.
-            for (int k = 0; k < 3; k++) DemosaicRow(raw, work + k * ws, 2048, 1536, 3 * rb + k, 63, 1985);
-            ResampleBlock(work, work + ws, work + 2 * ws, pair[0], pair[1]);
-            finish(pair[0], 2 * rb);
-            finish(pair[1], 2 * rb + 1);
-        }
+    ZentuRowHelper* helper = owner.rowHelper;
+    if (helper && helper->Running()) {
+        // Both threads take the next few units while any are left: the helper
+        // may wake late, and neither waits long for the other.
+        struct Shared {
+            const FusedRows* rows;
+            std::atomic<int> next{0};
+            void Take(uint8_t* work, CentreSums& sums)
+            {
+                const int units = rows->Units(), step = 8;
+                for (int from; (from = next.fetch_add(step)) < units;)
+                    rows->Run(from, std::min(from + step, units), work, sums);
+            }
+        } shared{&rows};
+        struct Job {
+            Shared* shared;
+            uint8_t* work;
+            CentreSums sums;
+        } job{&shared, helper->workRows, {}};
+        helper->Post([](void* p) {
+            Job* j = static_cast<Job*>(p);
+            j->shared->Take(j->work, j->sums);
+        }, &job);
+        shared.Take(owner.pipe.workRows, sums);
+        helper->Wait();
+        sums.b += job.sums.b;
+        sums.g += job.sums.g;
+        sums.r += job.sums.r;
     } else {
-        for (int y = 0; y < h; y++) {
-            DemosaicRow(raw, work, w, h, y);
-            finish(work, y);
-        }
+        rows.Run(0, rows.Units(), owner.pipe.workRows, sums);
     }
-    if (measure) AutoExposureFromLuma(CentreLuma(sums, w, h), owner, h);
+    if (rows.measure) AutoExposureFromLuma(CentreLuma(sums, rows.w, rows.h), owner, rows.h);
     return true;
 }
 
@@ -1262,4 +1364,69 @@ void RunPipelineByStages(ZentuOwner& owner, uint8_t* raw, uint8_t* out)
     ApplyToneTable(owner, out, pixels);
     if (s.vFlip == 0) FlipVertical(out, w, h);
     if (s.hFlip == 1) MirrorHorizontal(out, w, h);
+}
+
+bool ZentuRowHelper::Start()
+{
+    if (m_thread) return true;
+    m_go = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_quit = false;
+    m_posted = m_finished = m_waiting = 0;
+    if (m_go && m_done)
+        m_thread = reinterpret_cast<void*>(_beginthreadex(nullptr, 0, Loop, this, 0, nullptr));
+    if (!m_thread) {
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void ZentuRowHelper::Stop()
+{
+    if (m_thread) {
+        m_quit = true;
+        m_posted = 1;
+        SetEvent(m_go);
+        WaitForSingleObject(m_thread, INFINITE);
+        CloseHandle(m_thread);
+        m_thread = nullptr;
+    }
+    if (m_go) CloseHandle(m_go);
+    if (m_done) CloseHandle(m_done);
+    m_go = m_done = nullptr;
+}
+
+void ZentuRowHelper::Post(void (*job)(void*), void* context)
+{
+    m_job = job;
+    m_context = context;
+    m_finished = 0;
+    m_posted = 1;
+    SetEvent(m_go);
+}
+
+// The halves of a frame end close together: a short spin saves the waiter a
+// round trip through the system; a stale wake-up only costs a look at the flag.
+void ZentuRowHelper::Wait()
+{
+    for (int spin = 0; spin < 20000; spin++) {
+        if (m_finished.load()) return;
+        _mm_pause();
+    }
+    m_waiting = 1;
+    while (!m_finished.load()) WaitForSingleObject(m_done, INFINITE);
+    m_waiting = 0;
+}
+
+unsigned __stdcall ZentuRowHelper::Loop(void* self)
+{
+    ZentuRowHelper* h = static_cast<ZentuRowHelper*>(self);
+    for (;;) {
+        while (!h->m_posted.exchange(0)) WaitForSingleObject(h->m_go, INFINITE);
+        if (h->m_quit) return 0;
+        h->m_job(h->m_context);
+        h->m_finished = 1;
+        if (h->m_waiting.load()) SetEvent(h->m_done);
+    }
 }

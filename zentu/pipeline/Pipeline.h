@@ -2,6 +2,7 @@
 // automatic exposure, white balance, colour, tone and flips. Pure computation:
 // the sensor writes and the device lock come in through the owner.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <vector>
 #include "ZentuSettings.h"
@@ -39,10 +40,41 @@ struct ZentuPipelineState {
     ZentuPipelineState();
 };
 
+// A second thread that takes half of each frame's rows. Owned by the thread
+// that runs the pipeline and started and stopped with its stream, so that it
+// never outlives the module it runs in. Without one, or when it could not
+// start, frames run on the caller's thread alone, to the same bytes.
+class ZentuRowHelper {
+public:
+    ZentuRowHelper() = default;
+    ~ZentuRowHelper() { Stop(); }
+    ZentuRowHelper(const ZentuRowHelper&) = delete;
+    ZentuRowHelper& operator=(const ZentuRowHelper&) = delete;
+    bool Start();
+    void Stop();
+    bool Running() const { return m_thread != nullptr; }
+    // job(context) on the helper thread; Wait returns once it is done.
+    void Post(void (*job)(void*), void* context);
+    void Wait();
+    // The helper's own rows of the size 0 work image.
+    uint8_t workRows[3 * 2048 * 3];
+
+private:
+    static unsigned __stdcall Loop(void* self);
+    void* m_thread = nullptr;
+    void* m_go = nullptr;   // wakes the helper; m_posted says whether for a job
+    void* m_done = nullptr; // wakes a waiter that stopped spinning
+    void (*m_job)(void*) = nullptr;
+    void* m_context = nullptr;
+    std::atomic<int> m_posted{0}, m_finished{0}, m_waiting{0};
+    bool m_quit = false;
+};
+
 struct ZentuOwner {
     ZentuSettings settings;
     ZentuPipelineState pipe;
     IZentuSensor* sensor = nullptr;
+    ZentuRowHelper* rowHelper = nullptr; // set by the thread that runs the pipeline
 };
 
 void FixDefectPixels(uint8_t* raw, int rowWidth, int rawHeight, const DefectList& defects);

@@ -429,17 +429,55 @@ TEST(Pipeline, FusedPassesMatchTheStepsByteForByte)
                 }
                 std::vector<uint8_t> rawA = raw, rawB = raw;
                 std::vector<uint8_t> outA((size_t)fs.outWidth * fs.outHeight * 3), outB(outA.size());
+                // The rows shared with a second thread on every other mode.
+                ZentuRowHelper helper;
+                const bool helped = (&m - modes) % 2 == 1;
+                if (helped) {
+                    ASSERT_TRUE(helper.Start());
+                    a.rowHelper = &helper;
+                }
                 RunPipeline(a, rawA.data(), outA.data());
                 SetPipelineFastPaths(false);
                 RunPipelineByStages(b, rawB.data(), outB.data());
                 SetPipelineFastPaths(true);
                 EXPECT_TRUE(outA == outB) << "size " << size << " mono " << m.mono << " sat " << m.sat << " level "
-                                          << level;
+                                          << level << (helped ? ", two threads" : "");
                 EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
                 EXPECT_EQ(a.settings.gain, b.settings.gain);
             }
         }
     SetPipelineVectorLevel(2);
+}
+
+// A helper thread serves frame after frame, of each size, and can be
+// stopped and started again; a stopped one leaves the frames to the caller.
+TEST(Pipeline, RowHelperServesFramesAndStops)
+{
+    ZentuRowHelper helper;
+    for (int round = 0; round < 2; round++) {
+        ASSERT_TRUE(helper.Start());
+        for (int frame = 0; frame < 6; frame++) {
+            const uint32_t size = frame % 3;
+            ZentuFrameSize fs = ZentuSizeOf(size);
+            std::vector<uint8_t> raw((size_t)fs.rawWidth * fs.rawHeight);
+            for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)(((i + frame) * 2654435761u) >> 24);
+            ZentuOwner a, b;
+            for (ZentuOwner* o : {&a, &b}) {
+                o->settings.sizeIndex = size;
+                o->pipe.aeStep = 100;
+                BuildToneTable(100, *o, 30);
+                UpdateChannelTables(*o);
+            }
+            a.rowHelper = &helper;
+            std::vector<uint8_t> rawA = raw, outA((size_t)fs.outWidth * fs.outHeight * 3), outB(outA.size());
+            RunPipeline(a, rawA.data(), outA.data());
+            RunPipeline(b, raw.data(), outB.data());
+            EXPECT_TRUE(outA == outB) << "round " << round << " frame " << frame;
+            EXPECT_EQ(a.settings.exposureTime, b.settings.exposureTime);
+        }
+        helper.Stop();
+        EXPECT_FALSE(helper.Running());
+    }
 }
 
 TEST(Demosaic, VectorPathMatchesTheRowLoop)
