@@ -192,12 +192,16 @@ HRESULT CPushPinZentu::OnThreadCreate()
     m_sampleTime = 0;
     if (!StartCapture())
         return E_FAIL;
+    // Half of each frame's rows on a second thread, which ends with the stream.
+    m_owner.rowHelper = m_rowHelper.Start() ? &m_rowHelper : nullptr;
     m_startTick = GetTickCount();
     return S_OK;
 }
 
 HRESULT CPushPinZentu::OnThreadDestroy()
 {
+    m_owner.rowHelper = nullptr;
+    m_rowHelper.Stop();
     StopCapture();
     return S_OK;
 }

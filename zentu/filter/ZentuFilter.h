@@ -90,6 +90,7 @@ private:
     CRawFrameReader m_reader;
     CRawFrameReader::Path m_path;
     BYTE* m_heldRaw = nullptr; // the frame the pipeline works on
+    ZentuRowHelper m_rowHelper;
     REFERENCE_TIME m_sampleTime = 0;
     DWORD m_startTick = 0;
     bool m_streaming = false;

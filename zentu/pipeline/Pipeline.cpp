@@ -1369,6 +1369,9 @@ void RunPipelineByStages(ZentuOwner& owner, uint8_t* raw, uint8_t* out)
 bool ZentuRowHelper::Start()
 {
     if (m_thread) return true;
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    if (si.dwNumberOfProcessors < 2) return false; // it would only take turns with the caller
     m_go = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_quit = false;

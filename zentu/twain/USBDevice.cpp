@@ -227,6 +227,13 @@ void CUSBDevice::Preview()
         Post(0);
         return;
     }
+    // Half of each frame's rows on a second thread, which ends with the preview.
+    ZentuRowHelper rows;
+    m_owner.rowHelper = rows.Start() ? &rows : nullptr;
+    struct Unset {
+        ZentuOwner& owner;
+        ~Unset() { owner.rowHelper = nullptr; }
+    } unset{m_owner};
     {
         CAutoLock lock(&m_deviceLock);
         UsbStartStream(m_transport);
