@@ -101,28 +101,39 @@ inline bool VeltraneHasWideVectors()
     return wide;
 }
 
-// in[i] through the table to out[i], 32 bytes a step while they fit: the
-// table as sixteen rows of sixteen, each byte's low half looking up all rows
-// at once and its high half choosing the row. Returns the bytes done; in
-// and out may be the same. Callers choose it at run time
+// A 256-byte table as sixteen rows of sixteen, in both lanes, for
+// VeltraneLookup.
+__attribute__((target("avx2"))) inline void VeltraneLoadTable(const uint8_t *table, __m256i rows[16])
+{
+    for (int k = 0; k < 16; k++)
+        rows[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(table + 16 * k)));
+}
+
+// Thirty-two bytes through the table: each byte's low half looks up all rows
+// at once and its high half chooses the row.
+__attribute__((target("avx2"))) inline __m256i VeltraneLookup(const __m256i rows[16], __m256i x)
+{
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i lo = _mm256_and_si256(x, nibble);
+    const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
+    __m256i r = _mm256_setzero_si256();
+    for (int k = 0; k < 16; k++)
+        r = _mm256_blendv_epi8(r, _mm256_shuffle_epi8(rows[k], lo),
+                               _mm256_cmpeq_epi8(hi, _mm256_set1_epi8(static_cast<char>(k))));
+    return r;
+}
+
+// in[i] through the table to out[i], 32 bytes a step while they fit. Returns
+// the bytes done; in and out may be the same. Callers choose it at run time
 // (VeltraneHasWideVectors).
 __attribute__((target("avx2"))) inline size_t VeltraneLookupBlocks(const uint8_t *table, const uint8_t *in,
                                                                    uint8_t *out, size_t n)
 {
     __m256i rows[16];
-    for (int k = 0; k < 16; k++)
-        rows[k] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(table + 16 * k)));
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    VeltraneLoadTable(table, rows);
     size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
-        const __m256i lo = _mm256_and_si256(x, nibble);
-        const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
-        __m256i r = _mm256_setzero_si256();
-        for (int k = 0; k < 16; k++)
-            r = _mm256_blendv_epi8(r, _mm256_shuffle_epi8(rows[k], lo),
-                                   _mm256_cmpeq_epi8(hi, _mm256_set1_epi8(static_cast<char>(k))));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), r);
-    }
+    for (; i + 32 <= n; i += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i),
+                            VeltraneLookup(rows, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i))));
     return i;
 }

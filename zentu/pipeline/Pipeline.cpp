@@ -204,32 +204,63 @@ __attribute__((target("avx2"))) inline __m256i WidePick(__m256i odd, __m256i a, 
     return _mm256_or_si256(_mm256_and_si256(odd, a), _mm256_andnot_si256(odd, b));
 }
 
-// DemosaicRowShuffled thirty-two pixels a step, the rule of DemosaicPlanes.
+// Thirty-two pixels from column j (odd) on as planes, the rule of
+// DemosaicPlanes.
+__attribute__((target("avx2"))) inline void WideDemosaicPlanes(const uint8_t* u, const uint8_t* c, const uint8_t* d,
+                                                               int j, bool blueRow, __m256i plane[3])
+{
+    const __m256i odd = _mm256_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
+    const __m256i L = WideLoad(c + j - 1), C = WideLoad(c + j), Rt = WideLoad(c + j + 1);
+    const __m256i UL = WideLoad(u + j - 1), U = WideLoad(u + j), UR = WideLoad(u + j + 1);
+    const __m256i DL = WideLoad(d + j - 1), D = WideLoad(d + j), DR = WideLoad(d + j + 1);
+    __m256i lh, lv, lu, ld;
+    const __m256i h2 = WideAvgFloor(L, Rt, lh), v2 = WideAvgFloor(U, D, lv), g2 = WideAvgFloor(C, UR);
+    const __m256i up = WideAvgFloor(UL, UR, lu), down = WideAvgFloor(DL, DR, ld);
+    const __m256i four = WideMean4FromHalves(h2, lh, v2, lv), x = WideMean4FromHalves(up, lu, down, ld);
+    if (blueRow) {
+        plane[0] = WidePick(odd, h2, C);
+        plane[1] = WidePick(odd, g2, four);
+        plane[2] = WidePick(odd, v2, x);
+    } else {
+        plane[0] = WidePick(odd, x, v2);
+        plane[1] = WidePick(odd, four, g2);
+        plane[2] = WidePick(odd, C, h2);
+    }
+}
+
+// DemosaicRowShuffled thirty-two pixels a step.
 __attribute__((target("avx2"))) int DemosaicRowWide(const uint8_t* u, const uint8_t* c, const uint8_t* d, uint8_t* o,
                                                     int j, int jEnd, bool blueRow)
 {
-    const __m256i odd = _mm256_set1_epi16(0x00FF); // lanes 0, 2, ...: odd columns
     for (; j + 32 < jEnd; j += 32) {
-        const __m256i L = WideLoad(c + j - 1), C = WideLoad(c + j), Rt = WideLoad(c + j + 1);
-        const __m256i UL = WideLoad(u + j - 1), U = WideLoad(u + j), UR = WideLoad(u + j + 1);
-        const __m256i DL = WideLoad(d + j - 1), D = WideLoad(d + j), DR = WideLoad(d + j + 1);
-        __m256i lh, lv, lu, ld;
-        const __m256i h2 = WideAvgFloor(L, Rt, lh), v2 = WideAvgFloor(U, D, lv), g2 = WideAvgFloor(C, UR);
-        const __m256i up = WideAvgFloor(UL, UR, lu), down = WideAvgFloor(DL, DR, ld);
-        const __m256i four = WideMean4FromHalves(h2, lh, v2, lv), x = WideMean4FromHalves(up, lu, down, ld);
         __m256i plane[3];
-        if (blueRow) {
-            plane[0] = WidePick(odd, h2, C);
-            plane[1] = WidePick(odd, g2, four);
-            plane[2] = WidePick(odd, v2, x);
-        } else {
-            plane[0] = WidePick(odd, x, v2);
-            plane[1] = WidePick(odd, four, g2);
-            plane[2] = WidePick(odd, C, h2);
-        }
+        WideDemosaicPlanes(u, c, d, j, blueRow, plane);
         WideMergePlanes(plane, o + (size_t)j * 3, false);
     }
     return j;
+}
+
+// Size 0 on planes: a work row is three planes of 2048 bytes (blue, green,
+// red by column), an output row three planes of 1280.
+constexpr int kWorkPlane = 2048, kOutPlane = 1280;
+
+// Row i of the work image as planes over columns 63 to 2014, the down-scaling's
+// 64 to 1984 among them; rows 0 and 1535 are black.
+__attribute__((target("avx2"))) void DemosaicRowPlanes(const uint8_t* raw, uint8_t* planes, int i)
+{
+    if (i == 0 || i == 1535) {
+        std::memset(planes, 0, 3 * kWorkPlane);
+        return;
+    }
+    const uint8_t* u = raw + (size_t)(i - 1) * 2048;
+    const uint8_t* c = u + 2048;
+    const uint8_t* d = c + 2048;
+    for (int j = 63; j < 1985; j += 32) {
+        __m256i plane[3];
+        WideDemosaicPlanes(u, c, d, j, (i & 1) != 0, plane);
+        for (int k = 0; k < 3; k++)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(planes + k * kWorkPlane + j), plane[k]);
+    }
 }
 #endif
 
@@ -336,16 +367,17 @@ int ResampleMeansNarrow(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2,
     return x;
 }
 
+// next: the distance of the window's second column, 3 bytes interleaved, 1 on planes.
 __attribute__((target("avx2"))) int ResampleMeansWide(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2,
-                                                      uint8_t* hm, uint8_t* hn, int span)
+                                                      uint8_t* hm, uint8_t* hn, int span, int next)
 {
     int x = 0;
     for (; x + 32 <= span; x += 32) {
         __m256i l01, l12, m01, m12;
-        const __m256i a1 = WideLoad(r1 + x), b1 = WideLoad(r1 + x + 3);
+        const __m256i a1 = WideLoad(r1 + x), b1 = WideLoad(r1 + x + next);
         const __m256i a01 = WideAvgFloor(WideLoad(r0 + x), a1, l01), a12 = WideAvgFloor(a1, WideLoad(r2 + x), l12);
-        const __m256i b01 = WideAvgFloor(WideLoad(r0 + x + 3), b1, m01);
-        const __m256i b12 = WideAvgFloor(b1, WideLoad(r2 + x + 3), m12);
+        const __m256i b01 = WideAvgFloor(WideLoad(r0 + x + next), b1, m01);
+        const __m256i b12 = WideAvgFloor(b1, WideLoad(r2 + x + next), m12);
         _mm256_store_si256(reinterpret_cast<__m256i*>(hm + x), WideMean4FromHalves(a01, l01, b01, m01));
         _mm256_store_si256(reinterpret_cast<__m256i*>(hn + x), WideMean4FromHalves(a12, l12, b12, m12));
     }
@@ -374,7 +406,7 @@ void ResampleBlockFast(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, 
     r0 += 64 * 3;
     r1 += 64 * 3;
     r2 += 64 * 3;
-    const int done = Shuffles() && WideVectors() ? ResampleMeansWide(r0, r1, r2, hm, hn, span) : 0;
+    const int done = Shuffles() && WideVectors() ? ResampleMeansWide(r0, r1, r2, hm, hn, span, 3) : 0;
     ResampleMeansNarrow(r0 + done, r1 + done, r2 + done, hm + done, hn + done, span - done);
     int cb = 0;
     if (Shuffles()) {
@@ -387,6 +419,43 @@ void ResampleBlockFast(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2, 
     }
     std::memcpy(o0 + 639 * 6, hm + 639 * 9, 6);
     std::memcpy(o1 + 639 * 6, hn + 639 * 9, 6);
+}
+#endif
+
+#if defined(__SSE2__)
+// Two of every three bytes kept, 48 to 32 a step.
+__attribute__((target("ssse3"))) void KeepTwoOfThree(const uint8_t* h, uint8_t* o, int outBytes)
+{
+    auto mask = [](int first, int vector) {
+        alignas(16) int8_t m[16];
+        for (int j = 0; j < 16; j++) {
+            const int i = ((first + j) / 2) * 3 + (first + j) % 2 - 16 * vector;
+            m[j] = (int8_t)(i >= 0 && i < 16 ? i : -1);
+        }
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(m));
+    };
+    static const __m128i k00 = mask(0, 0), k01 = mask(0, 1), k11 = mask(16, 1), k12 = mask(16, 2);
+    for (int j = 0; j < outBytes; j += 32, h += 48) {
+        const __m128i v0 = VeltraneLoad(h), v1 = VeltraneLoad(h + 16), v2 = VeltraneLoad(h + 32);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + j),
+                         _mm_or_si128(_mm_shuffle_epi8(v0, k00), _mm_shuffle_epi8(v1, k01)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + j + 16),
+                         _mm_or_si128(_mm_shuffle_epi8(v1, k11), _mm_shuffle_epi8(v2, k12)));
+    }
+}
+
+// ResampleBlockFast on planes: the mean of each 2 x 2 window of a plane (with
+// the column after), then two of every three columns kept.
+__attribute__((target("avx2"))) void ResamplePlanes(const uint8_t* r0, const uint8_t* r1, const uint8_t* r2,
+                                                    uint8_t* o0, uint8_t* o1)
+{
+    alignas(32) uint8_t hm[1920], hn[1920];
+    for (int k = 0; k < 3; k++) {
+        const int at = k * kWorkPlane + 64;
+        ResampleMeansWide(r0 + at, r1 + at, r2 + at, hm, hn, 1920, 1);
+        KeepTwoOfThree(hm, o0 + k * kOutPlane, kOutPlane);
+        KeepTwoOfThree(hn, o1 + k * kOutPlane, kOutPlane);
+    }
 }
 #endif
 
@@ -475,6 +544,28 @@ void AddCentreRow(const uint8_t* row, int width, CentreSums& s)
         s.g += p[1];
         s.r += p[2];
     }
+}
+
+// The same from a row held as three planes of stride bytes.
+void AddCentrePlanes(const uint8_t* planes, int stride, int width, CentreSums& s)
+{
+    uint64_t sum[3] = {};
+    const int x0 = width / 4, x1 = 3 * width / 4;
+    for (int k = 0; k < 3; k++) {
+        const uint8_t* p = planes + (size_t)k * stride;
+        int x = x0;
+#if defined(__SSE2__)
+        __m128i acc = _mm_setzero_si128();
+        for (; x + 16 <= x1; x += 16)
+            acc = _mm_add_epi64(acc, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x)),
+                                                  _mm_setzero_si128()));
+        sum[k] = (uint64_t)_mm_cvtsi128_si32(acc) + (uint64_t)_mm_cvtsi128_si32(_mm_srli_si128(acc, 8));
+#endif
+        for (; x < x1; x++) sum[k] += p[x];
+    }
+    s.b += sum[0];
+    s.g += sum[1];
+    s.r += sum[2];
 }
 
 int CentreLuma(const CentreSums& s, int width, int height)
@@ -1032,19 +1123,10 @@ __attribute__((target("avx2"))) inline __m256i WideLuma(const __m256i* ch)
 
 // The rules of ColourSixteen thirty-two pixels at a time, sixteen in each
 // 128-bit lane.
-__attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, const uint8_t* in, uint8_t* out,
-                                                     bool reversed)
+// The colour rules of ColourSixteen on planes of thirty-two pixels, sixteen in
+// each 128-bit lane, in place.
+__attribute__((target("avx2"))) inline void WideColourPlanes(const VectorColour& vc, __m256i plane[3])
 {
-    const VeltranePlaneMasks& masks = VeltraneMasks();
-    const __m128i* src = reinterpret_cast<const __m128i*>(in);
-    __m256i a[3], plane[3]; // plane: b, g, r
-    for (int v = 0; v < 3; v++)
-        a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(src + v)), _mm_loadu_si128(src + 3 + v),
-                                       1);
-    for (int c = 0; c < 3; c++)
-        plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(a[0], Wide(masks.split[c][0])),
-                                                   _mm256_shuffle_epi8(a[1], Wide(masks.split[c][1]))),
-                                   _mm256_shuffle_epi8(a[2], Wide(masks.split[c][2])));
     const __m256i z = _mm256_setzero_si256();
     __m256i lo[3], hi[3];
     for (int c = 0; c < 3; c++) {
@@ -1084,7 +1166,39 @@ __attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, con
         }
         for (int c = 0; c < 3; c++) plane[c] = _mm256_packus_epi16(lo[c], hi[c]);
     }
+}
+
+__attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, const uint8_t* in, uint8_t* out,
+                                                     bool reversed)
+{
+    const VeltranePlaneMasks& masks = VeltraneMasks();
+    const __m128i* src = reinterpret_cast<const __m128i*>(in);
+    __m256i a[3], plane[3]; // plane: b, g, r
+    for (int v = 0; v < 3; v++)
+        a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(src + v)), _mm_loadu_si128(src + 3 + v),
+                                       1);
+    for (int c = 0; c < 3; c++)
+        plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(a[0], Wide(masks.split[c][0])),
+                                                   _mm256_shuffle_epi8(a[1], Wide(masks.split[c][1]))),
+                                   _mm256_shuffle_epi8(a[2], Wide(masks.split[c][2])));
+    WideColourPlanes(vc, plane);
     WideMergePlanes(plane, out, reversed);
+}
+
+// Thirty-two pixels on planes (blue, green, red) from size 0's planar rows,
+// through colour and tone into their place in the output row.
+__attribute__((target("avx2"))) void FinishPlanesRow(const VectorColour& vc, const uint8_t* tone, const uint8_t* planes,
+                                                     uint8_t* dst, int w, bool mirror)
+{
+    __m256i rows[16];
+    VeltraneLoadTable(tone, rows);
+    for (int x = 0; x < w; x += 32) {
+        __m256i plane[3];
+        for (int k = 0; k < 3; k++) plane[k] = WideLoad(planes + k * kOutPlane + x);
+        WideColourPlanes(vc, plane);
+        for (__m256i& p : plane) p = VeltraneLookup(rows, p);
+        WideMergePlanes(plane, dst + (size_t)(mirror ? w - 32 - x : x) * 3, mirror);
+    }
 }
 
 bool VectorRowsUsable(int w)
@@ -1136,6 +1250,7 @@ struct FusedRows {
     const uint8_t* tone;
     int size, w, h;
     bool mirror, flip, measure;
+    bool planes; // size 0 on planes (the widest vectors)
 
     // Units are row blocks (two output rows) at size 0, rows otherwise.
     int Units() const { return size == 0 ? 512 : h; }
@@ -1147,7 +1262,19 @@ struct FusedRows {
             if (measure && InCentreRows(y, h)) AddCentreRow(row, w, sums);
             FinishRowVector(*vc, tone, row, out + (size_t)(flip ? h - 1 - y : y) * os, w, mirror);
         };
-        if (size == 0) {
+        if (planes) {
+            const size_t ws = 3 * kWorkPlane;
+            uint8_t pair[2][3 * kOutPlane];
+            for (int rb = from; rb < to; rb++) {
+                for (int k = 0; k < 3; k++) DemosaicRowPlanes(raw, work + k * ws, 3 * rb + k);
+                ResamplePlanes(work, work + ws, work + 2 * ws, pair[0], pair[1]);
+                for (int k = 0; k < 2; k++) {
+                    const int y = 2 * rb + k;
+                    if (measure && InCentreRows(y, h)) AddCentrePlanes(pair[k], kOutPlane, w, sums);
+                    FinishPlanesRow(*vc, tone, pair[k], out + (size_t)(flip ? h - 1 - y : y) * os, w, mirror);
+                }
+            }
+        } else if (size == 0) {
             const size_t ws = 2048 * 3;
             uint8_t pair[2][1280 * 3];
             for (int rb = from; rb < to; rb++) {
@@ -1175,7 +1302,7 @@ bool RunRowsFused(ZentuOwner& owner, const uint8_t* raw, uint8_t* out, const Vec
     const ZentuFrameSize fs = ZentuSizeOf(size);
     if (s.whiteBalanceRequest || !VectorRowsUsable(fs.outWidth)) return false;
     const FusedRows rows{raw, out, &vc, tone, (int)size, fs.outWidth, fs.outHeight,
-                         s.hFlip == 1, s.vFlip == 0, s.autoExposure != 0};
+                         s.hFlip == 1, s.vFlip == 0, s.autoExposure != 0, size == 0 && WideVectors()};
     CentreSums sums;
     ZentuRowHelper* helper = owner.rowHelper;
     if (helper && helper->Running()) {
