@@ -1123,10 +1123,15 @@ __attribute__((target("avx2"))) inline __m256i WideLuma(const __m256i* ch)
 
 // The rules of ColourSixteen thirty-two pixels at a time, sixteen in each
 // 128-bit lane.
-// The colour rules of ColourSixteen on planes of thirty-two pixels, sixteen in
-// each 128-bit lane, in place.
-__attribute__((target("avx2"))) inline void WideColourPlanes(const VectorColour& vc, __m256i plane[3])
+// The colour rules of ColourSixteen on thirty-two pixels as planes, sixteen
+// in each 128-bit lane: load fills the planes, store takes the results. A
+// template, so that each caller's loads and stores are compiled in with the
+// arithmetic (the planes stay in registers).
+template <class Load, class Store>
+__attribute__((target("avx2"), always_inline)) inline void WideColour(const VectorColour& vc, Load load, Store store)
 {
+    __m256i plane[3]; // b, g, r
+    load(plane);
     const __m256i z = _mm256_setzero_si256();
     __m256i lo[3], hi[3];
     for (int c = 0; c < 3; c++) {
@@ -1166,23 +1171,27 @@ __attribute__((target("avx2"))) inline void WideColourPlanes(const VectorColour&
         }
         for (int c = 0; c < 3; c++) plane[c] = _mm256_packus_epi16(lo[c], hi[c]);
     }
+    store(plane);
 }
 
 __attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, const uint8_t* in, uint8_t* out,
                                                      bool reversed)
 {
-    const VeltranePlaneMasks& masks = VeltraneMasks();
-    const __m128i* src = reinterpret_cast<const __m128i*>(in);
-    __m256i a[3], plane[3]; // plane: b, g, r
-    for (int v = 0; v < 3; v++)
-        a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(src + v)), _mm_loadu_si128(src + 3 + v),
-                                       1);
-    for (int c = 0; c < 3; c++)
-        plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(a[0], Wide(masks.split[c][0])),
-                                                   _mm256_shuffle_epi8(a[1], Wide(masks.split[c][1]))),
-                                   _mm256_shuffle_epi8(a[2], Wide(masks.split[c][2])));
-    WideColourPlanes(vc, plane);
-    WideMergePlanes(plane, out, reversed);
+    auto split = [in](__m256i* plane) __attribute__((target("avx2"))) {
+        const VeltranePlaneMasks& masks = VeltraneMasks();
+        const __m128i* src = reinterpret_cast<const __m128i*>(in);
+        __m256i a[3];
+        for (int v = 0; v < 3; v++)
+            a[v] = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(src + v)),
+                                           _mm_loadu_si128(src + 3 + v), 1);
+        for (int c = 0; c < 3; c++)
+            plane[c] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(a[0], Wide(masks.split[c][0])),
+                                                       _mm256_shuffle_epi8(a[1], Wide(masks.split[c][1]))),
+                                       _mm256_shuffle_epi8(a[2], Wide(masks.split[c][2])));
+    };
+    WideColour(vc, split, [out, reversed](const __m256i* plane) __attribute__((target("avx2"))) {
+        WideMergePlanes(plane, out, reversed);
+    });
 }
 
 // Thirty-two pixels on planes (blue, green, red) from size 0's planar rows,
@@ -1193,11 +1202,16 @@ __attribute__((target("avx2"))) void FinishPlanesRow(const VectorColour& vc, con
     __m256i rows[16];
     VeltraneLoadTable(tone, rows);
     for (int x = 0; x < w; x += 32) {
-        __m256i plane[3];
-        for (int k = 0; k < 3; k++) plane[k] = WideLoad(planes + k * kOutPlane + x);
-        WideColourPlanes(vc, plane);
-        for (__m256i& p : plane) p = VeltraneLookup(rows, p);
-        WideMergePlanes(plane, dst + (size_t)(mirror ? w - 32 - x : x) * 3, mirror);
+        WideColour(
+            vc,
+            [at = planes + x](__m256i* plane) __attribute__((target("avx2"))) {
+                for (int k = 0; k < 3; k++) plane[k] = WideLoad(at + k * kOutPlane);
+            },
+            [&rows, to = dst + (size_t)(mirror ? w - 32 - x : x) * 3, mirror](__m256i* plane)
+                __attribute__((target("avx2"))) {
+                    for (int k = 0; k < 3; k++) plane[k] = VeltraneLookup(rows, plane[k]);
+                    WideMergePlanes(plane, to, mirror);
+                });
     }
 }
 
