@@ -192,8 +192,10 @@ HRESULT CPushPinZentu::OnThreadCreate()
     m_sampleTime = 0;
     if (!StartCapture())
         return E_FAIL;
-    // Half of each frame's rows on a second thread, which ends with the stream.
-    m_owner.rowHelper = m_rowHelper.Start() ? &m_rowHelper : nullptr;
+    // Half of each frame's rows on a second thread, which ends with the stream;
+    // not where one processor is all there is.
+    const bool helped = m_path != CRawFrameReader::Path::Direct && m_rowHelper.Start();
+    m_owner.rowHelper = helped ? &m_rowHelper : nullptr;
     m_startTick = GetTickCount();
     return S_OK;
 }

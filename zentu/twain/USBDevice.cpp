@@ -227,9 +227,11 @@ void CUSBDevice::Preview()
         Post(0);
         return;
     }
-    // Half of each frame's rows on a second thread, which ends with the preview.
+    // Half of each frame's rows on a second thread, which ends with the preview;
+    // not where one processor is all there is.
     ZentuRowHelper rows;
-    m_owner.rowHelper = rows.Start() ? &rows : nullptr;
+    const bool helped = m_path != CRawFrameReader::Path::Direct && rows.Start();
+    m_owner.rowHelper = helped ? &rows : nullptr;
     struct Unset {
         ZentuOwner& owner;
         ~Unset() { owner.rowHelper = nullptr; }
