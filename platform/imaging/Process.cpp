@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -241,20 +242,143 @@ L_INT Median3(Frame& f)
 
 namespace {
 
-// Adds (or with sign -1 subtracts) 16 byte counts to 16 word counts.
-inline void AddCounts(unsigned short* to, const BYTE* counts, bool subtract)
+// Columns of a strip of the median: the histograms of one channel's strip,
+// with the box's margin, stay within a core's second-level cache.
+constexpr int kMedianStrip = 512;
+
+inline __m128i Held(const BYTE* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Adds the 16 byte differences of two column counts, -20 to 20, to 16 word
+// counts held in two vectors.
+inline void AddDifference(__m128i& c0, __m128i& c1, const BYTE* plus, const BYTE* minus)
 {
-    const __m128i zero = _mm_setzero_si128(), c = Load(counts);
-    __m128i* t = reinterpret_cast<__m128i*>(to);
-    const __m128i lo = _mm_unpacklo_epi8(c, zero), hi = _mm_unpackhi_epi8(c, zero);
-    if (subtract) {
-        _mm_storeu_si128(t, _mm_sub_epi16(_mm_loadu_si128(t), lo));
-        _mm_storeu_si128(t + 1, _mm_sub_epi16(_mm_loadu_si128(t + 1), hi));
-    } else {
-        _mm_storeu_si128(t, _mm_add_epi16(_mm_loadu_si128(t), lo));
-        _mm_storeu_si128(t + 1, _mm_add_epi16(_mm_loadu_si128(t + 1), hi));
-    }
+    const __m128i d = _mm_sub_epi8(Held(plus), Held(minus));
+    const __m128i sign = _mm_cmpgt_epi8(_mm_setzero_si128(), d);
+    c0 = _mm_add_epi16(c0, _mm_unpacklo_epi8(d, sign));
+    c1 = _mm_add_epi16(c1, _mm_unpackhi_epi8(d, sign));
 }
+
+inline void AddCounts(__m128i& c0, __m128i& c1, const BYTE* counts)
+{
+    const __m128i c = Held(counts), zero = _mm_setzero_si128();
+    c0 = _mm_add_epi16(c0, _mm_unpacklo_epi8(c, zero));
+    c1 = _mm_add_epi16(c1, _mm_unpackhi_epi8(c, zero));
+}
+
+// How many of 16 rising word counts are below `rank`.
+inline int CountBelow(__m128i c0, __m128i c1, int rank)
+{
+    const __m128i r = _mm_set1_epi16(short(rank));
+    const int below = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(r, c0), _mm_cmpgt_epi16(r, c1)));
+    return __builtin_ctz(~unsigned(below));
+}
+
+// steps.at[b] counts one value in bin b of a running count.
+struct Steps {
+    alignas(16) BYTE at[16][16];
+    constexpr Steps() : at()
+    {
+        for (int b = 0; b < 16; ++b)
+            for (int i = 0; i < 16; ++i)
+                at[b][i] = BYTE(i >= b);
+    }
+};
+constexpr Steps steps{};
+
+// The histograms of one channel's columns: 16 coarse counts a column, and
+// apart, so that the coarse counts of a row stay in the first-level cache,
+// 256 fine. Counts are running: each bin counts the values up to its own,
+// coarse over the whole range, fine within their coarse bin, so that a
+// step down a column changes a few vectors and the bin of a rank is found
+// by comparing all sixteen at once. Column 0 stays empty, so that the first
+// step along a row is as the others.
+struct MedianColumns {
+    BYTE* rough;
+    BYTE* fine;
+
+    static void Step(BYTE* counts, int bin, bool add)
+    {
+        __m128i* c = reinterpret_cast<__m128i*>(counts);
+        const __m128i by = Held(steps.at[bin]);
+        _mm_store_si128(c, add ? _mm_add_epi8(_mm_load_si128(c), by) : _mm_sub_epi8(_mm_load_si128(c), by));
+    }
+
+    void Count(int j, int v, bool add)
+    {
+        Step(rough + j * 16, v >> 4, add);
+        Step(fine + j * 256 + (v & ~15), v & 15, add);
+    }
+
+    // Counts row[(first + j) * 3] in column j + 1 for j up to n, the picture
+    // columns clamped to [0, w).
+    template <class Op>
+    static void Along(int first, int n, int w, const Op& op)
+    {
+        const int left = std::clamp(-first, 0, n), right = std::clamp(w - first, left, n);
+        for (int j = 0; j < left; ++j)
+            op(j + 1, 0);
+        for (int j = left; j < right; ++j)
+            op(j + 1, (first + j) * 3);
+        for (int j = right; j < n; ++j)
+            op(j + 1, (w - 1) * 3);
+    }
+
+    void Add(const BYTE* row, int first, int n, int w)
+    {
+        Along(first, n, w, [&](int j, int p) { Count(j, row[p], true); });
+    }
+
+    void Move(const BYTE* gone, const BYTE* come, int first, int n, int w)
+    {
+        Along(first, n, w, [&](int j, int p) {
+            Count(j, gone[p], false);
+            Count(j, come[p], true);
+        });
+    }
+
+    // Writes the medians of `width` boxes of dim columns, the first box's
+    // starting at column 1, to out, every third byte.
+    void Sweep(int dim, int rank, int width, BYTE* out) const
+    {
+        __m128i c0 = _mm_setzero_si128(), c1 = c0;
+        for (int j = 1; j < dim; ++j)
+            AddCounts(c0, c1, rough + j * 16);
+        // The box's fine counts of coarse bin b hold for box updated[b].
+        alignas(16) short box[16][16];
+        alignas(16) short coarse[24];
+        int updated[16];
+        for (int& u : updated)
+            u = -dim;
+        coarse[7] = 0;
+        const BYTE* in = rough + dim * 16;
+        const BYTE* gone = rough;
+        for (int i = 0; i < width; ++i, out += 3, in += 16, gone += 16) {
+            AddDifference(c0, c1, in, gone);
+            const int bin = CountBelow(c0, c1, rank);
+            // The count below the bin, from coarse[7 + bin].
+            _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 8), c0);
+            _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 16), c1);
+            __m128i* h = reinterpret_cast<__m128i*>(box[bin]);
+            const BYTE* f = fine + bin * 16;
+            __m128i h0, h1;
+            const int since = updated[bin];
+            if (2 * (i - since) > dim) {
+                h0 = h1 = _mm_setzero_si128();
+                for (const BYTE *c = f + (i + 1) * 256, *end = f + (i + 1 + dim) * 256; c != end; c += 256)
+                    AddCounts(h0, h1, c);
+            } else {
+                h0 = _mm_load_si128(h);
+                h1 = _mm_load_si128(h + 1);
+                for (int ii = since + 1; ii <= i; ++ii)
+                    AddDifference(h0, h1, f + (ii + dim) * 256, f + ii * 256);
+            }
+            _mm_store_si128(h, h0);
+            _mm_store_si128(h + 1, h1);
+            updated[bin] = i;
+            *out = BYTE(bin * 16 + CountBelow(h0, h1, rank - coarse[7 + bin]));
+        }
+    }
+};
 
 }  // namespace
 
@@ -265,6 +389,8 @@ inline void AddCounts(unsigned short* to, const BYTE* counts, bool subtract)
 // one column's histogram and takes off another. Histograms are in two levels,
 // sixteen coarse bins of sixteen values; a fine bin range of the box is only
 // brought up to date when the median falls in it.
+// Bands are worked a channel and a strip of columns at a time, so that the
+// histograms stay in the cache while each row step touches all of them.
 // A 3 x 3 box, the common case, goes through an exchange network instead.
 L_INT Median(Frame& f, int dim)
 {
@@ -274,83 +400,27 @@ L_INT Median(Frame& f, int dim)
         return Median3(f);
     const int w = f.width, lo = (dim - 1) / 2, hi = dim / 2;
     const int rank = (dim * dim + 1) / 2;  // 1-based rank of the median
-    // Per channel and column: 256 fine counts, and apart, so that a row's
-    // stay in the cache, 16 coarse; at most 20 each.
-    const size_t fineBytes = size_t(w) * 3 * 256, coarseBytes = size_t(w) * 3 * 16;
-    return FilterInPlace(f, lo, hi, kWindowRows, fineBytes + coarseBytes, [&](BandRows& rows, int y0, int y1) {
-        BYTE* cols = rows.Scratch();
-        auto fine = [&](int k, int x) { return cols + (size_t(k) * w + x) * 256; };
-        auto rough = [&](int k, int x) { return cols + fineBytes + (size_t(k) * w + x) * 16; };
-        auto count = [&](const BYTE* row, int sign) {
-            for (int x = 0; x < w; ++x)
-                for (int k = 0; k < 3; ++k) {
-                    const int v = row[x * 3 + k];
-                    BYTE* c = fine(k, x);
-                    BYTE* r = rough(k, x);
-                    c[v] = BYTE(c[v] + sign);
-                    r[v >> 4] = BYTE(r[v >> 4] + sign);
-                }
-        };
-        std::memset(cols, 0, fineBytes + coarseBytes);
-        for (int dy = -lo; dy <= hi; ++dy)
-            count(rows.Src(y0 + dy), 1);
-        alignas(16) unsigned short coarse[16], hist[256];
-        int updated[16];
-        for (int y = y0; y < y1; ++y) {
-            BYTE* d = rows.Out(y);
+    // Column j + 1 of a strip from x0 stands for picture column x0 - lo + j.
+    const int strip = std::min(w, kMedianStrip), columns = strip + dim;
+    const size_t roughBytes = size_t(columns) * 16, fineBytes = size_t(columns) * 256;
+    return FilterInPlace(f, lo, hi, kWindowRows, roughBytes + fineBytes + 64, [&](BandRows& rows, int y0, int y1) {
+        BYTE* const scratch = reinterpret_cast<BYTE*>((reinterpret_cast<uintptr_t>(rows.Scratch()) + 63) & ~uintptr_t(63));
+        MedianColumns cols{scratch, scratch + roughBytes};
+        for (int x0 = 0; x0 < w; x0 += strip) {
+            const int x1 = std::min(x0 + strip, w), n = x1 - x0 + dim - 1;
             for (int k = 0; k < 3; ++k) {
-                std::memset(coarse, 0, sizeof coarse);
-                std::memset(hist, 0, sizeof hist);
-                for (int dx = -lo; dx <= hi; ++dx) {
-                    const BYTE* c = fine(k, std::clamp(dx, 0, w - 1));
-                    for (int seg = 0; seg < 16; ++seg)
-                        AddCounts(hist + seg * 16, c + seg * 16, false);
-                    AddCounts(coarse, rough(k, std::clamp(dx, 0, w - 1)), false);
-                }
-                for (int& u : updated)
-                    u = 0;
-                for (int x = 0; x < w; ++x) {
-                    if (x > 0) {
-                        const int in = std::min(x + hi, w - 1), out = std::max(x - 1 - lo, 0);
-                        if (in != out) {
-                            AddCounts(coarse, rough(k, in), false);
-                            AddCounts(coarse, rough(k, out), true);
-                        }
-                    }
-                    int seg = 0, below = 0;
-                    while (below + coarse[seg] < rank)
-                        below += coarse[seg++];
-                    unsigned short* h = hist + seg * 16;
-                    if (updated[seg] != x) {
-                        if (2 * (x - updated[seg]) > dim) {
-                            std::memset(h, 0, 16 * sizeof *h);
-                            for (int dx = -lo; dx <= hi; ++dx)
-                                AddCounts(h, fine(k, std::clamp(x + dx, 0, w - 1)) + seg * 16, false);
-                        } else {
-                            for (int xx = updated[seg] + 1; xx <= x; ++xx) {
-                                const int in = std::min(xx + hi, w - 1), out = std::max(xx - 1 - lo, 0);
-                                if (in != out) {
-                                    AddCounts(h, fine(k, in) + seg * 16, false);
-                                    AddCounts(h, fine(k, out) + seg * 16, true);
-                                }
-                            }
-                        }
-                        updated[seg] = x;
-                    }
-                    int v = 0;
-                    while (below + h[v] < rank)
-                        below += h[v++];
-                    d[x * 3 + k] = BYTE(seg * 16 + v);
+                std::memset(scratch, 0, roughBytes + fineBytes);
+                for (int dy = -lo; dy <= hi; ++dy)
+                    cols.Add(rows.Src(y0 + dy) + k, x0 - lo, n, w);
+                for (int y = y0; y < y1; ++y) {
+                    cols.Sweep(dim, rank, x1 - x0, rows.StripOut(y) + k);
+                    if (y + 1 < y1)
+                        cols.Move(rows.Src(y - lo) + k, rows.Src(y + 1 + hi) + k, x0 - lo, n, w);
                 }
             }
-            // Before Done, which puts back over source row y - lo.
-            if (y + 1 < y1) {
-                count(rows.Src(y - lo), -1);
-                count(rows.Src(y + 1 + hi), 1);
-            }
-            rows.Done(y);
+            rows.StripDone(x0, x1);
         }
-    });
+    }, strip);
 }
 
 namespace {
