@@ -331,8 +331,11 @@ struct MedianColumns {
     void Move(const BYTE* gone, const BYTE* come, int first, int n, int w)
     {
         Along(first, n, w, [&](int j, int p) {
-            Count(j, gone[p], false);
-            Count(j, come[p], true);
+            const int a = gone[p], b = come[p];
+            __m128i* c = reinterpret_cast<__m128i*>(rough + j * 16);
+            _mm_store_si128(c, _mm_add_epi8(_mm_sub_epi8(_mm_load_si128(c), Held(steps.at[a >> 4])), Held(steps.at[b >> 4])));
+            Step(fine + j * 256 + (a & ~15), a & 15, false);
+            Step(fine + j * 256 + (b & ~15), b & 15, true);
         });
     }
 
@@ -352,29 +355,39 @@ struct MedianColumns {
         coarse[7] = 0;
         const BYTE* in = rough + dim * 16;
         const BYTE* gone = rough;
+        // The fine counts of bin `held`, kept out of memory while the median
+        // stays in it.
+        int held = -1;
+        const BYTE* f = fine;
+        __m128i h0 = _mm_setzero_si128(), h1 = h0;
         for (int i = 0; i < width; ++i, out += 3, in += 16, gone += 16) {
             AddDifference(c0, c1, in, gone);
             const int bin = CountBelow(c0, c1, rank);
             // The count below the bin, from coarse[7 + bin].
             _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 8), c0);
             _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 16), c1);
-            __m128i* h = reinterpret_cast<__m128i*>(box[bin]);
-            const BYTE* f = fine + bin * 16;
-            __m128i h0, h1;
-            const int since = updated[bin];
-            if (2 * (i - since) > dim) {
-                h0 = h1 = _mm_setzero_si128();
-                for (const BYTE *c = f + (i + 1) * 256, *end = f + (i + 1 + dim) * 256; c != end; c += 256)
-                    AddCounts(h0, h1, c);
+            if (bin == held) {
+                AddDifference(h0, h1, f + (i + dim) * 256, f + i * 256);
             } else {
-                h0 = _mm_load_si128(h);
-                h1 = _mm_load_si128(h + 1);
-                for (int ii = since + 1; ii <= i; ++ii)
-                    AddDifference(h0, h1, f + (ii + dim) * 256, f + ii * 256);
+                if (held >= 0) {
+                    _mm_store_si128(reinterpret_cast<__m128i*>(box[held]), h0);
+                    _mm_store_si128(reinterpret_cast<__m128i*>(box[held]) + 1, h1);
+                    updated[held] = i - 1;
+                }
+                held = bin;
+                f = fine + bin * 16;
+                const int since = updated[bin];
+                if (2 * (i - since) > dim) {
+                    h0 = h1 = _mm_setzero_si128();
+                    for (const BYTE *c = f + (i + 1) * 256, *end = f + (i + 1 + dim) * 256; c != end; c += 256)
+                        AddCounts(h0, h1, c);
+                } else {
+                    h0 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[bin]));
+                    h1 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[bin]) + 1);
+                    for (int ii = since + 1; ii <= i; ++ii)
+                        AddDifference(h0, h1, f + (ii + dim) * 256, f + ii * 256);
+                }
             }
-            _mm_store_si128(h, h0);
-            _mm_store_si128(h + 1, h1);
-            updated[bin] = i;
             *out = BYTE(bin * 16 + CountBelow(h0, h1, rank - coarse[7 + bin]));
         }
     }
