@@ -244,7 +244,7 @@ namespace {
 
 // Columns of a strip of the median: the histograms of one channel's strip,
 // with the box's margin, stay within a core's second-level cache.
-constexpr int kMedianStrip = 512;
+constexpr int kMedianStrip = 256;
 
 inline __m128i Held(const BYTE* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
 
