@@ -341,54 +341,70 @@ struct MedianColumns {
 
     // Writes the medians of `width` boxes of dim columns, the first box's
     // starting at column 1, to out, every third byte.
+    // While the median stays in one coarse bin, only that bin's fine counts
+    // and the count below the bin are carried along; the coarse counts are
+    // brought up to date when it leaves, as are the fine counts of the bin
+    // it enters, each from where it was last left or, where that is far,
+    // from scratch.
     void Sweep(int dim, int rank, int width, BYTE* out) const
     {
-        __m128i c0 = _mm_setzero_si128(), c1 = c0;
-        for (int j = 1; j < dim; ++j)
-            AddCounts(c0, c1, rough + j * 16);
-        // The box's fine counts of coarse bin b hold for box updated[b].
+        // The box's fine counts of coarse bin b hold for box updated[b], its
+        // coarse counts for box counted.
         alignas(16) short box[16][16];
         alignas(16) short coarse[24];
         int updated[16];
         for (int& u : updated)
             u = -dim;
         coarse[7] = 0;
-        const BYTE* in = rough + dim * 16;
-        const BYTE* gone = rough;
-        // The fine counts of bin `held`, kept out of memory while the median
-        // stays in it.
-        int held = -1;
+        __m128i c0 = _mm_setzero_si128(), c1 = c0;
+        int counted = -dim - 1;
+        int held = -1, below = 0;
         const BYTE* f = fine;
-        __m128i h0 = _mm_setzero_si128(), h1 = h0;
-        for (int i = 0; i < width; ++i, out += 3, in += 16, gone += 16) {
-            AddDifference(c0, c1, in, gone);
-            const int bin = CountBelow(c0, c1, rank);
-            // The count below the bin, from coarse[7 + bin].
+        __m128i h0 = c0, h1 = c0;
+        for (int i = 0; i < width; ++i, out += 3) {
+            if (held >= 0) {
+                if (held > 0)
+                    below += rough[(i + dim) * 16 + held - 1] - rough[i * 16 + held - 1];
+                AddDifference(h0, h1, f + (i + dim) * 256, f + i * 256);
+                const int t = rank - below;
+                if (t > 0) {
+                    const __m128i r = _mm_set1_epi16(short(t));
+                    const int lower = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(r, h0), _mm_cmpgt_epi16(r, h1)));
+                    if (lower != 0xFFFF) {
+                        *out = BYTE(held * 16 + __builtin_ctz(~unsigned(lower)));
+                        continue;
+                    }
+                }
+                _mm_store_si128(reinterpret_cast<__m128i*>(box[held]), h0);
+                _mm_store_si128(reinterpret_cast<__m128i*>(box[held]) + 1, h1);
+                updated[held] = i;
+            }
+            if (i - counted > dim) {
+                c0 = c1 = _mm_setzero_si128();
+                for (int j = i + 1; j <= i + dim; ++j)
+                    AddCounts(c0, c1, rough + j * 16);
+            } else {
+                for (int ii = counted + 1; ii <= i; ++ii)
+                    AddDifference(c0, c1, rough + (ii + dim) * 16, rough + ii * 16);
+            }
+            counted = i;
+            held = CountBelow(c0, c1, rank);
             _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 8), c0);
             _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 16), c1);
-            if (bin == held) {
-                AddDifference(h0, h1, f + (i + dim) * 256, f + i * 256);
+            below = coarse[7 + held];
+            f = fine + held * 16;
+            const int since = updated[held];
+            if (2 * (i - since) > dim) {
+                h0 = h1 = _mm_setzero_si128();
+                for (const BYTE *c = f + (i + 1) * 256, *end = f + (i + 1 + dim) * 256; c != end; c += 256)
+                    AddCounts(h0, h1, c);
             } else {
-                if (held >= 0) {
-                    _mm_store_si128(reinterpret_cast<__m128i*>(box[held]), h0);
-                    _mm_store_si128(reinterpret_cast<__m128i*>(box[held]) + 1, h1);
-                    updated[held] = i - 1;
-                }
-                held = bin;
-                f = fine + bin * 16;
-                const int since = updated[bin];
-                if (2 * (i - since) > dim) {
-                    h0 = h1 = _mm_setzero_si128();
-                    for (const BYTE *c = f + (i + 1) * 256, *end = f + (i + 1 + dim) * 256; c != end; c += 256)
-                        AddCounts(h0, h1, c);
-                } else {
-                    h0 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[bin]));
-                    h1 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[bin]) + 1);
-                    for (int ii = since + 1; ii <= i; ++ii)
-                        AddDifference(h0, h1, f + (ii + dim) * 256, f + ii * 256);
-                }
+                h0 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[held]));
+                h1 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[held]) + 1);
+                for (int ii = since + 1; ii <= i; ++ii)
+                    AddDifference(h0, h1, f + (ii + dim) * 256, f + ii * 256);
             }
-            *out = BYTE(bin * 16 + CountBelow(h0, h1, rank - coarse[7 + bin]));
+            *out = BYTE(held * 16 + CountBelow(h0, h1, rank - below));
         }
     }
 };
