@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -246,13 +247,13 @@ namespace {
 // with the box's margin, stay within a core's second-level cache.
 constexpr int kMedianStrip = 256;
 
-inline __m128i Held(const BYTE* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
+inline __m128i Aligned(const BYTE* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
 
 // Adds the 16 byte differences of two column counts, -20 to 20, to 16 word
 // counts held in two vectors.
 inline void AddDifference(__m128i& c0, __m128i& c1, const BYTE* plus, const BYTE* minus)
 {
-    const __m128i d = _mm_sub_epi8(Held(plus), Held(minus));
+    const __m128i d = _mm_sub_epi8(Aligned(plus), Aligned(minus));
     const __m128i sign = _mm_cmpgt_epi8(_mm_setzero_si128(), d);
     c0 = _mm_add_epi16(c0, _mm_unpacklo_epi8(d, sign));
     c1 = _mm_add_epi16(c1, _mm_unpackhi_epi8(d, sign));
@@ -260,7 +261,7 @@ inline void AddDifference(__m128i& c0, __m128i& c1, const BYTE* plus, const BYTE
 
 inline void AddCounts(__m128i& c0, __m128i& c1, const BYTE* counts)
 {
-    const __m128i c = Held(counts), zero = _mm_setzero_si128();
+    const __m128i c = Aligned(counts), zero = _mm_setzero_si128();
     c0 = _mm_add_epi16(c0, _mm_unpacklo_epi8(c, zero));
     c1 = _mm_add_epi16(c1, _mm_unpackhi_epi8(c, zero));
 }
@@ -299,33 +300,32 @@ struct MedianColumns {
     static void Step(BYTE* counts, int bin, bool add)
     {
         __m128i* c = reinterpret_cast<__m128i*>(counts);
-        const __m128i by = Held(steps.at[bin]);
+        const __m128i by = Aligned(steps.at[bin]);
         _mm_store_si128(c, add ? _mm_add_epi8(_mm_load_si128(c), by) : _mm_sub_epi8(_mm_load_si128(c), by));
     }
 
-    void Count(int j, int v, bool add)
-    {
-        Step(rough + j * 16, v >> 4, add);
-        Step(fine + j * 256 + (v & ~15), v & 15, add);
-    }
-
-    // Counts row[(first + j) * 3] in column j + 1 for j up to n, the picture
-    // columns clamped to [0, w).
-    template <class Op>
-    static void Along(int first, int n, int w, const Op& op)
+    // Calls run(j, p, count, step) for the runs of columns from column j on
+    // whose picture columns, first + j - 1 clamped to [0, w), are at byte p
+    // of a row and then every step bytes: before the picture, in it, past it.
+    template <class Run>
+    static void Runs(int first, int n, int w, const Run& run)
     {
         const int left = std::clamp(-first, 0, n), right = std::clamp(w - first, left, n);
-        for (int j = 0; j < left; ++j)
-            op(j + 1, 0);
-        for (int j = left; j < right; ++j)
-            op(j + 1, (first + j) * 3);
-        for (int j = right; j < n; ++j)
-            op(j + 1, (w - 1) * 3);
+        run(1, 0, left, 0);
+        run(left + 1, (first + left) * 3, right - left, 3);
+        run(right + 1, (w - 1) * 3, n - right, 0);
     }
 
+    // Counts a row in columns 1 to n, which stand for picture columns from
+    // `first`.
     void Add(const BYTE* row, int first, int n, int w)
     {
-        Along(first, n, w, [&](int j, int p) { Count(j, row[p], true); });
+        Runs(first, n, w, [&](int j, int p, int count, int step) {
+            for (int c = 0; c < count; ++c, ++j, p += step) {
+                Step(rough + j * 16, row[p] >> 4, true);
+                Step(fine + j * 256 + (row[p] & ~15), row[p] & 15, true);
+            }
+        });
     }
 
     // Moves the counts of `count` columns from rough and fine on, each from
@@ -337,19 +337,18 @@ struct MedianColumns {
         for (BYTE* const end = rough + count * 16; rough != end; rough += 16, fine += 256, gone += step) {
             const int a = gone[0], b = gone[come];
             __m128i* c = reinterpret_cast<__m128i*>(rough);
-            _mm_store_si128(c, _mm_add_epi8(_mm_sub_epi8(_mm_load_si128(c), Held(steps.at[a >> 4])), Held(steps.at[b >> 4])));
+            _mm_store_si128(c, _mm_add_epi8(_mm_sub_epi8(_mm_load_si128(c), Aligned(steps.at[a >> 4])), Aligned(steps.at[b >> 4])));
             Step(fine + (a & ~15), a & 15, false);
             Step(fine + (b & ~15), b & 15, true);
         }
     }
 
+    // Moves columns 1 to n from the row `gone` to the row `come`.
     void Move(const BYTE* gone, const BYTE* come, int first, int n, int w)
     {
-        const int left = std::clamp(-first, 0, n), right = std::clamp(w - first, left, n);
-        const ptrdiff_t apart = come - gone;
-        MoveRun<0>(rough + 16, fine + 256, gone, apart, left);
-        MoveRun<3>(rough + (left + 1) * 16, fine + (left + 1) * 256, gone + (first + left) * 3, apart, right - left);
-        MoveRun<0>(rough + (right + 1) * 16, fine + (right + 1) * 256, gone + (w - 1) * 3, apart, n - right);
+        Runs(first, n, w, [&](int j, int p, int count, int step) {
+            (step ? MoveRun<3> : MoveRun<0>)(rough + j * 16, fine + j * 256, gone + p, come - gone, count);
+        });
     }
 
     // Writes the medians of `width` boxes of dim columns, the first box's
