@@ -123,9 +123,10 @@ void ForBands(int rows, int bands, const std::function<void(int, int, int)>& bod
     Workers::Get().Run(bands, [&](int b) { body(b, start(b), start(b + 1)); });
 }
 
-L_INT BandRows::Init(Frame& f, int y0, int y1, int lo, int hi, size_t scratch)
+L_INT BandRows::Init(Frame& f, int y0, int y1, int lo, int hi, size_t scratch, int strip)
 {
     m_f = &f;
+    m_strip = std::min(strip, f.width);
     m_y0 = y0;
     m_y1 = y1;
     m_lo = lo;
@@ -134,7 +135,10 @@ L_INT BandRows::Init(Frame& f, int y0, int y1, int lo, int hi, size_t scratch)
     try {
         m_above.assign(f.Row(m_top), f.Row(y0));
         m_below.assign(f.Row(y1), f.Row(y1) + size_t(std::max(bottom - y1, 0)) * f.stride);
-        m_ring.resize(size_t(std::min(lo + 1, y1 - y0)) * f.stride);
+        if (m_strip > 0)
+            m_ring.resize(size_t(2) * (y1 - y0) * m_strip * 3);
+        else
+            m_ring.resize(size_t(std::min(lo + 1, y1 - y0)) * f.stride);
         m_scratch.resize(scratch);
     } catch (...) {
         return LERR_NO_MEMORY;
@@ -160,14 +164,36 @@ void BandRows::Done(int y)
         std::memcpy(m_f->Row(back), Out(back), size_t(m_f->width) * 3);
 }
 
+void BandRows::PutBackStrip()
+{
+    const BYTE* held = &m_ring[size_t(1 - m_half) * (m_y1 - m_y0) * m_strip * 3];
+    for (int y = m_y0; y < m_y1; ++y, held += size_t(m_strip) * 3)
+        std::memcpy(m_f->Row(y) + size_t(m_heldX0) * 3, held, size_t(m_heldX1 - m_heldX0) * 3);
+}
+
+void BandRows::StripDone(int x0, int x1)
+{
+    // The strip before this one is no longer read: the next reads only as
+    // far back as this one.
+    PutBackStrip();
+    m_heldX0 = x0;
+    m_heldX1 = x1;
+    m_half = 1 - m_half;
+}
+
 void BandRows::Finish()
 {
+    if (m_strip > 0) {
+        PutBackStrip();
+        m_heldX0 = m_heldX1 = 0;
+        return;
+    }
     for (int y = std::max(m_y0, m_y1 - m_lo); y < m_y1; ++y)
         std::memcpy(m_f->Row(y), Out(y), size_t(m_f->width) * 3);
 }
 
 L_INT FilterInPlace(Frame& f, int lo, int hi, int minRows, size_t scratch,
-                    const std::function<void(BandRows&, int, int)>& kernel)
+                    const std::function<void(BandRows&, int, int)>& kernel, int strip)
 {
     const int bands = BandCount(f.height, minRows);
     std::vector<BandRows> rows;
@@ -179,7 +205,7 @@ L_INT FilterInPlace(Frame& f, int lo, int hi, int minRows, size_t scratch,
     // Every copy is taken before any band writes.
     for (int b = 0; b < bands; ++b) {
         const L_INT rc = rows[b].Init(f, int((long long)f.height * b / bands), int((long long)f.height * (b + 1) / bands),
-                                      lo, hi, scratch);
+                                      lo, hi, scratch, strip);
         if (rc != SUCCESS)
             return rc;
     }

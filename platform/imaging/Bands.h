@@ -22,17 +22,24 @@ void ForBands(int rows, int bands, const std::function<void(int, int, int)>& bod
 // output row goes back into the picture only once no later output of the
 // band reads its source row, so the rows inside stay the source meanwhile.
 // The window of output row y spans source rows y - lo to y + hi.
+// A band may instead be worked in vertical strips of at most `strip`
+// columns, left to right: each strip's output is held until the next strip
+// is done, so no strip may read columns of the one two before it.
 class BandRows {
 public:
     // Takes the copies; allocation failure answers LERR_NO_MEMORY and
     // changes nothing. `scratch` bytes are kept for the band's own use.
-    L_INT Init(Frame& f, int y0, int y1, int lo, int hi, size_t scratch = 0);
+    L_INT Init(Frame& f, int y0, int y1, int lo, int hi, size_t scratch = 0, int strip = 0);
 
     // Source row y, clamped to the picture.
     const BYTE* Src(int y) const;
     // Where output row y is written, then Done(y), in order of y.
     BYTE* Out(int y) { return &m_ring[size_t((y - m_y0) % (m_lo + 1)) * m_f->stride]; }
     void Done(int y);
+    // In strips: where row y of the current strip is written, from its first
+    // column; then StripDone with the strip's columns.
+    BYTE* StripOut(int y) { return &m_ring[(size_t(m_half) * (m_y1 - m_y0) + (y - m_y0)) * m_strip * 3]; }
+    void StripDone(int x0, int x1);
     // Puts back the outputs still held; after the band's last row.
     void Finish();
     BYTE* Scratch() { return m_scratch.data(); }
@@ -40,12 +47,17 @@ public:
 private:
     Frame* m_f = nullptr;
     int m_y0 = 0, m_y1 = 0, m_lo = 0, m_top = 0;
+    // Strips: their width, the half of m_ring being written, and the columns
+    // of the strip held in the other half.
+    int m_strip = 0, m_half = 0, m_heldX0 = 0, m_heldX1 = 0;
+    void PutBackStrip();
     std::vector<BYTE> m_above, m_below, m_ring, m_scratch;
 };
 
 // Runs kernel(rows, y0, y1) over the bands of f, in place; the kernel writes
-// every output row of its band through rows.Out and rows.Done.
+// every output row of its band through rows.Out and rows.Done, or where
+// `strip` is given every strip through rows.StripOut and rows.StripDone.
 L_INT FilterInPlace(Frame& f, int lo, int hi, int minRows, size_t scratch,
-                    const std::function<void(BandRows&, int, int)>& kernel);
+                    const std::function<void(BandRows&, int, int)>& kernel, int strip = 0);
 
 }  // namespace imaging

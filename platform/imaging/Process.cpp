@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -241,20 +243,183 @@ L_INT Median3(Frame& f)
 
 namespace {
 
-// Adds (or with sign -1 subtracts) 16 byte counts to 16 word counts.
-inline void AddCounts(unsigned short* to, const BYTE* counts, bool subtract)
+// Columns of a strip of the median: the histograms of one channel's strip,
+// with the box's margin, stay within a core's second-level cache.
+constexpr int kMedianStrip = 256;
+
+inline __m128i Aligned(const BYTE* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Adds the 16 byte differences of two column counts, -20 to 20, to 16 word
+// counts held in two vectors.
+inline void AddDifference(__m128i& c0, __m128i& c1, const BYTE* plus, const BYTE* minus)
 {
-    const __m128i zero = _mm_setzero_si128(), c = Load(counts);
-    __m128i* t = reinterpret_cast<__m128i*>(to);
-    const __m128i lo = _mm_unpacklo_epi8(c, zero), hi = _mm_unpackhi_epi8(c, zero);
-    if (subtract) {
-        _mm_storeu_si128(t, _mm_sub_epi16(_mm_loadu_si128(t), lo));
-        _mm_storeu_si128(t + 1, _mm_sub_epi16(_mm_loadu_si128(t + 1), hi));
-    } else {
-        _mm_storeu_si128(t, _mm_add_epi16(_mm_loadu_si128(t), lo));
-        _mm_storeu_si128(t + 1, _mm_add_epi16(_mm_loadu_si128(t + 1), hi));
-    }
+    const __m128i d = _mm_sub_epi8(Aligned(plus), Aligned(minus));
+    const __m128i sign = _mm_cmpgt_epi8(_mm_setzero_si128(), d);
+    c0 = _mm_add_epi16(c0, _mm_unpacklo_epi8(d, sign));
+    c1 = _mm_add_epi16(c1, _mm_unpackhi_epi8(d, sign));
 }
+
+inline void AddCounts(__m128i& c0, __m128i& c1, const BYTE* counts)
+{
+    const __m128i c = Aligned(counts), zero = _mm_setzero_si128();
+    c0 = _mm_add_epi16(c0, _mm_unpacklo_epi8(c, zero));
+    c1 = _mm_add_epi16(c1, _mm_unpackhi_epi8(c, zero));
+}
+
+// How many of 16 rising word counts are below `rank`.
+inline int CountBelow(__m128i c0, __m128i c1, int rank)
+{
+    const __m128i r = _mm_set1_epi16(short(rank));
+    const int below = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(r, c0), _mm_cmpgt_epi16(r, c1)));
+    return __builtin_ctz(~unsigned(below));
+}
+
+// steps.at[b] counts one value in bin b of a running count.
+struct Steps {
+    alignas(16) BYTE at[16][16];
+    constexpr Steps() : at()
+    {
+        for (int b = 0; b < 16; ++b)
+            for (int i = 0; i < 16; ++i)
+                at[b][i] = BYTE(i >= b);
+    }
+};
+constexpr Steps steps{};
+
+// The histograms of one channel's columns: 16 coarse counts a column, and
+// apart, so that the coarse counts of a row stay in the first-level cache,
+// 256 fine. Counts are running: each bin counts the values up to its own,
+// coarse over the whole range, fine within their coarse bin, so that a
+// step down a column changes a few vectors and the bin of a rank is found
+// by comparing all sixteen at once. Column 0 stays empty, so that the first
+// step along a row is as the others.
+struct MedianColumns {
+    BYTE* rough;
+    BYTE* fine;
+
+    static void Step(BYTE* counts, int bin, bool add)
+    {
+        __m128i* c = reinterpret_cast<__m128i*>(counts);
+        const __m128i by = Aligned(steps.at[bin]);
+        _mm_store_si128(c, add ? _mm_add_epi8(_mm_load_si128(c), by) : _mm_sub_epi8(_mm_load_si128(c), by));
+    }
+
+    // Calls run(j, p, count, step) for the runs of columns from column j on
+    // whose picture columns, first + j - 1 clamped to [0, w), are at byte p
+    // of a row and then every step bytes: before the picture, in it, past it.
+    template <class Run>
+    static void Runs(int first, int n, int w, const Run& run)
+    {
+        const int left = std::clamp(-first, 0, n), right = std::clamp(w - first, left, n);
+        run(1, 0, left, 0);
+        run(left + 1, (first + left) * 3, right - left, 3);
+        run(right + 1, (w - 1) * 3, n - right, 0);
+    }
+
+    // Counts a row in columns 1 to n, which stand for picture columns from
+    // `first`.
+    void Add(const BYTE* row, int first, int n, int w)
+    {
+        Runs(first, n, w, [&](int j, int p, int count, int step) {
+            for (int c = 0; c < count; ++c, ++j, p += step) {
+                Step(rough + j * 16, row[p] >> 4, true);
+                Step(fine + j * 256 + (row[p] & ~15), row[p] & 15, true);
+            }
+        });
+    }
+
+    // Moves the counts of `count` columns from rough and fine on, each from
+    // the value in `gone` to the one `come` bytes on, the source `step`
+    // bytes a column; on its own, so that the loop has the registers.
+    template <int step>
+    static __attribute__((noinline)) void MoveRun(BYTE* rough, BYTE* fine, const BYTE* gone, ptrdiff_t come, int count)
+    {
+        for (BYTE* const end = rough + count * 16; rough != end; rough += 16, fine += 256, gone += step) {
+            const int a = gone[0], b = gone[come];
+            __m128i* c = reinterpret_cast<__m128i*>(rough);
+            _mm_store_si128(c, _mm_add_epi8(_mm_sub_epi8(_mm_load_si128(c), Aligned(steps.at[a >> 4])), Aligned(steps.at[b >> 4])));
+            Step(fine + (a & ~15), a & 15, false);
+            Step(fine + (b & ~15), b & 15, true);
+        }
+    }
+
+    // Moves columns 1 to n from the row `gone` to the row `come`.
+    void Move(const BYTE* gone, const BYTE* come, int first, int n, int w)
+    {
+        Runs(first, n, w, [&](int j, int p, int count, int step) {
+            (step ? MoveRun<3> : MoveRun<0>)(rough + j * 16, fine + j * 256, gone + p, come - gone, count);
+        });
+    }
+
+    // Writes the medians of `width` boxes of dim columns, the first box's
+    // starting at column 1, to out, every third byte.
+    // While the median stays in one coarse bin, only that bin's fine counts
+    // and the count below the bin are carried along; the coarse counts are
+    // brought up to date when it leaves, as are the fine counts of the bin
+    // it enters, each from where it was last left or, where that is far,
+    // from scratch.
+    void Sweep(int dim, int rank, int width, BYTE* out) const
+    {
+        // The box's fine counts of coarse bin b hold for box updated[b], its
+        // coarse counts for box counted.
+        alignas(16) short box[16][16];
+        alignas(16) short coarse[24];
+        int updated[16];
+        for (int& u : updated)
+            u = -dim;
+        coarse[7] = 0;
+        __m128i c0 = _mm_setzero_si128(), c1 = c0;
+        int counted = -dim - 1;
+        int held = -1, below = 0;
+        const BYTE* f = fine;
+        __m128i h0 = c0, h1 = c0;
+        for (int i = 0; i < width; ++i, out += 3) {
+            if (held >= 0) {
+                if (held > 0)
+                    below += rough[(i + dim) * 16 + held - 1] - rough[i * 16 + held - 1];
+                AddDifference(h0, h1, f + (i + dim) * 256, f + i * 256);
+                const int t = rank - below;
+                if (t > 0) {
+                    const __m128i r = _mm_set1_epi16(short(t));
+                    const int lower = _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(r, h0), _mm_cmpgt_epi16(r, h1)));
+                    if (lower != 0xFFFF) {
+                        *out = BYTE(held * 16 + __builtin_ctz(~unsigned(lower)));
+                        continue;
+                    }
+                }
+                _mm_store_si128(reinterpret_cast<__m128i*>(box[held]), h0);
+                _mm_store_si128(reinterpret_cast<__m128i*>(box[held]) + 1, h1);
+                updated[held] = i;
+            }
+            if (i - counted > dim) {
+                c0 = c1 = _mm_setzero_si128();
+                for (int j = i + 1; j <= i + dim; ++j)
+                    AddCounts(c0, c1, rough + j * 16);
+            } else {
+                for (int ii = counted + 1; ii <= i; ++ii)
+                    AddDifference(c0, c1, rough + (ii + dim) * 16, rough + ii * 16);
+            }
+            counted = i;
+            held = CountBelow(c0, c1, rank);
+            _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 8), c0);
+            _mm_store_si128(reinterpret_cast<__m128i*>(coarse + 16), c1);
+            below = coarse[7 + held];
+            f = fine + held * 16;
+            const int since = updated[held];
+            if (2 * (i - since) > dim) {
+                h0 = h1 = _mm_setzero_si128();
+                for (const BYTE *c = f + (i + 1) * 256, *end = f + (i + 1 + dim) * 256; c != end; c += 256)
+                    AddCounts(h0, h1, c);
+            } else {
+                h0 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[held]));
+                h1 = _mm_load_si128(reinterpret_cast<const __m128i*>(box[held]) + 1);
+                for (int ii = since + 1; ii <= i; ++ii)
+                    AddDifference(h0, h1, f + (ii + dim) * 256, f + ii * 256);
+            }
+            *out = BYTE(held * 16 + CountBelow(h0, h1, rank - below));
+        }
+    }
+};
 
 }  // namespace
 
@@ -265,6 +430,8 @@ inline void AddCounts(unsigned short* to, const BYTE* counts, bool subtract)
 // one column's histogram and takes off another. Histograms are in two levels,
 // sixteen coarse bins of sixteen values; a fine bin range of the box is only
 // brought up to date when the median falls in it.
+// Bands are worked a channel and a strip of columns at a time, so that the
+// histograms stay in the cache while each row step touches all of them.
 // A 3 x 3 box, the common case, goes through an exchange network instead.
 L_INT Median(Frame& f, int dim)
 {
@@ -274,83 +441,27 @@ L_INT Median(Frame& f, int dim)
         return Median3(f);
     const int w = f.width, lo = (dim - 1) / 2, hi = dim / 2;
     const int rank = (dim * dim + 1) / 2;  // 1-based rank of the median
-    // Per channel and column: 256 fine counts, and apart, so that a row's
-    // stay in the cache, 16 coarse; at most 20 each.
-    const size_t fineBytes = size_t(w) * 3 * 256, coarseBytes = size_t(w) * 3 * 16;
-    return FilterInPlace(f, lo, hi, kWindowRows, fineBytes + coarseBytes, [&](BandRows& rows, int y0, int y1) {
-        BYTE* cols = rows.Scratch();
-        auto fine = [&](int k, int x) { return cols + (size_t(k) * w + x) * 256; };
-        auto rough = [&](int k, int x) { return cols + fineBytes + (size_t(k) * w + x) * 16; };
-        auto count = [&](const BYTE* row, int sign) {
-            for (int x = 0; x < w; ++x)
-                for (int k = 0; k < 3; ++k) {
-                    const int v = row[x * 3 + k];
-                    BYTE* c = fine(k, x);
-                    BYTE* r = rough(k, x);
-                    c[v] = BYTE(c[v] + sign);
-                    r[v >> 4] = BYTE(r[v >> 4] + sign);
-                }
-        };
-        std::memset(cols, 0, fineBytes + coarseBytes);
-        for (int dy = -lo; dy <= hi; ++dy)
-            count(rows.Src(y0 + dy), 1);
-        alignas(16) unsigned short coarse[16], hist[256];
-        int updated[16];
-        for (int y = y0; y < y1; ++y) {
-            BYTE* d = rows.Out(y);
+    // Column j + 1 of a strip from x0 stands for picture column x0 - lo + j.
+    const int strip = std::min(w, kMedianStrip), columns = strip + dim;
+    const size_t roughBytes = size_t(columns) * 16, fineBytes = size_t(columns) * 256;
+    return FilterInPlace(f, lo, hi, kWindowRows, roughBytes + fineBytes + 64, [&](BandRows& rows, int y0, int y1) {
+        BYTE* const scratch = reinterpret_cast<BYTE*>((reinterpret_cast<uintptr_t>(rows.Scratch()) + 63) & ~uintptr_t(63));
+        MedianColumns cols{scratch, scratch + roughBytes};
+        for (int x0 = 0; x0 < w; x0 += strip) {
+            const int x1 = std::min(x0 + strip, w), n = x1 - x0 + dim - 1;
             for (int k = 0; k < 3; ++k) {
-                std::memset(coarse, 0, sizeof coarse);
-                std::memset(hist, 0, sizeof hist);
-                for (int dx = -lo; dx <= hi; ++dx) {
-                    const BYTE* c = fine(k, std::clamp(dx, 0, w - 1));
-                    for (int seg = 0; seg < 16; ++seg)
-                        AddCounts(hist + seg * 16, c + seg * 16, false);
-                    AddCounts(coarse, rough(k, std::clamp(dx, 0, w - 1)), false);
-                }
-                for (int& u : updated)
-                    u = 0;
-                for (int x = 0; x < w; ++x) {
-                    if (x > 0) {
-                        const int in = std::min(x + hi, w - 1), out = std::max(x - 1 - lo, 0);
-                        if (in != out) {
-                            AddCounts(coarse, rough(k, in), false);
-                            AddCounts(coarse, rough(k, out), true);
-                        }
-                    }
-                    int seg = 0, below = 0;
-                    while (below + coarse[seg] < rank)
-                        below += coarse[seg++];
-                    unsigned short* h = hist + seg * 16;
-                    if (updated[seg] != x) {
-                        if (2 * (x - updated[seg]) > dim) {
-                            std::memset(h, 0, 16 * sizeof *h);
-                            for (int dx = -lo; dx <= hi; ++dx)
-                                AddCounts(h, fine(k, std::clamp(x + dx, 0, w - 1)) + seg * 16, false);
-                        } else {
-                            for (int xx = updated[seg] + 1; xx <= x; ++xx) {
-                                const int in = std::min(xx + hi, w - 1), out = std::max(xx - 1 - lo, 0);
-                                if (in != out) {
-                                    AddCounts(h, fine(k, in) + seg * 16, false);
-                                    AddCounts(h, fine(k, out) + seg * 16, true);
-                                }
-                            }
-                        }
-                        updated[seg] = x;
-                    }
-                    int v = 0;
-                    while (below + h[v] < rank)
-                        below += h[v++];
-                    d[x * 3 + k] = BYTE(seg * 16 + v);
+                std::memset(scratch, 0, roughBytes + fineBytes);
+                for (int dy = -lo; dy <= hi; ++dy)
+                    cols.Add(rows.Src(y0 + dy) + k, x0 - lo, n, w);
+                for (int y = y0; y < y1; ++y) {
+                    cols.Sweep(dim, rank, x1 - x0, rows.StripOut(y) + k);
+                    if (y + 1 < y1)
+                        cols.Move(rows.Src(y - lo) + k, rows.Src(y + 1 + hi) + k, x0 - lo, n, w);
                 }
             }
-            // Before Done, which puts back over source row y - lo.
-            if (y + 1 < y1) {
-                count(rows.Src(y - lo), -1);
-                count(rows.Src(y + 1 + hi), 1);
-            }
-            rows.Done(y);
+            rows.StripDone(x0, x1);
         }
-    });
+    }, strip);
 }
 
 namespace {

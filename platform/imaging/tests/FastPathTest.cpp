@@ -129,6 +129,33 @@ TEST(FastPaths, MedianIsTheLowerMiddleValue)
         }
 }
 
+// Levels changing every few columns and rows, with noise, so that the
+// median moves between value ranges along a row, now back and forth, now
+// far away.
+Plain Blocks(int w, int h, unsigned seed)
+{
+    Plain pic{w, h, std::vector<BYTE>(size_t(w) * h * 3)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < 3; ++k) {
+                seed = seed * 1103515245u + 12345u;
+                pic.p[(size_t(y) * w + x) * 3 + k] = BYTE((x / 9) * 71 + (y / 5) * 23 + k * 85 + int((seed >> 16) % 48));
+            }
+    return pic;
+}
+
+// Pictures wider than the 256 columns the median works at a time: a last
+// strip narrower than the box's margin, of one column, as wide as the others.
+TEST(FastPaths, MedianAcrossColumnStrips)
+{
+    for (int w : {515, 257, 512})
+        for (int dim : {2, 4, 19, 20}) {
+            const Plain pic = dim == 4 ? Noise(w, 70, unsigned(w + dim)) : Blocks(w, 70, unsigned(w + dim));
+            EXPECT_EQ(Apply(pic, [&](LBitmap& b) { return b.MedianFilter(dim); }), Median(pic, dim).p)
+                << w << " x 70, box " << dim;
+        }
+}
+
 TEST(FastPaths, SharpenIsUnsharpMaskingAgainstTheMean)
 {
     for (const auto& [w, h] : kSizes)
