@@ -201,6 +201,7 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
     const DWORD remainder = frameSize % chunk;
     HANDLE events[4] = {};
     OVERLAPPED ov[4];
+    BYTE* target[4] = {};
     bool inFlight[4] = {};
     for (int s = 0; s < 4; s++) {
         events[s] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -212,12 +213,19 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
     DWORD issued = 0, completed = 0, gathered = 0;
     bool failed = false, resynced = false;
 
+    // A read whose whole chunk fits at its place in the frame goes straight
+    // there. The last read (it may bring a full chunk from a device that runs
+    // past the frame) goes to its chunk buffer, and so does every read after a
+    // resync: the reads then in flight write at their old places, which new
+    // reads must not reach before their bytes moved down.
     auto issue = [&](int s) {
+        const DWORD offset = issued * chunk;
+        target[s] = !resynced && offset + chunk <= frameSize ? dest + offset : chunks[s];
         std::memset(&ov[s], 0, sizeof ov[s]);
         ov[s].hEvent = events[s];
-        ResetEvent(events[s]);
         issued++;
-        if (ReadFile(device, chunks[s], chunk, nullptr, &ov[s]) || GetLastError() == ERROR_IO_PENDING)
+        // ReadFile clears the event as it starts the read.
+        if (ReadFile(device, target[s], chunk, nullptr, &ov[s]) || GetLastError() == ERROR_IO_PENDING)
             inFlight[s] = true;
         else
             failed = true;
@@ -229,6 +237,10 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
             CloseHandle(events[s]);
         }
         return result;
+    };
+    // The bytes of a completed read at their place in the frame.
+    auto place = [&](int s, DWORD n) {
+        if (n && target[s] != dest + gathered) std::memmove(dest + gathered, target[s], n);
     };
 
     for (int s = 0; s < 4 && issued < reads; s++) issue(s);
@@ -248,13 +260,13 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
         if (completed >= reads) {
             // The last read of the frame must bring exactly the rest.
             if (n != remainder) return finish(0);
-            if (n) std::memcpy(dest + gathered, chunks[slot], n);
+            place(slot, n);
             return finish(1);
         }
         if (n == chunk) {
             // A device that keeps sending full chunks must not run past the frame.
             if (gathered + chunk > frameSize) return finish(0);
-            std::memcpy(dest + gathered, chunks[slot], chunk);
+            place(slot, chunk);
             gathered += chunk;
             if (issued < reads) issue(slot);
             continue;

@@ -25,7 +25,12 @@ struct Grabbed {
 
 class ZentuGraph {
 public:
-    ZentuGraph();
+    // What the Sample Grabber's callback does with each frame: keep a copy of
+    // the last few (for NextFrames), or only count them, so that a benchmark
+    // measures the graph and not the harness's 4 MB copy a frame.
+    enum class Grab { Copies, CountOnly };
+
+    explicit ZentuGraph(Grab grab = Grab::Copies);
     ~ZentuGraph();
     ZentuGraph(const ZentuGraph&) = delete;
     ZentuGraph& operator=(const ZentuGraph&) = delete;
@@ -40,7 +45,7 @@ public:
     // Frames delivered so far, and waiting for more.
     int Frames();
     bool WaitFrames(int count, DWORD ms = 10000);
-    // The frames grabbed after this call, once `count` came.
+    // The frames grabbed after this call, once `count` came (Grab::Copies).
     bool NextFrames(int count, std::vector<Grabbed>* frames, DWORD ms = 10000);
     // The first event of this code within ms; its first parameter in *param.
     bool WaitEvent(long code, DWORD ms, LONG_PTR* param = nullptr);
@@ -68,6 +73,9 @@ private:
 // registers (its frame counter left as `stamp`), and what the pipeline makes
 // of it with the filter's settings.
 std::vector<BYTE> SceneRawFrame(int size, CZentuSimControl& sim, BYTE stamp);
+// The filter's settings and the driver's defect table for its size, with the
+// tables built, as the pipeline of the filter's own frames sees them.
+void PipelineOwnerOf(IZentu* zentu, ZentuOwner& owner);
 std::vector<BYTE> ReferenceFrame(IZentu* zentu, const std::vector<BYTE>& raw);
 // Bytes that differ between a grabbed frame and the reference, leaving out
 // the pixels the frame counter reaches.
