@@ -67,6 +67,26 @@ BOOL SendVendorRequest(HANDLE device, BYTE direction, BYTE request, WORD value, 
     return ok;
 }
 
+bool CreateReadEvents(HANDLE (&events)[4])
+{
+    for (int s = 0; s < 4; s++) {
+        events[s] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (!events[s]) {
+            for (int k = 0; k < s; k++) CloseHandle(events[k]);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CloseReadEvents(HANDLE (&events)[4])
+{
+    for (HANDLE& e : events) {
+        if (e) CloseHandle(e);
+        e = nullptr;
+    }
+}
+
 CUsbTransport* CreateTransport()
 {
     CUsbTransport* t = new (std::nothrow) CUsbTransport;
@@ -75,6 +95,10 @@ CUsbTransport* CreateTransport()
     t->rawWidth = t->rawHeight = 0;
     t->open = 0;
     t->device = INVALID_HANDLE_VALUE;
+    if (!CreateReadEvents(t->readEvents)) {
+        delete t;
+        return nullptr;
+    }
     return t;
 }
 
@@ -194,7 +218,8 @@ void UsbStopStream(CUsbTransport* t)
     if (t->open && StreamRequest(t->device, 1)) StreamRequest(t->device, 0);
 }
 
-int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chunk, DWORD frameSize, BYTE* dest)
+int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chunk, DWORD frameSize, BYTE* dest,
+                     const HANDLE* readEvents)
 {
     if (chunk == 0 || chunk > kChunkBufferBytes) return -1;
     const DWORD reads = frameSize / chunk + 1;
@@ -203,12 +228,10 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
     OVERLAPPED ov[4];
     BYTE* target[4] = {};
     bool inFlight[4] = {};
-    for (int s = 0; s < 4; s++) {
-        events[s] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (!events[s]) {
-            for (int k = 0; k < s; k++) CloseHandle(events[k]);
-            return -1;
-        }
+    if (readEvents) {
+        std::memcpy(events, readEvents, sizeof events);
+    } else if (!CreateReadEvents(events)) {
+        return -1;
     }
     DWORD issued = 0, completed = 0, gathered = 0;
     bool failed = false, resynced = false;
@@ -234,8 +257,8 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
         for (int s = 0; s < 4; s++) {
             DWORD n;
             if (inFlight[s]) GetOverlappedResult(device, &ov[s], &n, TRUE);
-            CloseHandle(events[s]);
         }
+        if (!readEvents) CloseReadEvents(events);
         return result;
     };
     // The bytes of a completed read at their place in the frame.
@@ -291,7 +314,7 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
 int ReadRawFrame(CUsbTransport* t, BYTE* destination)
 {
     if (t->device == INVALID_HANDLE_VALUE) return -1;
-    return ReadChunkedFrame(t->device, t->chunks, t->chunkSize, t->frameSize, destination);
+    return ReadChunkedFrame(t->device, t->chunks, t->chunkSize, t->frameSize, destination, t->readEvents);
 }
 
 void CancelTransportReads(CUsbTransport* t)
@@ -306,6 +329,7 @@ void FreeTransport(CUsbTransport* t)
     if (t->device != INVALID_HANDLE_VALUE) CloseHandle(t->device);
     t->device = INVALID_HANDLE_VALUE;
     t->open = 0;
+    CloseReadEvents(t->readEvents);
     delete t;
 }
 
