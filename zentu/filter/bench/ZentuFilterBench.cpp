@@ -1,25 +1,99 @@
 // Frames per second the capture filter delivers through a capture graph at
 // each size, against the rate the simulated sensor sends at (its own timing),
-// and the host's CPU time per delivered frame. Then, at the largest size, the
-// parts of that figure measured on their own in the same process: the
-// pipeline on a frame of the driver's scene, and the transport reading frames
-// with the filter's reader thread.
+// and the host's CPU time per delivered frame. Then, at the largest size, that
+// figure by thread, and its parts measured on their own in the same process:
+// the pipeline on a frame of the driver's scene, and the transport reading
+// frames with the filter's reader thread.
 #include "ZentuGraph.h"
 
 #include "RawFrameReader.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
 
 namespace {
+
+
+double Seconds(const FILETIME& f)
+{
+    return double((ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
+}
 
 double CpuSeconds()
 {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& f) {
-        return double((ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
+    return Seconds(kernel) + Seconds(user);
+}
+
+// The module a thread started in, by its start address: the filter's own
+// streaming thread starts in the filter, its reader thread in the C runtime
+// (_beginthreadex), Wine's threads in Wine's modules.
+std::string StartModule(HANDLE thread)
+{
+    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const QueryFn query =
+        reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    void* start = nullptr;
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    const int kWin32StartAddress = 9;
+    if (query && query(thread, kWin32StartAddress, &start, sizeof start, nullptr) == 0 &&
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCSTR>(start), &module) &&
+        GetModuleFileNameA(module, name, sizeof name)) {
+        const char* base = std::strrchr(name, '\\');
+        return base ? base + 1 : name;
+    }
+    return name;
+}
+
+// CPU seconds of each thread of the process, keyed by thread id, with its
+// start module.
+struct ThreadCpu {
+    std::string module;
+    double seconds;
+};
+
+std::map<DWORD, ThreadCpu> ThreadTimes()
+{
+    std::map<DWORD, ThreadCpu> times;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return times;
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof te;
+    for (BOOL more = Thread32First(snap, &te); more; more = Thread32Next(snap, &te)) {
+        if (te.th32OwnerProcessID != GetCurrentProcessId())
+            continue;
+        HANDLE h = OpenThread(THREAD_QUERY_INFORMATION, FALSE, te.th32ThreadID);
+        if (!h)
+            continue;
+        FILETIME created, exited, kernel, user;
+        if (GetThreadTimes(h, &created, &exited, &kernel, &user))
+            times[te.th32ThreadID] = {StartModule(h), Seconds(kernel) + Seconds(user)};
+        CloseHandle(h);
+    }
+    CloseHandle(snap);
+    return times;
+}
+
+// CPU ms per frame between two thread samplings, summed by start module.
+std::map<std::string, double> ModuleMsPerFrame(const std::map<DWORD, ThreadCpu>& before,
+                                               const std::map<DWORD, ThreadCpu>& after, int frames)
+{
+    std::map<std::string, double> ms;
+    for (const auto& t : after) {
+        const auto b = before.find(t.first);
+        const double used = t.second.seconds - (b == before.end() ? 0.0 : b->second.seconds);
+        ms[t.second.module] += frames ? used * 1000.0 / frames : 0.0;
+    }
+    return ms;
 }
 
 struct NullSensor : IZentuSensor {
@@ -125,6 +199,7 @@ int main()
     std::printf("%-12s %10s %10s %8s %12s\n", "size", "sensor fps", "delivered", "ratio", "CPU ms/frame");
     const char* names[3] = {"1280 x 1024", "1024 x 768", "640 x 480"};
     double graphMs[3] = {}, pipelineMs = 0.0;
+    std::map<std::string, double> byModule;
     for (int size = 0; size < 3; size++) {
         ZentuGraph graph(ZentuGraph::Grab::CountOnly);
         if (FAILED(graph.Build(size)) || FAILED(graph.Run()) || !graph.WaitFrames(2)) {
@@ -133,12 +208,15 @@ int main()
         }
         const ZentuSimStatus s0 = sim.Status();
         const int f0 = graph.Frames();
+        const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
         const double c0 = CpuSeconds();
         const DWORD t0 = GetTickCount();
         Sleep(4000);
         const DWORD ms = GetTickCount() - t0;
         const int frames = graph.Frames() - f0;
         const double cpu = CpuSeconds() - c0;
+        if (size == 0)
+            byModule = ModuleMsPerFrame(threads0, ThreadTimes(), frames);
         const ZentuSimStatus s1 = sim.Status();
         graph.Stop();
         const double sensorFps = (s1.framesStarted - s0.framesStarted) * 1000.0 / ms;
@@ -150,11 +228,17 @@ int main()
             pipelineMs = PipelineMs(graph.Zentu(), size, sim);
     }
 
-    // The largest size taken apart; what is left is the filter's own sample
-    // handling and Wine's filters.
+    // The largest size taken apart: first by thread while streaming, then
+    // its parts alone.
+    std::printf("\n%s, CPU ms/frame by the module each thread started in:\n", names[0]);
+    for (const auto& m : byModule)
+        if (m.second >= 0.05)
+            std::printf("  %-50s %6.1f\n", m.first.c_str(), m.second);
+    std::printf("  (the filter's module: its streaming thread, which runs the pipeline and Wine's\n"
+                "  Smart Tee, grabber and renderers downstream; the C runtime's: its reader thread)\n");
     int frames = 0;
     const double transportMs = TransportMs(0, &frames, 3000);
-    std::printf("\n%s, CPU ms/frame of its parts, each measured alone:\n", names[0]);
+    std::printf("%s, CPU ms/frame of its parts, each measured alone:\n", names[0]);
     std::printf("  %-50s %6.1f\n", "pipeline (raw to RGB, the filter's settings)", pipelineMs);
     if (frames)
         std::printf("  %-50s %6.1f  (%d frames)\n", "transport (reader thread, Wine's device reads)", transportMs,
@@ -162,7 +246,7 @@ int main()
     else
         std::printf("  %-50s %6s\n", "transport (reader thread, Wine's device reads)", "no frames");
     if (graphMs[0] > 0 && frames)
-        std::printf("  %-50s %6.1f\n", "the rest (samples, Smart Tee, grabber, renderers)",
+        std::printf("  %-50s %6.1f\n", "the rest (samples, Wine's filters, colder caches)",
                     graphMs[0] - pipelineMs - transportMs);
     sim.Reset();
     ClearZentuRegistry();
