@@ -180,6 +180,41 @@ double TransportMs(int size, int* frames, DWORD ms)
     return perFrame;
 }
 
+// One graph streaming for 4 s at the sensor's own timing: the rates, the
+// process's CPU ms per delivered frame, and that by thread start module.
+struct Streamed {
+    bool ok = false;
+    double sensorFps = 0, fps = 0, cpuMs = 0, pipelineMs = 0;
+    std::map<std::string, double> byModule;
+};
+
+Streamed Stream(int size, ZentuGraph::Tee tee, CZentuSimControl& sim, bool pipelineAlone)
+{
+    Streamed r;
+    ZentuGraph graph(ZentuGraph::Grab::CountOnly, tee);
+    if (FAILED(graph.Build(size)) || FAILED(graph.Run()) || !graph.WaitFrames(2))
+        return r;
+    const ZentuSimStatus s0 = sim.Status();
+    const int f0 = graph.Frames();
+    const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
+    const double c0 = CpuSeconds();
+    const DWORD t0 = GetTickCount();
+    Sleep(4000);
+    const DWORD ms = GetTickCount() - t0;
+    const int frames = graph.Frames() - f0;
+    const double cpu = CpuSeconds() - c0;
+    r.byModule = ModuleMsPerFrame(threads0, ThreadTimes(), frames);
+    const ZentuSimStatus s1 = sim.Status();
+    graph.Stop();
+    r.ok = true;
+    r.sensorFps = (s1.framesStarted - s0.framesStarted) * 1000.0 / ms;
+    r.fps = frames * 1000.0 / ms;
+    r.cpuMs = frames ? cpu * 1000.0 / frames : 0.0;
+    if (pipelineAlone)
+        r.pipelineMs = PipelineMs(graph.Zentu(), size, sim);
+    return r;
+}
+
 }  // namespace
 
 int main()
@@ -198,40 +233,23 @@ int main()
                 "grabber's callback only counts frames.\n");
     std::printf("%-12s %10s %10s %8s %12s\n", "size", "sensor fps", "delivered", "ratio", "CPU ms/frame");
     const char* names[3] = {"1280 x 1024", "1024 x 768", "640 x 480"};
-    double graphMs[3] = {}, pipelineMs = 0.0;
-    std::map<std::string, double> byModule;
+    Streamed largest;
     for (int size = 0; size < 3; size++) {
-        ZentuGraph graph(ZentuGraph::Grab::CountOnly);
-        if (FAILED(graph.Build(size)) || FAILED(graph.Run()) || !graph.WaitFrames(2)) {
+        const Streamed r = Stream(size, ZentuGraph::Tee::SmartTee, sim, size == 0);
+        if (!r.ok) {
             std::printf("%-12s could not stream\n", names[size]);
             continue;
         }
-        const ZentuSimStatus s0 = sim.Status();
-        const int f0 = graph.Frames();
-        const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
-        const double c0 = CpuSeconds();
-        const DWORD t0 = GetTickCount();
-        Sleep(4000);
-        const DWORD ms = GetTickCount() - t0;
-        const int frames = graph.Frames() - f0;
-        const double cpu = CpuSeconds() - c0;
+        std::printf("%-12s %10.1f %10.1f %8.2f %12.1f\n", names[size], r.sensorFps, r.fps,
+                    r.sensorFps > 0 ? r.fps / r.sensorFps : 0.0, r.cpuMs);
         if (size == 0)
-            byModule = ModuleMsPerFrame(threads0, ThreadTimes(), frames);
-        const ZentuSimStatus s1 = sim.Status();
-        graph.Stop();
-        const double sensorFps = (s1.framesStarted - s0.framesStarted) * 1000.0 / ms;
-        const double fps = frames * 1000.0 / ms;
-        graphMs[size] = frames ? cpu * 1000.0 / frames : 0.0;
-        std::printf("%-12s %10.1f %10.1f %8.2f %12.1f\n", names[size], sensorFps, fps,
-                    sensorFps > 0 ? fps / sensorFps : 0.0, graphMs[size]);
-        if (size == 0)
-            pipelineMs = PipelineMs(graph.Zentu(), size, sim);
+            largest = r;
     }
 
     // The largest size taken apart: first by thread while streaming, then
     // its parts alone.
     std::printf("\n%s, CPU ms/frame by the module each thread started in:\n", names[0]);
-    for (const auto& m : byModule)
+    for (const auto& m : largest.byModule)
         if (m.second >= 0.05)
             std::printf("  %-50s %6.1f\n", m.first.c_str(), m.second);
     std::printf("  (the filter's module: its streaming thread, which runs the pipeline and Wine's\n"
@@ -239,15 +257,20 @@ int main()
     int frames = 0;
     const double transportMs = TransportMs(0, &frames, 3000);
     std::printf("%s, CPU ms/frame of its parts, each measured alone:\n", names[0]);
-    std::printf("  %-50s %6.1f\n", "pipeline (raw to RGB, the filter's settings)", pipelineMs);
+    std::printf("  %-50s %6.1f\n", "pipeline (raw to RGB, the filter's settings)", largest.pipelineMs);
     if (frames)
         std::printf("  %-50s %6.1f  (%d frames)\n", "transport (reader thread, Wine's device reads)", transportMs,
                     frames);
     else
         std::printf("  %-50s %6s\n", "transport (reader thread, Wine's device reads)", "no frames");
-    if (graphMs[0] > 0 && frames)
-        std::printf("  %-50s %6.1f\n", "the rest (samples, Wine's filters, colder caches)",
-                    graphMs[0] - pipelineMs - transportMs);
+    // Wine's Smart Tee: the same graph with the grabber on the camera's pin.
+    const Streamed direct = Stream(0, ZentuGraph::Tee::None, sim, false);
+    if (largest.ok && direct.ok)
+        std::printf("  %-50s %6.1f  (%.1f without it)\n", "Wine's Smart Tee (the graph with it less without)",
+                    largest.cpuMs - direct.cpuMs, direct.cpuMs);
+    if (largest.ok && direct.ok && frames)
+        std::printf("  %-50s %6.1f\n", "the rest (samples, grabber, colder caches)",
+                    direct.cpuMs - largest.pipelineMs - transportMs);
     sim.Reset();
     ClearZentuRegistry();
     CoUninitialize();

@@ -73,7 +73,10 @@ private:
     volatile LONG m_count = 0;  // written by the streaming thread
 };
 
-ZentuGraph::ZentuGraph(Grab grab) : m_callback(new Callback(grab == Grab::Copies)) {}
+ZentuGraph::ZentuGraph(Grab grab, Tee tee)
+    : m_callback(new Callback(grab == Grab::Copies)), m_withTee(tee == Tee::SmartTee)
+{
+}
 
 ZentuGraph::~ZentuGraph()
 {
@@ -128,15 +131,23 @@ HRESULT ZentuGraph::Build(int size)
     if (SUCCEEDED(hr))
         hr = m_builder->FindPin(m_camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
                                 m_capturePin.Out());
-    if (SUCCEEDED(hr))
-        hr = CoCreateInstance(CLSID_SmartTee, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, m_tee.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = m_graph->AddFilter(m_tee.Get(), L"Smart Tee");
+    // The pin the grabber takes its samples from: the tee's capture pin, or
+    // the camera's own.
+    IPin* feed = m_capturePin.Get();
     Com<IPin> teeIn, teeCapture, teePreview, grabIn, grabOut, nullIn, previewIn;
-    if (SUCCEEDED(hr))
-        hr = m_tee->FindPin(L"Input", teeIn.Out());
-    if (SUCCEEDED(hr))
-        hr = m_graph->Connect(m_capturePin.Get(), teeIn.Get());
+    if (m_withTee) {
+        if (SUCCEEDED(hr))
+            hr = CoCreateInstance(CLSID_SmartTee, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, m_tee.OutVoid());
+        if (SUCCEEDED(hr))
+            hr = m_graph->AddFilter(m_tee.Get(), L"Smart Tee");
+        if (SUCCEEDED(hr))
+            hr = m_tee->FindPin(L"Input", teeIn.Out());
+        if (SUCCEEDED(hr))
+            hr = m_graph->Connect(m_capturePin.Get(), teeIn.Get());
+        if (SUCCEEDED(hr))
+            hr = m_tee->FindPin(L"Capture", teeCapture.Out());
+        feed = teeCapture.Get();
+    }
     if (SUCCEEDED(hr))
         hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                               m_grabberFilter.OutVoid());
@@ -156,28 +167,28 @@ HRESULT ZentuGraph::Build(int size)
     if (SUCCEEDED(hr))
         hr = m_graph->AddFilter(m_null.Get(), L"Null");
     if (SUCCEEDED(hr))
-        hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                              m_previewNull.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = m_graph->AddFilter(m_previewNull.Get(), L"Preview null");
-    if (SUCCEEDED(hr))
-        hr = m_tee->FindPin(L"Capture", teeCapture.Out());
-    if (SUCCEEDED(hr))
-        hr = m_tee->FindPin(L"Preview", teePreview.Out());
-    if (SUCCEEDED(hr))
         hr = m_grabberFilter->FindPin(L"In", grabIn.Out());
     if (SUCCEEDED(hr))
         hr = m_grabberFilter->FindPin(L"Out", grabOut.Out());
     if (SUCCEEDED(hr))
         hr = m_null->FindPin(L"In", nullIn.Out());
     if (SUCCEEDED(hr))
-        hr = m_previewNull->FindPin(L"In", previewIn.Out());
-    if (SUCCEEDED(hr))
-        hr = m_graph->ConnectDirect(teeCapture.Get(), grabIn.Get(), nullptr);
+        hr = m_graph->ConnectDirect(feed, grabIn.Get(), nullptr);
     if (SUCCEEDED(hr))
         hr = m_graph->ConnectDirect(grabOut.Get(), nullIn.Get(), nullptr);
-    if (SUCCEEDED(hr))
-        hr = m_graph->Connect(teePreview.Get(), previewIn.Get());
+    if (m_withTee) {
+        if (SUCCEEDED(hr))
+            hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  m_previewNull.OutVoid());
+        if (SUCCEEDED(hr))
+            hr = m_graph->AddFilter(m_previewNull.Get(), L"Preview null");
+        if (SUCCEEDED(hr))
+            hr = m_tee->FindPin(L"Preview", teePreview.Out());
+        if (SUCCEEDED(hr))
+            hr = m_previewNull->FindPin(L"In", previewIn.Out());
+        if (SUCCEEDED(hr))
+            hr = m_graph->Connect(teePreview.Get(), previewIn.Get());
+    }
     if (SUCCEEDED(hr)) {
         // Samples carry the sensor's times; the grabber must not wait on them.
         Com<IMediaFilter> mf;

@@ -29,15 +29,19 @@ public:
     // the last few (for NextFrames), or only count them, so that a benchmark
     // measures the graph and not the harness's 4 MB copy a frame.
     enum class Grab { Copies, CountOnly };
+    // Whether Smart Tee stands between the camera and the grabber (a
+    // benchmark leaves it out to tell its cost from the filter's).
+    enum class Tee { SmartTee, None };
 
-    explicit ZentuGraph(Grab grab = Grab::Copies);
+    explicit ZentuGraph(Grab grab = Grab::Copies, Tee tee = Tee::SmartTee);
     ~ZentuGraph();
     ZentuGraph(const ZentuGraph&) = delete;
     ZentuGraph& operator=(const ZentuGraph&) = delete;
 
     // The camera from the device enumerator, at a size (-1 keeps its own),
     // connected: capture pin (found by category) -> Smart Tee; "Capture" ->
-    // Sample Grabber -> Null Renderer; "Preview" -> Null Renderer.
+    // Sample Grabber -> Null Renderer; "Preview" -> Null Renderer. Without
+    // the tee: capture pin -> Sample Grabber -> Null Renderer.
     HRESULT Build(int size = -1);
     HRESULT Run();
     HRESULT Pause();
@@ -67,6 +71,7 @@ private:
     Com<IZentu> m_zentu;
     Com<IMediaControl> m_control;
     Callback* m_callback = nullptr;
+    bool m_withTee = true;
 };
 
 // The raw frame the simulated driver sends for a size with its current
