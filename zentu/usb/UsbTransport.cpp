@@ -67,6 +67,26 @@ BOOL SendVendorRequest(HANDLE device, BYTE direction, BYTE request, WORD value, 
     return ok;
 }
 
+bool CreateReadEvents(HANDLE (&events)[4])
+{
+    for (int s = 0; s < 4; s++) {
+        events[s] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (!events[s]) {
+            for (int k = 0; k < s; k++) CloseHandle(events[k]);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CloseReadEvents(HANDLE (&events)[4])
+{
+    for (HANDLE& e : events) {
+        if (e) CloseHandle(e);
+        e = nullptr;
+    }
+}
+
 CUsbTransport* CreateTransport()
 {
     CUsbTransport* t = new (std::nothrow) CUsbTransport;
@@ -75,6 +95,10 @@ CUsbTransport* CreateTransport()
     t->rawWidth = t->rawHeight = 0;
     t->open = 0;
     t->device = INVALID_HANDLE_VALUE;
+    if (!CreateReadEvents(t->readEvents)) {
+        delete t;
+        return nullptr;
+    }
     return t;
 }
 
@@ -194,30 +218,37 @@ void UsbStopStream(CUsbTransport* t)
     if (t->open && StreamRequest(t->device, 1)) StreamRequest(t->device, 0);
 }
 
-int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chunk, DWORD frameSize, BYTE* dest)
+int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chunk, DWORD frameSize, BYTE* dest,
+                     const HANDLE* readEvents)
 {
     if (chunk == 0 || chunk > kChunkBufferBytes) return -1;
     const DWORD reads = frameSize / chunk + 1;
     const DWORD remainder = frameSize % chunk;
     HANDLE events[4] = {};
     OVERLAPPED ov[4];
+    BYTE* target[4] = {};
     bool inFlight[4] = {};
-    for (int s = 0; s < 4; s++) {
-        events[s] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (!events[s]) {
-            for (int k = 0; k < s; k++) CloseHandle(events[k]);
-            return -1;
-        }
+    if (readEvents) {
+        std::memcpy(events, readEvents, sizeof events);
+    } else if (!CreateReadEvents(events)) {
+        return -1;
     }
     DWORD issued = 0, completed = 0, gathered = 0;
     bool failed = false, resynced = false;
 
+    // A read whose whole chunk fits at its place in the frame goes straight
+    // there. The last read (it may bring a full chunk from a device that runs
+    // past the frame) goes to its chunk buffer, and so does every read after a
+    // resync: the reads then in flight write at their old places, which new
+    // reads must not reach before their bytes moved down.
     auto issue = [&](int s) {
+        const DWORD offset = issued * chunk;
+        target[s] = !resynced && offset + chunk <= frameSize ? dest + offset : chunks[s];
         std::memset(&ov[s], 0, sizeof ov[s]);
         ov[s].hEvent = events[s];
-        ResetEvent(events[s]);
         issued++;
-        if (ReadFile(device, chunks[s], chunk, nullptr, &ov[s]) || GetLastError() == ERROR_IO_PENDING)
+        // ReadFile clears the event as it starts the read.
+        if (ReadFile(device, target[s], chunk, nullptr, &ov[s]) || GetLastError() == ERROR_IO_PENDING)
             inFlight[s] = true;
         else
             failed = true;
@@ -226,9 +257,13 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
         for (int s = 0; s < 4; s++) {
             DWORD n;
             if (inFlight[s]) GetOverlappedResult(device, &ov[s], &n, TRUE);
-            CloseHandle(events[s]);
         }
+        if (!readEvents) CloseReadEvents(events);
         return result;
+    };
+    // The bytes of a completed read at their place in the frame.
+    auto place = [&](int s, DWORD n) {
+        if (n && target[s] != dest + gathered) std::memmove(dest + gathered, target[s], n);
     };
 
     for (int s = 0; s < 4 && issued < reads; s++) issue(s);
@@ -248,13 +283,13 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
         if (completed >= reads) {
             // The last read of the frame must bring exactly the rest.
             if (n != remainder) return finish(0);
-            if (n) std::memcpy(dest + gathered, chunks[slot], n);
+            place(slot, n);
             return finish(1);
         }
         if (n == chunk) {
             // A device that keeps sending full chunks must not run past the frame.
             if (gathered + chunk > frameSize) return finish(0);
-            std::memcpy(dest + gathered, chunks[slot], chunk);
+            place(slot, chunk);
             gathered += chunk;
             if (issued < reads) issue(slot);
             continue;
@@ -279,7 +314,7 @@ int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chu
 int ReadRawFrame(CUsbTransport* t, BYTE* destination)
 {
     if (t->device == INVALID_HANDLE_VALUE) return -1;
-    return ReadChunkedFrame(t->device, t->chunks, t->chunkSize, t->frameSize, destination);
+    return ReadChunkedFrame(t->device, t->chunks, t->chunkSize, t->frameSize, destination, t->readEvents);
 }
 
 void CancelTransportReads(CUsbTransport* t)
@@ -294,6 +329,7 @@ void FreeTransport(CUsbTransport* t)
     if (t->device != INVALID_HANDLE_VALUE) CloseHandle(t->device);
     t->device = INVALID_HANDLE_VALUE;
     t->open = 0;
+    CloseReadEvents(t->readEvents);
     delete t;
 }
 

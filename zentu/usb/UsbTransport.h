@@ -18,9 +18,11 @@ struct CUsbTransport {
     BYTE chunks[4][kChunkBufferBytes];
     int32_t open;
     HANDLE device;
+    HANDLE readEvents[4]; // the reads' completion events, kept from frame to frame
 };
 
-// A transport with the handle invalid and the open flag clear.
+// A transport with the handle invalid and the open flag clear; null when
+// its memory or its read events cannot be had.
 CUsbTransport* CreateTransport();
 int OpenTransport(CUsbTransport* t);
 void GetRawFrameGeometry(CUsbTransport* t, int sizeIndex);
@@ -51,9 +53,17 @@ int ReadDefectTable(CUsbTransport* t, int sizeIndex, DefectList* list);
 BOOL SendVendorRequest(HANDLE device, BYTE direction, BYTE request, WORD value, WORD index,
                        BYTE* reply, DWORD replyBytes, DWORD* got);
 // One raw frame of frameSize bytes in chunks of chunkSize (at most
-// kChunkBufferBytes) through four overlapped reads into the chunk buffers.
+// kChunkBufferBytes) through four overlapped reads, each whole chunk straight
+// into the destination where it fits, the rest through the chunk buffers.
+// readEvents: four manual-reset events of the caller's for the reads, or null
+// to have them made for this frame alone. 1 a whole frame, 0 none this time,
+// negative a failed read; the destination's bytes count only on 1.
 int ReadChunkedFrame(HANDLE device, BYTE (*chunks)[kChunkBufferBytes], DWORD chunkSize,
-                     DWORD frameSize, BYTE* destination);
+                     DWORD frameSize, BYTE* destination, const HANDLE* readEvents = nullptr);
+// The four events a caller keeps for ReadChunkedFrame; false (none left
+// open) when one cannot be made.
+bool CreateReadEvents(HANDLE (&events)[4]);
+void CloseReadEvents(HANDLE (&events)[4]);
 using ReadWordFn = int (*)(void* context, WORD address, WORD* word);
 int ReadDefectTableWith(ReadWordFn readWord, void* context, int sizeIndex, DefectList* list);
 

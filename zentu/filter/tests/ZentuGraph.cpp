@@ -19,7 +19,7 @@ void ClearZentuRegistry()
 
 class ZentuGraph::Callback : public ISampleGrabberCB {
 public:
-    Callback() { InitializeCriticalSection(&m_lock); }
+    explicit Callback(bool copies) : m_copies(copies) { InitializeCriticalSection(&m_lock); }
     virtual ~Callback() { DeleteCriticalSection(&m_lock); }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
@@ -34,6 +34,10 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP SampleCB(double, IMediaSample* sample) override
     {
+        if (!m_copies) {
+            InterlockedIncrement(&m_count);
+            return S_OK;
+        }
         Grabbed g;
         BYTE* p = nullptr;
         if (FAILED(sample->GetPointer(&p)))
@@ -44,19 +48,13 @@ public:
         m_frames.push_back(std::move(g));
         if (m_frames.size() > 8)
             m_frames.erase(m_frames.begin());
-        ++m_count;
+        InterlockedIncrement(&m_count);
         LeaveCriticalSection(&m_lock);
         return S_OK;
     }
     STDMETHODIMP BufferCB(double, BYTE*, long) override { return S_OK; }
 
-    int Count()
-    {
-        EnterCriticalSection(&m_lock);
-        const int n = m_count;
-        LeaveCriticalSection(&m_lock);
-        return n;
-    }
+    int Count() { return int(InterlockedCompareExchange(&m_count, 0, 0)); }
     // The last `n` frames, when at least `n` came after frame `after`.
     bool Last(int after, int n, std::vector<Grabbed>* out)
     {
@@ -69,12 +67,16 @@ public:
     }
 
 private:
-    CRITICAL_SECTION m_lock;
+    const bool m_copies;
+    CRITICAL_SECTION m_lock;  // m_frames, taken by the streaming thread and the test's
     std::vector<Grabbed> m_frames;
-    int m_count = 0;
+    volatile LONG m_count = 0;  // written by the streaming thread
 };
 
-ZentuGraph::ZentuGraph() : m_callback(new Callback) {}
+ZentuGraph::ZentuGraph(Grab grab, Tee tee)
+    : m_callback(new Callback(grab == Grab::Copies)), m_withTee(tee == Tee::SmartTee)
+{
+}
 
 ZentuGraph::~ZentuGraph()
 {
@@ -129,15 +131,23 @@ HRESULT ZentuGraph::Build(int size)
     if (SUCCEEDED(hr))
         hr = m_builder->FindPin(m_camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
                                 m_capturePin.Out());
-    if (SUCCEEDED(hr))
-        hr = CoCreateInstance(CLSID_SmartTee, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, m_tee.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = m_graph->AddFilter(m_tee.Get(), L"Smart Tee");
+    // The pin the grabber takes its samples from: the tee's capture pin, or
+    // the camera's own.
+    IPin* feed = m_capturePin.Get();
     Com<IPin> teeIn, teeCapture, teePreview, grabIn, grabOut, nullIn, previewIn;
-    if (SUCCEEDED(hr))
-        hr = m_tee->FindPin(L"Input", teeIn.Out());
-    if (SUCCEEDED(hr))
-        hr = m_graph->Connect(m_capturePin.Get(), teeIn.Get());
+    if (m_withTee) {
+        if (SUCCEEDED(hr))
+            hr = CoCreateInstance(CLSID_SmartTee, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, m_tee.OutVoid());
+        if (SUCCEEDED(hr))
+            hr = m_graph->AddFilter(m_tee.Get(), L"Smart Tee");
+        if (SUCCEEDED(hr))
+            hr = m_tee->FindPin(L"Input", teeIn.Out());
+        if (SUCCEEDED(hr))
+            hr = m_graph->Connect(m_capturePin.Get(), teeIn.Get());
+        if (SUCCEEDED(hr))
+            hr = m_tee->FindPin(L"Capture", teeCapture.Out());
+        feed = teeCapture.Get();
+    }
     if (SUCCEEDED(hr))
         hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                               m_grabberFilter.OutVoid());
@@ -157,28 +167,28 @@ HRESULT ZentuGraph::Build(int size)
     if (SUCCEEDED(hr))
         hr = m_graph->AddFilter(m_null.Get(), L"Null");
     if (SUCCEEDED(hr))
-        hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                              m_previewNull.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = m_graph->AddFilter(m_previewNull.Get(), L"Preview null");
-    if (SUCCEEDED(hr))
-        hr = m_tee->FindPin(L"Capture", teeCapture.Out());
-    if (SUCCEEDED(hr))
-        hr = m_tee->FindPin(L"Preview", teePreview.Out());
-    if (SUCCEEDED(hr))
         hr = m_grabberFilter->FindPin(L"In", grabIn.Out());
     if (SUCCEEDED(hr))
         hr = m_grabberFilter->FindPin(L"Out", grabOut.Out());
     if (SUCCEEDED(hr))
         hr = m_null->FindPin(L"In", nullIn.Out());
     if (SUCCEEDED(hr))
-        hr = m_previewNull->FindPin(L"In", previewIn.Out());
-    if (SUCCEEDED(hr))
-        hr = m_graph->ConnectDirect(teeCapture.Get(), grabIn.Get(), nullptr);
+        hr = m_graph->ConnectDirect(feed, grabIn.Get(), nullptr);
     if (SUCCEEDED(hr))
         hr = m_graph->ConnectDirect(grabOut.Get(), nullIn.Get(), nullptr);
-    if (SUCCEEDED(hr))
-        hr = m_graph->Connect(teePreview.Get(), previewIn.Get());
+    if (m_withTee) {
+        if (SUCCEEDED(hr))
+            hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  m_previewNull.OutVoid());
+        if (SUCCEEDED(hr))
+            hr = m_graph->AddFilter(m_previewNull.Get(), L"Preview null");
+        if (SUCCEEDED(hr))
+            hr = m_tee->FindPin(L"Preview", teePreview.Out());
+        if (SUCCEEDED(hr))
+            hr = m_previewNull->FindPin(L"In", previewIn.Out());
+        if (SUCCEEDED(hr))
+            hr = m_graph->Connect(teePreview.Get(), previewIn.Get());
+    }
     if (SUCCEEDED(hr)) {
         // Samples carry the sensor's times; the grabber must not wait on them.
         Com<IMediaFilter> mf;
@@ -273,9 +283,8 @@ std::vector<BYTE> SceneRawFrame(int size, CZentuSimControl& sim, BYTE stamp)
     return raw;
 }
 
-std::vector<BYTE> ReferenceFrame(IZentu* zentu, const std::vector<BYTE>& rawIn)
+void PipelineOwnerOf(IZentu* zentu, ZentuOwner& owner)
 {
-    ZentuOwner owner;
     ZentuSettings& s = owner.settings;
     int size = 1, wb = 0, ae = 0, i = 0;
     BYTE r = 0, g = 0, b = 0, target = 0, v = 0;
@@ -317,8 +326,14 @@ std::vector<BYTE> ReferenceFrame(IZentu* zentu, const std::vector<BYTE>& rawIn)
         owner.pipe.defects.column[k] = uint16_t(geo.defects[k].first);
         owner.pipe.defects.row[k] = uint16_t(geo.defects[k].second);
     }
+}
+
+std::vector<BYTE> ReferenceFrame(IZentu* zentu, const std::vector<BYTE>& rawIn)
+{
+    ZentuOwner owner;
+    PipelineOwnerOf(zentu, owner);
     std::vector<BYTE> raw = rawIn;
-    const ZentuFrameSize fs = ZentuSizeOf(uint32_t(size));
+    const ZentuFrameSize fs = ZentuSizeOf(owner.settings.sizeIndex);
     std::vector<BYTE> out(size_t(fs.outWidth) * fs.outHeight * 3);
     RunPipelineByStages(owner, raw.data(), out.data());
     return out;

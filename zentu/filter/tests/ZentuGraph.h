@@ -25,14 +25,23 @@ struct Grabbed {
 
 class ZentuGraph {
 public:
-    ZentuGraph();
+    // What the Sample Grabber's callback does with each frame: keep a copy of
+    // the last few (for NextFrames), or only count them, so that a benchmark
+    // measures the graph and not the harness's 4 MB copy a frame.
+    enum class Grab { Copies, CountOnly };
+    // Whether Smart Tee stands between the camera and the grabber (a
+    // benchmark leaves it out to tell its cost from the filter's).
+    enum class Tee { SmartTee, None };
+
+    explicit ZentuGraph(Grab grab = Grab::Copies, Tee tee = Tee::SmartTee);
     ~ZentuGraph();
     ZentuGraph(const ZentuGraph&) = delete;
     ZentuGraph& operator=(const ZentuGraph&) = delete;
 
     // The camera from the device enumerator, at a size (-1 keeps its own),
     // connected: capture pin (found by category) -> Smart Tee; "Capture" ->
-    // Sample Grabber -> Null Renderer; "Preview" -> Null Renderer.
+    // Sample Grabber -> Null Renderer; "Preview" -> Null Renderer. Without
+    // the tee: capture pin -> Sample Grabber -> Null Renderer.
     HRESULT Build(int size = -1);
     HRESULT Run();
     HRESULT Pause();
@@ -40,7 +49,7 @@ public:
     // Frames delivered so far, and waiting for more.
     int Frames();
     bool WaitFrames(int count, DWORD ms = 10000);
-    // The frames grabbed after this call, once `count` came.
+    // The frames grabbed after this call, once `count` came (Grab::Copies).
     bool NextFrames(int count, std::vector<Grabbed>* frames, DWORD ms = 10000);
     // The first event of this code within ms; its first parameter in *param.
     bool WaitEvent(long code, DWORD ms, LONG_PTR* param = nullptr);
@@ -62,12 +71,16 @@ private:
     Com<IZentu> m_zentu;
     Com<IMediaControl> m_control;
     Callback* m_callback = nullptr;
+    bool m_withTee = true;
 };
 
 // The raw frame the simulated driver sends for a size with its current
 // registers (its frame counter left as `stamp`), and what the pipeline makes
 // of it with the filter's settings.
 std::vector<BYTE> SceneRawFrame(int size, CZentuSimControl& sim, BYTE stamp);
+// The filter's settings and the driver's defect table for its size, with the
+// tables built, as the pipeline of the filter's own frames sees them.
+void PipelineOwnerOf(IZentu* zentu, ZentuOwner& owner);
 std::vector<BYTE> ReferenceFrame(IZentu* zentu, const std::vector<BYTE>& raw);
 // Bytes that differ between a grabbed frame and the reference, leaving out
 // the pixels the frame counter reaches.

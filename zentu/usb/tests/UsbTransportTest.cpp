@@ -215,6 +215,10 @@ TEST_F(Transport, ShortAndWrongFramesNeverPassAsGood)
     const Case cases[] = {
         {"mid-frame start, size 0", 0, ZSIM_FAULT_MIDFRAME, 1, -(2 * 524288 + 262144), 1},
         {"mid-frame start, size 2", 2, ZSIM_FAULT_MIDFRAME, 1, -(2 * 81920 + 40960), 1},
+        // The reads in flight then hold the next frame's first chunks at
+        // the places of later ones, with new reads issued behind them.
+        {"mid-frame start, first read short, size 0", 0, ZSIM_FAULT_MIDFRAME, 1, -262144, 1},
+        {"mid-frame start, second read short, size 1", 1, ZSIM_FAULT_MIDFRAME, 1, -(131072 + 1000), 1},
         {"two mid-frame starts", 2, ZSIM_FAULT_MIDFRAME, 2, -(2 * 81920 + 40960), 0},
         {"trailing bytes, size 0", 0, ZSIM_FAULT_FRAME_SIZE, 1, 100, 0},
         {"trailing bytes, size 2", 2, ZSIM_FAULT_FRAME_SIZE, 1, 100, 0},
