@@ -157,8 +157,10 @@ __attribute__((target("avx2"))) inline __m256i Wide(const uint8_t* mask)
 __attribute__((target("avx2"))) inline __m256i Wide(__m128i v) { return _mm256_broadcastsi128_si256(v); }
 
 // Thirty-two pixels from their planes, sixteen in each lane, as 96 bytes;
-// reversed puts them in reverse order.
-__attribute__((target("avx2"))) inline void WideMergePlanes(const __m256i planes[3], uint8_t* out, bool reversed)
+// reversed puts them in reverse order; stream (out 16-byte aligned) writes
+// past the cache.
+__attribute__((target("avx2"))) inline void WideMergePlanes(const __m256i planes[3], uint8_t* out, bool reversed,
+                                                            bool stream = false)
 {
     const VeltranePlaneMasks& masks = VeltraneMasks();
     __m256i plane[3] = {planes[0], planes[1], planes[2]};
@@ -169,8 +171,13 @@ __attribute__((target("avx2"))) inline void WideMergePlanes(const __m256i planes
         const __m256i o = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(plane[0], Wide(masks.merge[v][0])),
                                                           _mm256_shuffle_epi8(plane[1], Wide(masks.merge[v][1]))),
                                           _mm256_shuffle_epi8(plane[2], Wide(masks.merge[v][2])));
-        _mm_storeu_si128(dst + v, _mm256_castsi256_si128(o));
-        _mm_storeu_si128(dst + 3 + v, _mm256_extracti128_si256(o, 1));
+        if (stream) {
+            _mm_stream_si128(dst + v, _mm256_castsi256_si128(o));
+            _mm_stream_si128(dst + 3 + v, _mm256_extracti128_si256(o, 1));
+        } else {
+            _mm_storeu_si128(dst + v, _mm256_castsi256_si128(o));
+            _mm_storeu_si128(dst + 3 + v, _mm256_extracti128_si256(o, 1));
+        }
     }
 }
 
@@ -1195,22 +1202,26 @@ __attribute__((target("avx2"))) void ColourThirtyTwo(const VectorColour& vc, con
 }
 
 // Thirty-two pixels on planes (blue, green, red) from size 0's planar rows,
-// through colour and tone into their place in the output row.
+// through colour and tone into their place in the output row. The output is
+// a frame the cache no longer holds (a graph cycles more frames than it has
+// room for): streaming stores spare reading each line of it before writing
+// it. The caller fences them before the frame is handed on.
 __attribute__((target("avx2"))) void FinishPlanesRow(const VectorColour& vc, const uint8_t* tone, const uint8_t* planes,
                                                      uint8_t* dst, int w, bool mirror)
 {
     __m256i rows[16];
     VeltraneLoadTable(tone, rows);
+    const bool stream = ((uintptr_t)dst & 15) == 0; // rows of 32-pixel blocks stay aligned
     for (int x = 0; x < w; x += 32) {
         WideColour(
             vc,
             [at = planes + x](__m256i* plane) __attribute__((target("avx2"))) {
                 for (int k = 0; k < 3; k++) plane[k] = WideLoad(at + k * kOutPlane);
             },
-            [&rows, to = dst + (size_t)(mirror ? w - 32 - x : x) * 3, mirror](__m256i* plane)
+            [&rows, to = dst + (size_t)(mirror ? w - 32 - x : x) * 3, mirror, stream](__m256i* plane)
                 __attribute__((target("avx2"))) {
                     for (int k = 0; k < 3; k++) plane[k] = VeltraneLookup(rows, plane[k]);
-                    WideMergePlanes(plane, to, mirror);
+                    WideMergePlanes(plane, to, mirror, stream);
                 });
     }
 }
@@ -1288,6 +1299,7 @@ struct FusedRows {
                     FinishPlanesRow(*vc, tone, pair[k], out + (size_t)(flip ? h - 1 - y : y) * os, w, mirror);
                 }
             }
+            _mm_sfence(); // the streaming stores, before this thread says it is done
         } else if (size == 0) {
             const size_t ws = 2048 * 3;
             uint8_t pair[2][1280 * 3];

@@ -1,6 +1,7 @@
 // The pipeline's stages on small hand-made frames; every expected value is
 // worked out by hand from the stage's rule.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 #include "Pipeline.h"
@@ -592,4 +593,35 @@ TEST(Orientation, MirrorOnTheVectorPathMatchesTheLoop)
         EXPECT_TRUE(out[0] == out[1]) << "width " << w;
     }
     SetPipelineFastPaths(true);
+}
+
+// The output rows are written past the cache where they are aligned, and in
+// the ordinary way where not: the same bytes either way.
+TEST(Pipeline, SameBytesAtEveryOutputAlignment)
+{
+    const ZentuFrameSize fs = ZentuSizeOf(0);
+    std::vector<uint8_t> raw((size_t)fs.rawWidth * fs.rawHeight);
+    for (size_t i = 0; i < raw.size(); i++) raw[i] = (uint8_t)((i * 2654435761u) >> 24);
+    const size_t bytes = (size_t)fs.outWidth * fs.outHeight * 3;
+    std::vector<uint8_t> reference(bytes), store(bytes + 64);
+    auto owner = [](ZentuOwner& o) {
+        o.settings.sizeIndex = 0;
+        o.pipe.aeStep = 100;
+        BuildToneTable(120, o, 40);
+        UpdateChannelTables(o);
+    };
+    ZentuOwner b;
+    owner(b);
+    std::vector<uint8_t> rawB = raw;
+    SetPipelineFastPaths(false);
+    RunPipelineByStages(b, rawB.data(), reference.data());
+    SetPipelineFastPaths(true);
+    uint8_t* base = store.data() + (32 - (uintptr_t)store.data() % 32);
+    for (int offset : {0, 8, 1, 16}) {
+        ZentuOwner a;
+        owner(a);
+        std::vector<uint8_t> rawA = raw;
+        RunPipeline(a, rawA.data(), base + offset);
+        EXPECT_TRUE(std::equal(reference.begin(), reference.end(), base + offset)) << "offset " << offset;
+    }
 }
