@@ -31,8 +31,9 @@ double CpuSeconds()
 }
 
 // The module a thread started in, by its start address: the filter's own
-// streaming thread starts in the filter, its reader thread in the C runtime
-// (_beginthreadex), Wine's threads in Wine's modules.
+// streaming thread starts in the filter, its reader thread and the pipeline's
+// second thread in the C runtime (_beginthreadex), Wine's threads in Wine's
+// modules.
 std::string StartModule(HANDLE thread)
 {
     using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
@@ -253,11 +254,12 @@ int main()
         if (m.second >= 0.05)
             std::printf("  %-50s %6.1f\n", m.first.c_str(), m.second);
     std::printf("  (the filter's module: its streaming thread, which runs the pipeline and Wine's\n"
-                "  Smart Tee, grabber and renderers downstream; the C runtime's: its reader thread)\n");
+                "  Smart Tee, grabber and renderers downstream; the C runtime's: its reader thread\n"
+                "  and the pipeline's second thread)\n");
     int frames = 0;
     const double transportMs = TransportMs(0, &frames, 3000);
     std::printf("%s, CPU ms/frame of its parts, each measured alone:\n", names[0]);
-    std::printf("  %-50s %6.1f\n", "pipeline (raw to RGB, the filter's settings)", largest.pipelineMs);
+    std::printf("  %-50s %6.1f\n", "pipeline (raw to RGB, the filter's settings, one thread)", largest.pipelineMs);
     if (frames)
         std::printf("  %-50s %6.1f  (%d frames)\n", "transport (reader thread, Wine's device reads)", transportMs,
                     frames);
