@@ -1528,7 +1528,8 @@ bool ZentuRowHelper::Start()
     m_go = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_quit = false;
-    m_posted = m_finished = m_waiting = 0;
+    m_state = Idle;
+    m_waiting = 0;
     if (m_go && m_done)
         m_thread = reinterpret_cast<void*>(_beginthreadex(nullptr, 0, Loop, this, 0, nullptr));
     if (!m_thread) {
@@ -1542,7 +1543,6 @@ void ZentuRowHelper::Stop()
 {
     if (m_thread) {
         m_quit = true;
-        m_posted = 1;
         SetEvent(m_go);
         WaitForSingleObject(m_thread, INFINITE);
         CloseHandle(m_thread);
@@ -1557,21 +1557,24 @@ void ZentuRowHelper::Post(void (*job)(void*), void* context)
 {
     m_job = job;
     m_context = context;
-    m_finished = 0;
-    m_posted = 1;
+    m_state = Posted;
     SetEvent(m_go);
 }
 
-// The halves of a frame end close together: a short spin saves the waiter a
-// round trip through the system; a stale wake-up only costs a look at the flag.
+// A helper that has not woken yet is not waited for: the caller withdraws the
+// job (the caller's share took it all). One that runs ends soon after the
+// caller, so a short spin spares a round trip through the system; a stale
+// wake-up only costs a look at the state.
 void ZentuRowHelper::Wait()
 {
-    for (int spin = 0; spin < 20000; spin++) {
-        if (m_finished.load()) return;
+    int posted = Posted;
+    if (m_state.compare_exchange_strong(posted, Withdrawn)) return;
+    for (int spin = 0; spin < 4000; spin++) {
+        if (m_state.load() == Done) return;
         _mm_pause();
     }
     m_waiting = 1;
-    while (!m_finished.load()) WaitForSingleObject(m_done, INFINITE);
+    while (m_state.load() != Done) WaitForSingleObject(m_done, INFINITE);
     m_waiting = 0;
 }
 
@@ -1579,10 +1582,12 @@ unsigned __stdcall ZentuRowHelper::Loop(void* self)
 {
     ZentuRowHelper* h = static_cast<ZentuRowHelper*>(self);
     for (;;) {
-        while (!h->m_posted.exchange(0)) WaitForSingleObject(h->m_go, INFINITE);
+        WaitForSingleObject(h->m_go, INFINITE);
         if (h->m_quit) return 0;
+        int posted = Posted;
+        if (!h->m_state.compare_exchange_strong(posted, Working)) continue; // withdrawn, or a stale wake-up
         h->m_job(h->m_context);
-        h->m_finished = 1;
+        h->m_state = Done;
         if (h->m_waiting.load()) SetEvent(h->m_done);
     }
 }

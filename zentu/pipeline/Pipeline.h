@@ -53,7 +53,8 @@ public:
     bool Start();
     void Stop();
     bool Running() const { return m_thread != nullptr; }
-    // job(context) on the helper thread; Wait returns once it is done.
+    // job(context) on the helper thread. Wait returns once it is done, or at
+    // once when the helper had not begun it (it then never will).
     void Post(void (*job)(void*), void* context);
     void Wait();
     // The helper's own rows of the size 0 work image.
@@ -62,11 +63,12 @@ public:
 private:
     static unsigned __stdcall Loop(void* self);
     void* m_thread = nullptr;
-    void* m_go = nullptr;   // wakes the helper; m_posted says whether for a job
+    void* m_go = nullptr;   // wakes the helper; m_state says whether for a job
     void* m_done = nullptr; // wakes a waiter that stopped spinning
     void (*m_job)(void*) = nullptr;
     void* m_context = nullptr;
-    std::atomic<int> m_posted{0}, m_finished{0}, m_waiting{0};
+    enum JobState { Idle, Posted, Working, Done, Withdrawn };
+    std::atomic<int> m_state{Idle}, m_waiting{0};
     bool m_quit = false;
 };
 
